@@ -1,0 +1,115 @@
+/*
+ * enc_dv: software encoder for standard-definition 25 Mbit/s DV video
+ * (IEC 61834-2 DIF frames; SMPTE 314M header form and 4:1:1 at 625/50 on request).
+ *
+ * A host hands over one uncompressed 720-pixel frame per call and receives one
+ * complete DV frame: 120000 bytes (525/60) or 144000 bytes (625/50), or 119200 /
+ * 143040 bytes without the header DIF blocks. Usable from C and C++.
+ */
+#ifndef ENC_DV_H
+#define ENC_DV_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#define DVENC_EXPORT __declspec(dllimport)
+#else
+#define DVENC_EXPORT
+#endif
+#ifdef ENC_DV_BUILDING_LIBRARY
+#undef DVENC_EXPORT
+#if defined(_WIN32)
+#define DVENC_EXPORT __declspec(dllexport)
+#else
+#define DVENC_EXPORT __attribute__((visibility("default")))
+#endif
+#endif
+
+/* Opaque encoder handle: serialises calls and keeps worker threads between frames. */
+typedef struct DVEncoderHandle DVEncoderHandle;
+
+/* Information query handed out by DVEncGetAPIExt(DVENC_API_QUERY_INFO).
+ * Returns 0 on success, 1 on failure (unknown type or null out). */
+typedef int (*DVEncQueryInfoFunction)(int type, void* out);
+
+/* Bits of the flags word of a compress call. Every other bit is ignored. */
+enum {
+    DVENC_FLAG_SWAP_FIELDS = 0x1,       /* exchange lines 2i and 2i+1 of every block */
+    DVENC_FLAG_MB_QUANT = 0x2,          /* one-pass quantization selection */
+    DVENC_FLAG_WIDE = 0x4,              /* announce a 16:9 picture */
+    DVENC_FLAG_SMPTE314M = 0x8,         /* SMPTE 314M header; 4:1:1 at 625/50 */
+    DVENC_FLAG_NO_HEADER_BLOCK = 0x10,  /* 149 DIF blocks per sequence */
+    DVENC_FLAG_VIDEO_ONLY = 0x20,       /* leave header/subcode/VAUX/audio blocks untouched */
+    DVENC_FLAG_SINGLE_THREAD = 0x10000, /* encode on the calling thread only */
+    DVENC_FLAG_ALPHA_WEIGHT = 0x100000  /* BGRA, R32C, VUYA: weight colours by alpha */
+};
+
+/* FOURCC values of the accepted source layouts (low byte = first character). */
+enum {
+    DVENC_FOURCC_YUY2 = 0x32595559, /* "YUY2": Y0 Cb Y1 Cr */
+    DVENC_FOURCC_YUYV = 0x56595559, /* "YUYV": same as YUY2 */
+    DVENC_FOURCC_YuYv = 0x76597559, /* "YuYv": same as YUY2 */
+    DVENC_FOURCC_UYVY = 0x59565955, /* "UYVY": Cb Y0 Cr Y1 */
+    DVENC_FOURCC_UyVy = 0x79567955, /* "UyVy": same as UYVY */
+    DVENC_FOURCC_BGR3 = 0x33524742, /* "BGR3": B G R, full range */
+    DVENC_FOURCC_BGR4 = 0x34524742, /* "BGR4": B G R x, full range */
+    DVENC_FOURCC_BGRA = 0x41524742, /* "BGRA": B G R A, full range */
+    DVENC_FOURCC_VUYA = 0x41595556, /* "VUYA": Cr Cb Y A */
+    DVENC_FOURCC_R24C = 0x43343252, /* "R24C": B G R, studio range */
+    DVENC_FOURCC_R32C = 0x43323352  /* "R32C": B G R A, studio range */
+};
+
+/* Ids for DVEncGetAPIExt and query types for DVEncQueryInfoFunction. */
+enum {
+    DVENC_API_QUERY_INFO = 1,
+    DVENC_QUERY_CAPABILITY = 3, /* writes the 32-bit value 1 */
+    DVENC_QUERY_VERSION = 4,    /* writes the 11 characters "8.5.0.19970", no terminator */
+    DVENC_QUERY_PLATFORM = 5    /* writes the 15 characters "QXPLATFORM_IA32", no terminator */
+};
+
+/* Frame sizes in bytes. */
+enum {
+    DVENC_FRAME_BYTES_525 = 120000,
+    DVENC_FRAME_BYTES_625 = 144000,
+    DVENC_FRAME_BYTES_525_NO_HEADER = 119200,
+    DVENC_FRAME_BYTES_625_NO_HEADER = 143040,
+    DVENC_MAX_FRAME_BYTES = 144000
+};
+
+/* Builds the process-wide tables once; later calls return at once. Optional:
+ * every compress call runs it. Safe to call from several threads at once. */
+DVENC_EXPORT void InitDVEnc(void);
+
+/* Creates an encoder handle. Returns null when memory is short. */
+DVENC_EXPORT DVEncoderHandle* DVNewEnc(void);
+
+/* Ends the handle's worker threads and frees it. A null handle is ignored.
+ * Must not run concurrently with a compress call on the same handle. */
+DVENC_EXPORT void DVDoneEnc(DVEncoderHandle* handle);
+
+/* Encodes one frame with a handle. source points at the top picture line;
+ * sourcePitch is the byte distance between lines (negative for bottom-up
+ * images). width must be 720; height 480 or 486 (525/60; a 486-line picture
+ * loses its first two and last four lines) or 576 (625/50). output must hold
+ * the returned number of bytes (at most DVENC_MAX_FRAME_BYTES).
+ * Returns the number of bytes written, or 0, with output untouched, when the
+ * frame is refused (unknown fourcc, no SSE2, out of memory). */
+DVENC_EXPORT int DVCompressBuffer(DVEncoderHandle* handle, const void* source, int sourcePitch,
+                                  void* output, int ignored1, int width, int height,
+                                  int ignored2, unsigned flags, unsigned fourcc);
+
+/* As DVCompressBuffer, without a handle: worker threads live for this call. */
+DVENC_EXPORT int CompressBuffer_DV(const void* source, int sourcePitch, void* output,
+                                   int ignored1, int width, int height, int ignored2,
+                                   unsigned flags, unsigned fourcc);
+
+/* Returns the information query function for id DVENC_API_QUERY_INFO, else null. */
+DVENC_EXPORT DVEncQueryInfoFunction DVEncGetAPIExt(int id);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ENC_DV_H */

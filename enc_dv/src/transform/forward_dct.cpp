@@ -1,0 +1,8 @@
+#include "transform/forward_dct.h"
+
+namespace encdv {
+
+// Placeholder until the DCTs land.
+void InitDctVectorConstants() {}
+
+}  // namespace encdv
