@@ -1,19 +1,152 @@
+// POSIX threads, manual-reset events and a recursive lock behind the platform interface.
 #include "platform/threads.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <new>
+
+#include "platform/test_hooks.h"
 
 namespace encdv::platform {
 
-// Placeholder until the POSIX layer lands.
-ThreadHandle StartThread(ThreadEntry, void*) { return nullptr; }
-void JoinThread(ThreadHandle) {}
-EventHandle CreateManualResetEvent() { return nullptr; }
-void SignalEvent(EventHandle) {}
-void ResetEvent(EventHandle) {}
-void WaitEvent(EventHandle) {}
-void CloseEvent(EventHandle) {}
-LockHandle CreateLock() { return nullptr; }
-void EnterLock(LockHandle) {}
-void LeaveLock(LockHandle) {}
-void DeleteLock(LockHandle) {}
-int CountProcessors() { return 1; }
+struct ThreadObject {
+    pthread_t thread;
+    ThreadEntry entry;
+    void* argument;
+};
+
+struct EventObject {
+    pthread_mutex_t mutex;
+    pthread_cond_t signalled_changed;
+    bool signalled;
+};
+
+struct LockObject {
+    pthread_mutex_t mutex;
+};
+
+namespace {
+
+void* RunThread(void* object) {
+    auto* thread = static_cast<ThreadObject*>(object);
+    thread->entry(thread->argument);
+    return nullptr;
+}
+
+}  // namespace
+
+ThreadHandle StartThread(ThreadEntry entry, void* argument) {
+    if (!test_hooks::AdmitCreation(test_hooks::Resource::kThread)) return nullptr;
+    auto* thread = new (std::nothrow) ThreadObject{};
+    if (!thread) return nullptr;
+    thread->entry = entry;
+    thread->argument = argument;
+    if (pthread_create(&thread->thread, nullptr, RunThread, thread) != 0) {
+        delete thread;
+        return nullptr;
+    }
+    test_hooks::NoteCreated(test_hooks::Resource::kThread);
+    return thread;
+}
+
+void JoinThread(ThreadHandle thread) {
+    if (!thread) return;
+    pthread_join(thread->thread, nullptr);
+    delete thread;
+    test_hooks::NoteReleased(test_hooks::Resource::kThread);
+}
+
+EventHandle CreateManualResetEvent() {
+    if (!test_hooks::AdmitCreation(test_hooks::Resource::kEvent)) return nullptr;
+    auto* event = new (std::nothrow) EventObject{};
+    if (!event) return nullptr;
+    if (pthread_mutex_init(&event->mutex, nullptr) != 0) {
+        delete event;
+        return nullptr;
+    }
+    if (pthread_cond_init(&event->signalled_changed, nullptr) != 0) {
+        pthread_mutex_destroy(&event->mutex);
+        delete event;
+        return nullptr;
+    }
+    event->signalled = false;
+    test_hooks::NoteCreated(test_hooks::Resource::kEvent);
+    return event;
+}
+
+void SignalEvent(EventHandle event) {
+    pthread_mutex_lock(&event->mutex);
+    event->signalled = true;
+    pthread_cond_broadcast(&event->signalled_changed);
+    pthread_mutex_unlock(&event->mutex);
+}
+
+void ResetEvent(EventHandle event) {
+    pthread_mutex_lock(&event->mutex);
+    event->signalled = false;
+    pthread_mutex_unlock(&event->mutex);
+}
+
+void WaitEvent(EventHandle event) {
+    pthread_mutex_lock(&event->mutex);
+    while (!event->signalled) pthread_cond_wait(&event->signalled_changed, &event->mutex);
+    pthread_mutex_unlock(&event->mutex);
+}
+
+void CloseEvent(EventHandle event) {
+    if (!event) return;
+    pthread_cond_destroy(&event->signalled_changed);
+    pthread_mutex_destroy(&event->mutex);
+    delete event;
+    test_hooks::NoteReleased(test_hooks::Resource::kEvent);
+}
+
+LockHandle CreateLock() {
+    if (!test_hooks::AdmitCreation(test_hooks::Resource::kLock)) return nullptr;
+    auto* lock = new (std::nothrow) LockObject{};
+    if (!lock) return nullptr;
+    pthread_mutexattr_t attributes;
+    bool created = pthread_mutexattr_init(&attributes) == 0;
+    if (created) {
+        created = pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE) == 0 &&
+                  pthread_mutex_init(&lock->mutex, &attributes) == 0;
+        pthread_mutexattr_destroy(&attributes);
+    }
+    if (!created) {
+        delete lock;
+        return nullptr;
+    }
+    test_hooks::NoteCreated(test_hooks::Resource::kLock);
+    return lock;
+}
+
+void EnterLock(LockHandle lock) {
+    pthread_mutex_lock(&lock->mutex);
+}
+
+void LeaveLock(LockHandle lock) {
+    pthread_mutex_unlock(&lock->mutex);
+}
+
+void DeleteLock(LockHandle lock) {
+    if (!lock) return;
+    pthread_mutex_destroy(&lock->mutex);
+    delete lock;
+    test_hooks::NoteReleased(test_hooks::Resource::kLock);
+}
+
+int CountProcessors() {
+    const int forced = test_hooks::ForcedProcessorCount();
+    if (forced > 0) return forced;
+    // Only the 32 low CPUs count, as in a 32-bit affinity mask.
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    int count = 0;
+    if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+        for (int cpu = 0; cpu < 32; ++cpu) count += CPU_ISSET(cpu, &set) ? 1 : 0;
+    }
+    return count == 0 ? 1 : count;
+}
 
 }  // namespace encdv::platform

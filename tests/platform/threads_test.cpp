@@ -1,0 +1,105 @@
+#include "platform/threads.h"
+
+#include <gtest/gtest.h>
+#include <sched.h>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/test_hooks.h"
+
+namespace encdv::platform {
+namespace {
+
+struct Rendezvous {
+    EventHandle go;
+    EventHandle done;
+    std::atomic<int> passed{0};
+};
+
+unsigned WaitThenReport(void* argument) {
+    auto* r = static_cast<Rendezvous*>(argument);
+    WaitEvent(r->go);
+    r->passed.fetch_add(1);
+    SignalEvent(r->done);
+    return 0;
+}
+
+TEST(PlatformThreads, ManualResetEventReleasesEveryWaiterAndStaysSignalled) {
+    Rendezvous r;
+    r.go = CreateManualResetEvent();
+    r.done = CreateManualResetEvent();
+    ASSERT_NE(r.go, nullptr);
+    ASSERT_NE(r.done, nullptr);
+    ThreadHandle threads[4];
+    for (ThreadHandle& t : threads) {
+        t = StartThread(WaitThenReport, &r);
+        ASSERT_NE(t, nullptr);
+    }
+    EXPECT_EQ(r.passed.load(), 0);  // nobody passes a non-signalled event
+    SignalEvent(r.go);
+    for (ThreadHandle t : threads) JoinThread(t);
+    EXPECT_EQ(r.passed.load(), 4);
+    WaitEvent(r.go);  // still signalled: returns at once
+    WaitEvent(r.done);
+
+    // After a reset, a new waiter blocks until the next signal.
+    ResetEvent(r.go);
+    ThreadHandle late = StartThread(WaitThenReport, &r);
+    ASSERT_NE(late, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(r.passed.load(), 4);
+    SignalEvent(r.go);
+    JoinThread(late);
+    EXPECT_EQ(r.passed.load(), 5);
+    CloseEvent(r.go);
+    CloseEvent(r.done);
+}
+
+struct Counted {
+    LockHandle lock;
+    long value = 0;
+};
+
+unsigned AddUnderNestedLock(void* argument) {
+    auto* c = static_cast<Counted*>(argument);
+    for (int i = 0; i < 20000; ++i) {
+        EnterLock(c->lock);
+        EnterLock(c->lock);  // recursive entry by the owner must not deadlock
+        ++c->value;
+        LeaveLock(c->lock);
+        LeaveLock(c->lock);
+    }
+    return 0;
+}
+
+TEST(PlatformThreads, RecursiveLockExcludesOtherThreads) {
+    Counted c;
+    c.lock = CreateLock();
+    ASSERT_NE(c.lock, nullptr);
+    ThreadHandle threads[3];
+    for (ThreadHandle& t : threads) t = StartThread(AddUnderNestedLock, &c);
+    for (ThreadHandle t : threads) {
+        ASSERT_NE(t, nullptr);
+        JoinThread(t);
+    }
+    EXPECT_EQ(c.value, 60000);
+    DeleteLock(c.lock);
+}
+
+TEST(PlatformThreads, ProcessorCountFollowsTheLow32BitsOfTheAffinity) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    ASSERT_EQ(sched_getaffinity(0, sizeof(set), &set), 0);
+    int expected = 0;
+    for (int cpu = 0; cpu < 32; ++cpu) expected += CPU_ISSET(cpu, &set) ? 1 : 0;
+    EXPECT_EQ(CountProcessors(), expected == 0 ? 1 : expected);
+
+    test_hooks::ForceProcessorCount(5);
+    EXPECT_EQ(CountProcessors(), 5);
+    test_hooks::Disarm();
+    EXPECT_EQ(CountProcessors(), expected == 0 ? 1 : expected);
+}
+
+}  // namespace
+}  // namespace encdv::platform
