@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Shows that check_dll_exports.sh rejects the faults it exists to catch: it links small
+# DLLs whose export or import tables are wrong in one way each, and expects the checker
+# to accept only the correct one.
+# Usage: check_dll_exports_selftest.sh [triplet-prefix]   (default i686-w64-mingw32)
+set -euo pipefail
+
+prefix=${1:-i686-w64-mingw32}
+cc=$(command -v "$prefix-gcc-win32" || command -v "$prefix-gcc")
+objdump=$prefix-objdump
+checker=$(dirname "$0")/check_dll_exports.sh
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cat >"$work/entries.c" <<'C'
+#include <windows.h>
+int CompressBuffer_DV(void) { return 1; }
+#ifdef STDCALL_NEW
+int __stdcall DVNewEnc(void) { return 30; }
+#else
+int DVNewEnc(void) { return 30; }
+#endif
+int DVDoneEnc(void) { return 31; }
+int DVCompressBuffer(void) { return 32; }
+int InitDVEnc(void) { return 33; }
+int DVEncGetAPIExt(void) { return 43; }
+int ExtraEntry(void) { return 2; }
+#ifdef USE_USER32
+int AskUser(void) { return MessageBoxA(0, "", "", 0); }
+#endif
+C
+
+good=$'LIBRARY enc_dv\nEXPORTS\n CompressBuffer_DV @1\n DVNewEnc @30\n DVDoneEnc @31\n DVCompressBuffer @32\n InitDVEnc @33\n DVEncGetAPIExt @43'
+
+# name, extra compiler arguments, module definition, expected verdict
+run_case() {
+    local name=$1 extra=$2 def=$3 expect=$4
+    printf '%s\n' "$def" >"$work/$name.def"
+    mkdir -p "$work/$name"
+    # shellcheck disable=SC2086
+    if ! "$cc" -shared -o "$work/$name/enc_dv.dll" "$work/entries.c" "$work/$name.def" $extra; then
+        echo "FAIL: case $name does not link" >&2
+        return 1
+    fi
+    if "$checker" "$work/$name/enc_dv.dll" "$objdump" >"$work/$name.log" 2>&1; then
+        result=pass
+    else
+        result=fail
+    fi
+    if [[ $result != "$expect" ]]; then
+        echo "FAIL: case $name: checker said $result, expected $expect" >&2
+        sed 's/^/    /' "$work/$name.log" >&2
+        return 1
+    fi
+    echo "ok: $name ($result)"
+}
+
+status=0
+run_case correct "" "$good" pass || status=1
+run_case extra_export "" "$good"$'\n ExtraEntry @2' fail || status=1
+run_case missing_export "" "${good%$'\n'*}" fail || status=1
+run_case wrong_ordinal "" "${good/DVNewEnc @30/DVNewEnc @29}" fail || status=1
+run_case ordinal_off_table "" "${good/DVDoneEnc @31/DVDoneEnc @99}" fail || status=1
+# A __stdcall entry linked without --kill-at keeps its @N decoration.
+run_case decorated_name -DSTDCALL_NEW "${good/DVNewEnc @30/DVNewEnc@0 @30}" fail || status=1
+run_case named_other_dll "" "${good/LIBRARY enc_dv/LIBRARY dvcodec}" fail || status=1
+run_case user32_import "-DUSE_USER32 -luser32" "$good" fail || status=1
+exit $status
