@@ -1,0 +1,118 @@
+#include "synthetic_picture.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace encdv {
+namespace test {
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+
+struct Blob {
+    double x, y, amplitude, radius;
+};
+
+double Gaussian(double u, double v, const Blob& b) {
+    const double dx = u - b.x;
+    const double dy = v - b.y;
+    return b.amplitude * std::exp(-(dx * dx + dy * dy) / (2 * b.radius * b.radius));
+}
+
+// 0 outside, 1 inside, a smooth ramp over the edge.
+double SoftDisc(double u, double v, double cx, double cy, double radius, double edge) {
+    const double r = std::sqrt((u - cx) * (u - cx) + (v - cy) * (v - cy));
+    const double t = std::clamp((radius + edge - r) / (2 * edge), 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+}
+
+uint8_t ToByte(double value, double low, double high) {
+    return static_cast<uint8_t>(std::lround(std::clamp(value, low, high)));
+}
+
+// Normalised luma 0-1 at pixel (x, y); the coordinates are scaled by the 625/50 picture so
+// that every height shows the same content.
+double Luma(int x, int y) {
+    static const Blob kBlobs[] = {
+        {0.25, 0.30, 0.30, 0.08},
+        {0.70, 0.60, -0.25, 0.12},
+        {0.50, 0.80, 0.20, 0.06},
+        {0.85, 0.20, 0.22, 0.05},
+    };
+    const double u = x / 720.0;
+    const double v = y / 576.0;
+    double l = 0.30 + 0.25 * u + 0.15 * v;
+    l += 0.15 * std::sin(kTwoPi * (0.9 * u + 0.4 * v)) * std::cos(kTwoPi * 0.7 * v);
+    for (const Blob& b : kBlobs) l += Gaussian(u, v, b);
+    l -= 0.20 * SoftDisc(u, v, 0.40, 0.55, 0.10, 0.015);
+    l += 0.015 * std::sin(0.9 * x) * std::sin(0.7 * y);
+    return l;
+}
+
+double Chroma(int x, int y, bool red) {
+    const double u = x / 720.0;
+    const double v = y / 576.0;
+    if (red) {
+        return 0.5 * std::cos(kTwoPi * (0.4 * u - 0.6 * v)) +
+               0.4 * Gaussian(u, v, {0.30, 0.60, 1.0, 0.10}) -
+               0.3 * SoftDisc(u, v, 0.75, 0.35, 0.12, 0.02);
+    }
+    return 0.5 * std::sin(kTwoPi * (0.5 * u + 0.3 * v)) -
+           0.4 * Gaussian(u, v, {0.65, 0.75, 1.0, 0.09}) +
+           0.3 * SoftDisc(u, v, 0.40, 0.55, 0.10, 0.015);
+}
+
+std::vector<uint8_t> ExtractBytes(const Yuy2Picture& picture, int offset, int step) {
+    std::vector<uint8_t> plane;
+    plane.reserve(picture.bytes.size() / step);
+    for (size_t i = offset; i < picture.bytes.size(); i += step) plane.push_back(picture.bytes[i]);
+    return plane;
+}
+
+}  // namespace
+
+Yuy2Picture MakeSmoothPicture(int width, int height) {
+    Yuy2Picture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.bytes.resize(static_cast<size_t>(2) * width * height);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* line = &picture.bytes[static_cast<size_t>(y) * picture.Pitch()];
+        for (int x = 0; x < width; x += 2) {
+            uint8_t* pair = line + 2 * x;
+            pair[0] = ToByte(16 + 219 * Luma(x, y), 16, 235);
+            pair[1] = ToByte(128 + 100 * Chroma(x, y, false), 16, 240);
+            pair[2] = ToByte(16 + 219 * Luma(x + 1, y), 16, 235);
+            pair[3] = ToByte(128 + 100 * Chroma(x, y, true), 16, 240);
+        }
+    }
+    return picture;
+}
+
+Yuy2Picture MakeNoisePicture(int width, int height, uint32_t seed) {
+    Yuy2Picture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.bytes.resize(static_cast<size_t>(2) * width * height);
+    uint32_t state = seed ? seed : 1;
+    for (uint8_t& byte : picture.bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<uint8_t>(state >> 24);
+    }
+    return picture;
+}
+
+std::vector<uint8_t> LumaPlane(const Yuy2Picture& picture) {
+    return ExtractBytes(picture, 0, 2);
+}
+std::vector<uint8_t> CbPlane422(const Yuy2Picture& picture) {
+    return ExtractBytes(picture, 1, 4);
+}
+std::vector<uint8_t> CrPlane422(const Yuy2Picture& picture) {
+    return ExtractBytes(picture, 3, 4);
+}
+
+}  // namespace test
+}  // namespace encdv
