@@ -1,18 +1,271 @@
 #include "coding/quant_selection.h"
 
-namespace encdv {
+#include <emmintrin.h>
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 
-// Placeholder: every block class 0, QNO 15, no AC coefficients.
-void SelectQuantization(MacroblockWork* macroblocks, uint32_t) {
+#include "coding/bit_estimate_table.h"
+#include "coding/quantizer.h"
+#include "coding/vlc_tables.h"
+#include "enc_dv.h"
+
+namespace encdv {
+namespace {
+
+// Bits shared among the macroblocks by the sequential mode, and AC bits of a whole segment
+// (five DIF blocks of four 100-bit and two 68-bit AC spaces).
+constexpr int32_t kSharedBits = 2288;
+constexpr int32_t kSegmentAcBits = 2680;
+// Bits the one-pass mode shares out in proportion to the weights.
+constexpr uint32_t kOnePassSharedBits = 2064;
+// Every macroblock's target starts from this floor.
+constexpr uint32_t kMinimumTarget = 48;
+// targetBits holds the target plus the six end-of-block codes.
+constexpr int32_t kEndOfBlockBits = 4;
+constexpr int32_t kTargetBias = kBlocksPerMacroblock * kEndOfBlockBits;
+// A macroblock's floor and its end-of-block codes lie outside the shared budget, so it
+// draws totalBits - 72 from R.
+constexpr int32_t kPerMacroblockAllowance = static_cast<int32_t>(kMinimumTarget) + kTargetBias;
+constexpr int32_t kToleranceFloor = 36;
+
+// Distance between patterns in BitEstimateTable, for walking one (shape, activity) column.
+constexpr int kPatternStride = kShapeCount * kActivityIndexCount;
+
+// The model of one segment: per block, its column of BitEstimateTable (pattern 0 entry at the
+// block's shape and activity index), and per macroblock its activity weight.
+struct SegmentModel {
+    const uint8_t* column[kMacroblocksPerSegment][kBlocksPerMacroblock];
+    uint32_t weight[kMacroblocksPerSegment];
+    uint32_t totalWeight;
+};
+
+int LowestSetBit(uint32_t x) {
+#if defined(_MSC_VER)
+    unsigned long index;
+    _BitScanForward(&index, x);
+    return static_cast<int>(index);
+#else
+    return __builtin_ctz(x);
+#endif
+}
+
+// Length of the code of one coefficient at distance d (1-63) with amplitude a (1-255). The
+// direct table covers every pair with a + d < 20; beyond it the coder emits a zero-run code
+// and an amplitude code.
+inline int32_t CoefficientCodeBits(uint32_t d, uint32_t a) {
+    if (a + d < 20) return CodeLength(RunAmpCodeTable[d - 1][2 * a]);
+    return CodeLength(ZeroRunCodeTable[d]) + CodeLength(AmplitudeCodeTable[2 * a]);
+}
+
+// Estimated AC bits of the macroblock at QNO q.
+uint32_t EstimateMacroblock(const MacroblockWork& mb, const uint8_t* const* column, int q) {
+    uint32_t bits = 0;
+    for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+        const int pattern = QuantPatternIndex[mb.blocks[b].classNumber][q];
+        bits += EstimateValue(column[b][pattern * kPatternStride]);
+    }
+    return bits;
+}
+
+// Takes the finest QNO whose estimate is at most target (QNO 0 when none is), records it and
+// the target, quantizes the six blocks and lists their nonzero coefficients.
+void SearchQno(MacroblockWork& mb, const uint8_t* const* column, uint32_t target) {
+    int q = kQnoCount - 1;
+    while (q > 0 && EstimateMacroblock(mb, column, q) > target) --q;
+    mb.qno = q;
+    mb.targetBits = static_cast<int32_t>(target) + kTargetBias;
+    for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+        BlockWork& block = mb.blocks[b];
+        ApplyQuantPattern[QuantPatternIndex[block.classNumber][q]](block.coefficients);
+        BuildNonzeroList(block.coefficients, mb.nonzeroList[b]);
+    }
+}
+
+void CountMacroblock(MacroblockWork& mb) {
+    int32_t total = 0;
+    for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+        BlockWork& block = mb.blocks[b];
+        block.codeBits = CountBlockBits(block.coefficients, mb.nonzeroList[b]);
+        total += block.codeBits;
+    }
+    mb.totalBits = total;
+}
+
+void BuildModel(MacroblockWork* macroblocks, SegmentModel& model) {
+    model.totalWeight = 1;
+    for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+        uint32_t weight = 0;
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            BlockWork& block = macroblocks[k].blocks[b];
+            block.classNumber = BlockClass(b, block.maxAc);
+            const uint8_t* column = &BitEstimateTable[0][BlockShape(block.maxAc, block.sumAc)]
+                                                     [ActivityIndex(block.sumAc)];
+            model.column[k][b] = column;
+            weight += EstimateValue(column[3 * kPatternStride]) +
+                      EstimateValue(column[7 * kPatternStride]);
+        }
+        model.weight[k] = weight;
+        model.totalWeight += weight;
+    }
+}
+
+// One-pass mode: each macroblock gets its share of the budget at once, without counting.
+void SelectOnePass(MacroblockWork* macroblocks, const SegmentModel& model) {
+    const uint32_t w = model.totalWeight;
+    for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+        const uint32_t target =
+            (model.weight[k] * kOnePassSharedBits + (w >> 1)) / w + kMinimumTarget;
+        SearchQno(macroblocks[k], model.column[k], target);
+    }
+}
+
+// Sequential mode: share what is left among this and the following macroblocks, count the
+// result exactly and lower the QNO while it overshoots by more than the tolerance, which
+// shrinks as fewer macroblocks remain to absorb the excess.
+void SelectSequential(MacroblockWork* macroblocks, const SegmentModel& model) {
+    int32_t remaining = kSharedBits;                 // R
+    int32_t freeBits = kSegmentAcBits;               // C
+    uint32_t w = model.totalWeight;                  // W
+    int32_t following = kMacroblocksPerSegment - 1;  // n
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
         MacroblockWork& mb = macroblocks[k];
-        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-            mb.blocks[b].classNumber = 0;
-            mb.blocks[b].codeBits = 4;
-            mb.nonzeroList[b][0] = 0;
+        uint32_t target = kMinimumTarget;
+        if (remaining >= 0) {
+            target += (static_cast<uint32_t>(remaining) * model.weight[k] + (w >> 1)) / w;
         }
-        mb.qno = 15;
-        mb.totalBits = 24;
+        SearchQno(mb, model.column[k], target);
+        CountMacroblock(mb);
+        // Arithmetic shift: once the segment is over budget (C < 0) the tolerance turns
+        // negative and the macroblock must come in under its target.
+        const int32_t tolerance = ((following * freeBits) >> 4) + kToleranceFloor;
+        // RequantizeMacroblock prunes and recounts every block it changes, so the lists and
+        // counts stay those a full rebuild would give.
+        while (mb.totalBits - mb.targetBits > tolerance && mb.qno > 0) {
+            RequantizeMacroblock(mb, mb.qno - 1);
+        }
+        freeBits -= mb.totalBits;
+        remaining += kPerMacroblockAllowance - mb.totalBits;
+        w -= model.weight[k];
+        --following;
+    }
+}
+
+}  // namespace
+
+int BlockClass(int blockIndex, int32_t maxAc) {
+    if (blockIndex < kBlockCr) {
+        if (maxAc <= 23) return 0;
+        if (maxAc <= 35) return 1;
+        if (maxAc <= 255) return 2;
+        return 3;
+    }
+    if (maxAc <= 4) return 1;
+    if (maxAc <= 11) return 2;
+    return 3;
+}
+
+int BlockShape(int32_t maxAc, int32_t sumAc) {
+    const uint32_t shape = (static_cast<uint32_t>(sumAc) - static_cast<uint32_t>(maxAc)) /
+                           (static_cast<uint32_t>(maxAc) + 1);
+    return shape > 3 ? 3 : static_cast<int>(shape);
+}
+
+int ActivityIndex(int32_t sumAc) {
+    uint32_t x = static_cast<uint32_t>(sumAc);
+    uint32_t g = 0;
+    if (x > 0x1FFFFF) {
+        x >>= 16;
+        g += 128;
+    }
+    if (x > 8191) {
+        x >>= 8;
+        g += 64;
+    }
+    if (x > 511) {
+        x >>= 4;
+        g += 32;
+    }
+    while (x > 31) {
+        x >>= 1;
+        g += 8;
+    }
+    const uint32_t index = (EstimateLog8[x] + g + 2) >> 2;
+    return index > 31 ? 31 : static_cast<int>(index);
+}
+
+void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
+    const __m128i amplitudeMask = _mm_set1_epi16(0xFF);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i* rows = reinterpret_cast<const __m128i*>(block);
+    int count = 0;
+    // 16 words per step: one mask bit per word whose amplitude is nonzero.
+    for (int group = 0; group < 4; ++group) {
+        const __m128i low = _mm_and_si128(_mm_load_si128(rows + 2 * group), amplitudeMask);
+        const __m128i high = _mm_and_si128(_mm_load_si128(rows + 2 * group + 1), amplitudeMask);
+        const __m128i isZero =
+            _mm_packs_epi16(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(high, zero));
+        uint32_t nonzero = ~static_cast<uint32_t>(_mm_movemask_epi8(isZero)) & 0xFFFF;
+        if (group == 0) nonzero &= ~1u;  // the DC slot is never listed
+        while (nonzero != 0) {
+            list[count++] = static_cast<uint8_t>(16 * group + LowestSetBit(nonzero));
+            nonzero &= nonzero - 1;
+        }
+    }
+    list[count] = 0;
+}
+
+int32_t CountBlockBits(const CoefficientWord* block, const uint8_t* list) {
+    int32_t bits = kEndOfBlockBits;
+    uint32_t previous = 0;
+    for (; *list != 0; ++list) {
+        const uint32_t position = *list;
+        bits += CoefficientCodeBits(position - previous, block[position] & 0xFF);
+        previous = position;
+    }
+    return bits;
+}
+
+int32_t PruneAndCountBlockBits(const CoefficientWord* block, uint8_t* list) {
+    int32_t bits = kEndOfBlockBits;
+    uint32_t previous = 0;
+    uint8_t* kept = list;
+    for (; *list != 0; ++list) {
+        const uint32_t position = *list;
+        const uint32_t amplitude = block[position] & 0xFF;
+        if (amplitude == 0) continue;
+        *kept++ = static_cast<uint8_t>(position);
+        bits += CoefficientCodeBits(position - previous, amplitude);
+        previous = position;
+    }
+    *kept = 0;
+    return bits;
+}
+
+void RequantizeMacroblock(MacroblockWork& mb, int newQno) {
+    const int oldQno = mb.qno;
+    if (oldQno == 0) return;
+    mb.qno = newQno;
+    for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+        BlockWork& block = mb.blocks[b];
+        const int classNumber = block.classNumber;
+        if (QuantPatternIndex[classNumber][oldQno] == QuantPatternIndex[classNumber][newQno]) {
+            continue;
+        }
+        mb.totalBits -= block.codeBits;
+        StepDownArea(block.coefficients, classNumber, oldQno, newQno);
+        block.codeBits = PruneAndCountBlockBits(block.coefficients, mb.nonzeroList[b]);
+        mb.totalBits += block.codeBits;
+    }
+}
+
+void SelectQuantization(MacroblockWork* macroblocks, uint32_t flags) {
+    SegmentModel model;
+    BuildModel(macroblocks, model);
+    if (flags & DVENC_FLAG_MB_QUANT) {
+        SelectOnePass(macroblocks, model);
+    } else {
+        SelectSequential(macroblocks, model);
     }
 }
 

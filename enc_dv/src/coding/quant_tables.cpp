@@ -1,0 +1,49 @@
+#include "coding/quant_tables.h"
+
+namespace encdv {
+
+// Right-shift counts (area 0-3) of the DV quantization step patterns; steps are powers of two.
+const uint8_t QuantPattern[kQuantPatternCount][kAreaCount] = {
+    {0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 1, 1}, {0, 1, 1, 2}, {1, 1, 1, 1},
+    {1, 1, 1, 2}, {1, 1, 2, 2}, {1, 2, 2, 3}, {2, 2, 3, 3}, {2, 3, 3, 4},
+    {3, 3, 4, 4}, {3, 4, 4, 5}, {4, 4, 5, 5},
+};
+
+// Step pattern by class (rows) and QNO 0-15 (IEC 61834-2 steps, with the extra factor 2 of
+// class 3 folded into its patterns); QNO 15 is the finest.
+const uint8_t QuantPatternIndex[kClassCount][kQnoCount] = {
+    {7, 7, 6, 6, 3, 3, 2, 2, 1, 0, 0, 0, 0, 0, 0, 0},
+    {9, 8, 8, 7, 7, 6, 6, 3, 3, 2, 2, 1, 0, 0, 0, 0},
+    {10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 3, 3, 2, 2, 1, 0},
+    {12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 4, 4},
+};
+
+// Shift count by area, class and QNO: the area's column of QuantPattern[QuantPatternIndex].
+const int32_t AreaShift[kAreaCount][kClassCount][kQnoCount] = {
+    {
+        {1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},  // area 0, class 0
+        {2, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0},  // area 0, class 1
+        {3, 3, 2, 2, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0},  // area 0, class 2
+        {4, 3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1},  // area 0, class 3
+    },
+    {
+        {2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},  // area 1, class 0
+        {3, 2, 2, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0},  // area 1, class 1
+        {3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0},  // area 1, class 2
+        {4, 4, 4, 3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1, 1},  // area 1, class 3
+    },
+    {
+        {2, 2, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0},  // area 2, class 0
+        {3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0},  // area 2, class 1
+        {4, 4, 3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1, 0, 0},  // area 2, class 2
+        {5, 4, 4, 4, 4, 3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1},  // area 2, class 3
+    },
+    {
+        {3, 3, 2, 2, 2, 2, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0},  // area 3, class 0
+        {4, 3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 0, 0, 0, 0},  // area 3, class 1
+        {4, 4, 4, 4, 3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 0},  // area 3, class 2
+        {5, 5, 5, 4, 4, 4, 4, 3, 3, 3, 3, 2, 2, 2, 1, 1},  // area 3, class 3
+    },
+};
+
+}  // namespace encdv

@@ -1,0 +1,28 @@
+#ifndef ENC_DV_CODING_QUANT_TABLES_H
+#define ENC_DV_CODING_QUANT_TABLES_H
+
+#include <cstdint>
+
+namespace encdv {
+
+constexpr int kQuantPatternCount = 13;
+constexpr int kAreaCount = 4;
+constexpr int kClassCount = 4;
+constexpr int kQnoCount = 16;
+
+// First scan position of each DV area (0-3) and the end of the block: area a holds positions
+// kAreaStart[a] to kAreaStart[a + 1] - 1 (area 0 includes the DC slot, which is never coded).
+constexpr int kAreaStart[kAreaCount + 1] = {0, 6, 21, 43, 64};
+
+// Right-shift count of each area in the thirteen quantizer step patterns.
+extern const uint8_t QuantPattern[kQuantPatternCount][kAreaCount];
+
+// Step pattern by class number and QNO.
+extern const uint8_t QuantPatternIndex[kClassCount][kQnoCount];
+
+// Right-shift count by area, class number and QNO (QuantPattern through QuantPatternIndex).
+extern const int32_t AreaShift[kAreaCount][kClassCount][kQnoCount];
+
+}  // namespace encdv
+
+#endif
