@@ -1,8 +1,126 @@
+// The processor feature word: CPUID detection or the CPUFeatures list of section DVCODEC.
 #include "platform/cpu_features.h"
 
-namespace encdv {
+#include <cstring>
 
-// Placeholder until detection lands.
-uint32_t GetFeatureWord() { return 0x2007; }
+#include "platform/profile.h"
+
+namespace encdv {
+namespace {
+
+constexpr uint32_t kFeatureValid = 0x1;
+constexpr uint32_t kFeatureStandardLeaf1 = 0x2;
+constexpr uint32_t kFeatureExtendedLeaf1 = 0x4;
+constexpr uint32_t kFeatureTsc = 0x10;
+constexpr uint32_t kFeatureMmx = 0x20;
+constexpr uint32_t kFeatureCmov = 0x40;
+constexpr uint32_t kFeature3dnow = 0x80;
+constexpr uint32_t kFeature3dnowExt = 0x100;
+constexpr uint32_t kFeatureMmxExt = 0x200;
+constexpr uint32_t kFeatureSse = 0x400;
+constexpr uint32_t kFeatureK6Mtrr = 0x800;
+constexpr uint32_t kFeatureMtrr = 0x1000;
+constexpr uint32_t kFeatureHyperThreading = 0x4000;
+constexpr uint32_t kFeatureSse3 = 0x8000;
+
+// Words of a CPUFeatures list and the bits each sets.
+struct FeatureName {
+    const char* word;
+    uint32_t bits;
+};
+constexpr FeatureName kFeatureNames[] = {
+    {"tsc", kFeatureTsc},
+    {"mmx", kFeatureMmx},
+    {"3dnow", kFeatureMmx},
+    {"3dnowext", kFeatureMmx},
+    {"cmov", kFeatureCmov},
+    {"mmxext", kFeatureMmxExt},
+    {"sse", kFeatureMmxExt | kFeatureSse},
+    {"k6_mtrr", kFeatureK6Mtrr},
+    {"p6_mtrr", kFeatureMtrr},
+    {"sse2", kFeatureSse2},
+    {"ht", kFeatureHyperThreading},
+    {"sse3", kFeatureSse3},
+};
+
+bool IsSeparator(char c) {
+    return c == ' ' || c == ',' || c == '\t' || c == '\n';
+}
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(const char* word, std::size_t length, const char* name) {
+    if (std::strlen(name) != length) return false;
+    for (std::size_t i = 0; i < length; ++i)
+        if (Lower(word[i]) != name[i]) return false;
+    return true;
+}
+
+uint32_t Bit(uint32_t value, int bit) {
+    return (value >> bit) & 1;
+}
+
+}  // namespace
+
+uint32_t ParseFeatureList(const char* text) {
+    uint32_t word = kFeatureValid | kFeatureStandardLeaf1 | kFeatureExtendedLeaf1;
+    const char* p = text;
+    while (*p) {
+        while (*p && IsSeparator(*p)) ++p;
+        const char* start = p;
+        while (*p && !IsSeparator(*p)) ++p;
+        const std::size_t length = static_cast<std::size_t>(p - start);
+        if (length == 0) continue;
+        for (const FeatureName& name : kFeatureNames)
+            if (EqualsIgnoringCase(start, length, name.word)) word |= name.bits;
+    }
+    return word;
+}
+
+uint32_t DetectFeatures(CpuidFunction cpuid) {
+    const platform::CpuidRegisters leaf0 = cpuid(0);
+    if (leaf0.eax == 0) return kFeatureValid;
+    // The vendor text is EBX, EDX, ECX, four little-endian characters each.
+    char vendor[12];
+    std::memcpy(vendor, &leaf0.ebx, 4);
+    std::memcpy(vendor + 4, &leaf0.edx, 4);
+    std::memcpy(vendor + 8, &leaf0.ecx, 4);
+    const bool amd = std::memcmp(vendor, "AuthenticAMD", 12) == 0;
+
+    uint32_t word = kFeatureStandardLeaf1;
+    const platform::CpuidRegisters leaf1 = cpuid(1);
+    const uint32_t edx = leaf1.edx;
+    if (Bit(edx, 4)) word |= kFeatureTsc;
+    if (Bit(edx, 23)) word |= kFeatureMmx;
+    if (Bit(edx, 15)) word |= kFeatureCmov;
+    if (Bit(edx, 25)) word |= kFeatureMmxExt | kFeatureSse;
+    if (Bit(edx, 12)) word |= kFeatureMtrr;
+    if (Bit(edx, 26)) word |= kFeatureSse2;
+    if (Bit(edx, 28)) word |= kFeatureHyperThreading;
+    if (Bit(leaf1.ecx, 0)) word |= kFeatureSse3;
+
+    if (cpuid(0x80000000u).eax <= 0x80000000u) return word | kFeatureValid;
+    word |= kFeatureExtendedLeaf1;
+    const uint32_t extended_edx = cpuid(0x80000001u).edx;
+    if (Bit(extended_edx, 31)) word |= kFeature3dnow;
+    if (amd) {
+        if (Bit(extended_edx, 30)) word |= kFeature3dnowExt;
+        if (!(word & kFeature3dnowExt) && Bit(extended_edx, 22)) word |= kFeatureMmxExt;
+        // K6 family, model and stepping 0x588 .. 0x5FF have the K6 range registers.
+        const uint32_t signature = leaf1.eax & 0xFFF;
+        if (signature >= 0x588 && signature < 0x600) word |= kFeatureK6Mtrr;
+    }
+    return word | kFeatureValid;
+}
+
+uint32_t GetFeatureWord() {
+    char setting[256];
+    platform::ReadProfileString("DVCODEC", "CPUFeatures", setting, sizeof(setting));
+    if (setting[0] == '\0' || std::strcmp(setting, "auto") == 0)
+        return DetectFeatures(platform::ExecuteCpuid);
+    return ParseFeatureList(setting);
+}
 
 }  // namespace encdv

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/processor.h"
+
 namespace encdv {
 
 constexpr uint32_t kFeatureSse2 = 0x2000;
@@ -10,6 +12,15 @@ constexpr uint32_t kFeatureSse2 = 0x2000;
 // Processor feature bits: detected with CPUID, or taken from the CPUFeatures setting of
 // section DVCODEC when that names a list. Read anew on every call.
 uint32_t GetFeatureWord();
+
+// The feature word of a CPUFeatures list: words separated by runs of space, comma, tab
+// or newline, compared without regard to case; unknown words are ignored. Always has
+// the bits 0x7.
+uint32_t ParseFeatureList(const char* text);
+
+// The feature word detected through cpuid (the processor's, or a test's fake).
+using CpuidFunction = platform::CpuidRegisters (*)(uint32_t leaf);
+uint32_t DetectFeatures(CpuidFunction cpuid);
 
 }  // namespace encdv
 

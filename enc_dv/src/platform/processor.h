@@ -1,0 +1,35 @@
+#ifndef ENC_DV_PLATFORM_PROCESSOR_H
+#define ENC_DV_PLATFORM_PROCESSOR_H
+
+#include <cstdint>
+
+namespace encdv::platform {
+
+// Registers returned by the processor identification instruction.
+struct CpuidRegisters {
+    uint32_t eax;
+    uint32_t ebx;
+    uint32_t ecx;
+    uint32_t edx;
+};
+
+// Executes CPUID for a leaf (sub-leaf 0). All zero on a processor without it.
+CpuidRegisters ExecuteCpuid(uint32_t leaf);
+
+// A word several threads change without a lock (the spin lock and done flag of the
+// one-time initialisation).
+using SharedWord = volatile long;
+
+// Stores value into word and returns the previous content; a full memory barrier.
+long ExchangeWord(SharedWord* word, long value);
+// Reads word with acquire ordering.
+long LoadWord(SharedWord* word);
+// Processor hint for a spin-wait loop.
+void PauseProcessor();
+
+// Leaves the MMX state so that the caller's x87 floating-point code runs normally.
+void ClearMmxState();
+
+}  // namespace encdv::platform
+
+#endif

@@ -1,0 +1,134 @@
+// Win32 threads, manual-reset events and critical sections behind the platform interface.
+#include "platform/threads.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <new>
+
+#include "platform/test_hooks.h"
+
+namespace encdv::platform {
+
+struct ThreadObject {
+    HANDLE thread;
+    ThreadEntry entry;
+    void* argument;
+};
+
+struct EventObject {
+    HANDLE event;
+};
+
+struct LockObject {
+    CRITICAL_SECTION section;
+};
+
+namespace {
+
+DWORD WINAPI RunThread(LPVOID object) {
+    auto* thread = static_cast<ThreadObject*>(object);
+    thread->entry(thread->argument);
+    return 0;
+}
+
+}  // namespace
+
+ThreadHandle StartThread(ThreadEntry entry, void* argument) {
+    if (!test_hooks::AdmitCreation(test_hooks::Resource::kThread)) return nullptr;
+    auto* thread = new (std::nothrow) ThreadObject{};
+    if (!thread) return nullptr;
+    thread->entry = entry;
+    thread->argument = argument;
+    thread->thread = CreateThread(nullptr, 0, RunThread, thread, 0, nullptr);
+    if (!thread->thread) {
+        delete thread;
+        return nullptr;
+    }
+    test_hooks::NoteCreated(test_hooks::Resource::kThread);
+    return thread;
+}
+
+void JoinThread(ThreadHandle thread) {
+    if (!thread) return;
+    WaitForSingleObject(thread->thread, INFINITE);
+    CloseHandle(thread->thread);
+    delete thread;
+    test_hooks::NoteReleased(test_hooks::Resource::kThread);
+}
+
+EventHandle CreateManualResetEvent() {
+    if (!test_hooks::AdmitCreation(test_hooks::Resource::kEvent)) return nullptr;
+    auto* event = new (std::nothrow) EventObject{};
+    if (!event) return nullptr;
+    event->event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!event->event) {
+        delete event;
+        return nullptr;
+    }
+    test_hooks::NoteCreated(test_hooks::Resource::kEvent);
+    return event;
+}
+
+void SignalEvent(EventHandle event) {
+    SetEvent(event->event);
+}
+
+void ResetEvent(EventHandle event) {
+    ::ResetEvent(event->event);
+}
+
+void WaitEvent(EventHandle event) {
+    WaitForSingleObject(event->event, INFINITE);
+}
+
+void CloseEvent(EventHandle event) {
+    if (!event) return;
+    CloseHandle(event->event);
+    delete event;
+    test_hooks::NoteReleased(test_hooks::Resource::kEvent);
+}
+
+LockHandle CreateLock() {
+    if (!test_hooks::AdmitCreation(test_hooks::Resource::kLock)) return nullptr;
+    auto* lock = new (std::nothrow) LockObject{};
+    if (!lock) return nullptr;
+    InitializeCriticalSection(&lock->section);
+    test_hooks::NoteCreated(test_hooks::Resource::kLock);
+    return lock;
+}
+
+void EnterLock(LockHandle lock) {
+    EnterCriticalSection(&lock->section);
+}
+
+void LeaveLock(LockHandle lock) {
+    LeaveCriticalSection(&lock->section);
+}
+
+void DeleteLock(LockHandle lock) {
+    if (!lock) return;
+    DeleteCriticalSection(&lock->section);
+    delete lock;
+    test_hooks::NoteReleased(test_hooks::Resource::kLock);
+}
+
+int CountProcessors() {
+    const int forced = test_hooks::ForcedProcessorCount();
+    if (forced > 0) return forced;
+    DWORD_PTR process_mask = 0;
+    DWORD_PTR system_mask = 0;
+    uint32_t mask;
+    if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask)) {
+        mask = static_cast<uint32_t>(process_mask);
+    } else {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        mask = static_cast<uint32_t>(info.dwActiveProcessorMask);
+    }
+    int count = 0;
+    for (int bit = 0; bit < 32; ++bit) count += (mask >> bit) & 1;
+    return count == 0 ? 1 : count;
+}
+
+}  // namespace encdv::platform
