@@ -1,6 +1,7 @@
 #ifndef ENC_DV_API_DV_ENCODER_H
 #define ENC_DV_API_DV_ENCODER_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "driver/worker_record.h"
@@ -11,12 +12,16 @@ struct EncoderHandle;
 
 // Video-system part of the per-frame encoder object.
 class CDVCoder {
-public:
+  public:
     CDVCoder() = default;
     virtual ~CDVCoder() = default;
 
     // Selects the system from the low byte of modeWord (0, 2 or 3); 1 on success, 0 otherwise.
     int SelectSystem(int modeWord);
+
+    // Objects live in library memory; new yields null when it is short.
+    static void* operator new(std::size_t bytes) noexcept;
+    static void operator delete(void* block);
 
     int systemSelected = 0;
     int is525 = 0;
@@ -26,7 +31,7 @@ public:
 
 // The encoder object of one compress call; borrows the handle's worker records or owns some.
 class CDVEncoder : public CDVCoder {
-public:
+  public:
     ~CDVEncoder() override;
 
     // Null when memory for the object or its worker records cannot be obtained.
@@ -36,7 +41,7 @@ public:
     WorkerRecord* workers = nullptr;
     EncoderHandle* handle = nullptr;
 
-private:
+  private:
     CDVEncoder() = default;
 };
 

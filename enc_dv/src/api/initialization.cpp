@@ -1,0 +1,30 @@
+// One-time initialisation of the process-wide tables under a spin lock and a done flag.
+#include "api/initialization.h"
+
+#include "platform/processor.h"
+#include "transform/forward_dct.h"
+#include "transform/transform_tables.h"
+
+namespace encdv {
+namespace {
+
+platform::SharedWord initialized = 0;
+platform::SharedWord spin_lock = 0;
+
+}  // namespace
+
+void InitializeLibrary() {
+    if (platform::LoadWord(&initialized)) return;
+    while (platform::ExchangeWord(&spin_lock, 1) != 0) {
+        while (platform::LoadWord(&spin_lock) != 0) platform::PauseProcessor();
+    }
+    if (!platform::LoadWord(&initialized)) {
+        BuildTransformTables();
+        InitDctVectorConstants();
+        // Set only once everything is built: readers of the flag use the tables at once.
+        platform::ExchangeWord(&initialized, 1);
+    }
+    platform::ExchangeWord(&spin_lock, 0);
+}
+
+}  // namespace encdv

@@ -1,0 +1,38 @@
+// The accepted source layouts.
+#include "api/pixel_format.h"
+
+namespace encdv {
+namespace {
+
+// FOURCC (first character in the low byte) and the code of its source layout.
+struct FourccEntry {
+    uint32_t fourcc;
+    PixelFormatCode code;
+};
+constexpr FourccEntry kFourccTable[] = {
+    {0x32595559, kFormatYUY2},  // "YUY2"
+    {0x56595559, kFormatYUY2},  // "YUYV"
+    {0x59565955, kFormatUYVY},  // "UYVY"
+    {0x33524742, kFormatBGR3},  // "BGR3"
+    {0x34524742, kFormatBGR4},  // "BGR4"
+    {0x41524742, kFormatBGRA},  // "BGRA"
+    {0x41595556, kFormatVUYA},  // "VUYA"
+    {0x43343252, kFormatR24C},  // "R24C"
+    {0x43323352, kFormatR32C},  // "R32C"
+    {0x76597559, kFormatYuYv},  // "YuYv"
+    {0x79567955, kFormatUyVy},  // "UyVy"
+};
+
+}  // namespace
+
+bool MapFourcc(uint32_t fourcc, PixelFormatCode* code) {
+    for (const FourccEntry& entry : kFourccTable) {
+        if (entry.fourcc == fourcc) {
+            *code = entry.code;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace encdv

@@ -1,0 +1,38 @@
+// Answers of the information query handed out by DVEncGetAPIExt.
+#include "api/query_info.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace encdv {
+namespace {
+
+constexpr int kQueryCapability = 3;
+constexpr int kQueryVersion = 4;
+constexpr int kQueryPlatform = 5;
+
+constexpr char kVersionText[] = "8.5.0.19970";
+constexpr char kPlatformText[] = "QXPLATFORM_IA32";
+
+}  // namespace
+
+int QueryInfo(int type, void* out) {
+    if (!out) return 1;
+    switch (type) {
+        case kQueryCapability: {
+            const uint32_t value = 1;
+            std::memcpy(out, &value, sizeof(value));
+            return 0;
+        }
+        case kQueryVersion:
+            std::memcpy(out, kVersionText, sizeof(kVersionText) - 1);
+            return 0;
+        case kQueryPlatform:
+            std::memcpy(out, kPlatformText, sizeof(kPlatformText) - 1);
+            return 0;
+        default:
+            return 1;
+    }
+}
+
+}  // namespace encdv
