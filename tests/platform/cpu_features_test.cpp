@@ -1,0 +1,147 @@
+#include "platform/cpu_features.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace encdv {
+namespace {
+
+TEST(FeatureList, WordsOrTheirBitsIntoSeven) {
+    struct Case {
+        const char* text;
+        uint32_t word;
+    };
+    const Case cases[] = {
+        {"sse2", 0x2007},
+        {"SSE2, mmx", 0x2027},
+        {"sse,\tsse2,\tsse3", 0xA607},
+        {"3dnow", 0x27},
+        {"3dnowext", 0x27},
+        {"AUTO", 0x7},  // only the exact lower-case keyword means detection
+        {" auto", 0x7},
+        {"avx512 neon altivec", 0x7},
+        {"tsc cmov mmxext p6_mtrr k6_mtrr ht", 0x7 | 0x10 | 0x40 | 0x200 | 0x1000 | 0x800 | 0x4000},
+        {"  ,,\n\t sse2 \n,, ", 0x2007},  // runs and edges of separators
+        {"sse2;mmx", 0x7},                // ';' is not a separator: one unknown word
+        {"ssE2\nHt", 0x6007},
+        {"sse22 sse", 0x607},  // a longer word is not a prefix match
+        {",", 0x7},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseFeatureList(c.text), c.word) << '"' << c.text << '"';
+    }
+}
+
+// A fake processor answering the four identification leaves that detection uses.
+struct FakeCpu {
+    const char* vendor;  // 12 characters
+    uint32_t max_leaf;
+    uint32_t leaf1_eax, leaf1_ecx, leaf1_edx;
+    uint32_t max_extended_leaf;
+    uint32_t extended_edx;
+};
+const FakeCpu* fake_cpu = nullptr;
+
+platform::CpuidRegisters FakeCpuid(uint32_t leaf) {
+    const FakeCpu& cpu = *fake_cpu;
+    platform::CpuidRegisters r{0, 0, 0, 0};
+    if (leaf == 0) {
+        r.eax = cpu.max_leaf;
+        std::memcpy(&r.ebx, cpu.vendor, 4);
+        std::memcpy(&r.edx, cpu.vendor + 4, 4);
+        std::memcpy(&r.ecx, cpu.vendor + 8, 4);
+    } else if (leaf == 1) {
+        r = {cpu.leaf1_eax, 0, cpu.leaf1_ecx, cpu.leaf1_edx};
+    } else if (leaf == 0x80000000u) {
+        r.eax = cpu.max_extended_leaf;
+    } else if (leaf == 0x80000001u) {
+        r.edx = cpu.extended_edx;
+    }
+    return r;
+}
+
+constexpr uint32_t Bit(int n) {
+    return 1u << n;
+}
+
+TEST(FeatureDetection, FollowsIdentificationLeavesAndVendor) {
+    const uint32_t sse2_box = Bit(4) | Bit(12) | Bit(15) | Bit(23) | Bit(25) | Bit(26) | Bit(28);
+    struct Case {
+        const char* name;
+        FakeCpu cpu;
+        uint32_t word;
+    };
+    const Case cases[] = {
+        {"no standard leaf 1", {"GenuineIntel", 0, 0, 0, ~0u, 0x80000008u, ~0u}, 0x1},
+        {"Intel with SSE3, no extended leaf",
+         {"GenuineIntel", 2, 0x6F6, Bit(0), sse2_box, 0x80000000u, ~0u},
+         0x1 | 0x2 | 0x10 | 0x1000 | 0x40 | 0x20 | 0x200 | 0x400 | 0x2000 | 0x4000 | 0x8000},
+        {"Intel ignores the AMD-only bits",
+         {"GenuineIntel", 1, 0x590, 0, Bit(26), 0x80000001u, Bit(31) | Bit(30) | Bit(22)},
+         0x1 | 0x2 | 0x4 | 0x2000 | 0x80},
+        {"AMD with extended 3DNow!",
+         {"AuthenticAMD", 1, 0x622, 0, Bit(23), 0x80000001u, Bit(31) | Bit(30) | Bit(22)},
+         0x1 | 0x2 | 0x4 | 0x20 | 0x80 | 0x100},
+        {"AMD MMX extensions without extended 3DNow!",
+         {"AuthenticAMD", 1, 0x622, 0, 0, 0x80000001u, Bit(22)},
+         0x1 | 0x2 | 0x4 | 0x200},
+        {"AMD K6 signature 0x588", {"AuthenticAMD", 1, 0x588, 0, 0, 0x80000001u, 0}, 0x807},
+        {"AMD K6 signature 0x5FF (upper 20 bits ignored)",
+         {"AuthenticAMD", 1, 0xABC5FF, 0, 0, 0x80000001u, 0},
+         0x807},
+        {"AMD signature 0x587", {"AuthenticAMD", 1, 0x587, 0, 0, 0x80000001u, 0}, 0x7},
+        {"AMD signature 0x600", {"AuthenticAMD", 1, 0x600, 0, 0, 0x80000001u, 0}, 0x7},
+        {"AMD without extended leaf 0x80000001",
+         {"AuthenticAMD", 1, 0x588, 0, Bit(26), 0x80000000u, Bit(30)},
+         0x2003},
+        {"vendor text must match exactly",
+         {"AuthenticAMd", 1, 0x588, 0, 0, 0x80000001u, Bit(30)},
+         0x7},
+    };
+    for (const Case& c : cases) {
+        fake_cpu = &c.cpu;
+        EXPECT_EQ(DetectFeatures(FakeCpuid), c.word) << c.name;
+    }
+    fake_cpu = nullptr;
+}
+
+class FeatureSetting : public ::testing::Test {
+  protected:
+    void TearDown() override { unsetenv("DVCODEC_CPUFEATURES"); }
+};
+
+TEST_F(FeatureSetting, EmptyOrAutoDetectsAndAListReplacesDetection) {
+    const uint32_t detected = DetectFeatures(platform::ExecuteCpuid);
+    EXPECT_NE(detected & kFeatureSse2, 0u) << "the test machine has SSE2";
+
+    unsetenv("DVCODEC_CPUFEATURES");
+    EXPECT_EQ(GetFeatureWord(), detected);
+    setenv("DVCODEC_CPUFEATURES", "", 1);
+    EXPECT_EQ(GetFeatureWord(), detected);
+    setenv("DVCODEC_CPUFEATURES", "auto", 1);
+    EXPECT_EQ(GetFeatureWord(), detected);
+
+    // The setting is read anew on every call.
+    setenv("DVCODEC_CPUFEATURES", "Auto", 1);
+    EXPECT_EQ(GetFeatureWord(), 0x7u);
+    setenv("DVCODEC_CPUFEATURES", "mmx sse2", 1);
+    EXPECT_EQ(GetFeatureWord(), 0x2027u);
+}
+
+TEST_F(FeatureSetting, OnlyTheFirst255CharactersOfTheSettingCount) {
+    // "sse2" straddling the end of the 256-byte buffer is cut to "ss" and not recognised.
+    std::string text(253, ' ');
+    text += "sse2";
+    setenv("DVCODEC_CPUFEATURES", text.c_str(), 1);
+    EXPECT_EQ(GetFeatureWord(), 0x7u);
+    text.assign(251, ' ');
+    text += "sse2";
+    setenv("DVCODEC_CPUFEATURES", text.c_str(), 1);
+    EXPECT_EQ(GetFeatureWord(), 0x2007u);
+}
+
+}  // namespace
+}  // namespace encdv
