@@ -1,0 +1,42 @@
+#ifndef ENC_DV_DRIVER_DIF_BLOCKS_H
+#define ENC_DV_DRIVER_DIF_BLOCKS_H
+
+#include <cstdint>
+
+namespace encdv {
+
+constexpr int kDifBlockBytes = 80;
+constexpr int kDifIdBytes = 3;
+constexpr int kHeaderPayloadBytes = 5;  // bytes 3-7 of the header block
+constexpr int kVauxPackBytes = 10;      // VAUX source pack and source control pack
+constexpr int kPackBytes = 5;           // one AAUX pack, bytes 3-7 of an audio block
+
+// Section types (SCT) of the DIF block ID.
+enum SectionType : int {
+    kSectionHeader = 0,
+    kSectionSubcode = 1,
+    kSectionVaux = 2,
+    kSectionAudio = 3,
+    kSectionVideo = 4,
+};
+
+// Bytes 3-7 of the header block for the final video mode (0, 2 or 3) and the flags word.
+const uint8_t* HeaderBlockBytes(int mode, uint32_t flags);
+
+// The VAUX source pack followed by the VAUX source control pack for the mode and flags.
+const uint8_t* VauxPackBytes(int mode, uint32_t flags);
+
+// The AAUX pack of audio block dbn (0-8) of a sequence with the given parity.
+const uint8_t* AudioPackBytes(bool oddSequence, int dbn);
+
+// VAUX block and byte offset where a sequence carries its two VAUX packs.
+constexpr int VauxPackBlock(bool oddSequence) {
+    return oddSequence ? 0 : 2;
+}
+constexpr int VauxPackOffset(bool oddSequence) {
+    return oddSequence ? 3 : 48;
+}
+
+}  // namespace encdv
+
+#endif

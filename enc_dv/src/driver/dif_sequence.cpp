@@ -1,0 +1,134 @@
+// The DIF sequence loop: every DIF block of a thread's run of sequences, in IEC 61834-2
+// transmission order (header, 2 subcode, 3 VAUX, then 9 x (audio + 15 video)).
+#include "driver/dif_sequence.h"
+
+#include <cstring>
+
+#include "coding/quant_selection.h"
+#include "coding/segment_coder.h"
+#include "driver/dif_blocks.h"
+#include "driver/dif_id.h"
+#include "driver/shuffle.h"
+#include "enc_dv.h"
+#include "input/macroblock_pixels.h"
+#include "input/source_reader.h"
+#include "transform/macroblock_transform.h"
+#include "transform/macroblock_work.h"
+
+namespace encdv {
+namespace {
+
+constexpr int kSubcodeBlocks = 2;
+constexpr int kVauxBlocks = 3;
+constexpr int kAudioAndVideoPositions = 144;  // 9 audio + 135 video blocks
+constexpr int kPositionsPerAudioBlock = 16;   // one audio block, then 15 video blocks
+
+// A thread's private work area for video segments, kept on its stack.
+struct SegmentArea {
+    SegmentWork segment;
+    DifIdRecord ids[kMacroblocksPerSegment];
+    MacroblockPixels pixels;
+};
+
+void PrepareSegmentArea(SegmentArea& area) {
+    for (int m = 0; m < kMacroblocksPerSegment; ++m) {
+        PrepareMacroblockWork(area.segment.macroblocks[m]);
+        area.ids[m] = DifIdRecord{0, 1, kSectionHeader, 7, 0, 0, 0};
+        area.segment.ids[m] = &area.ids[m];
+    }
+}
+
+// Writes the ID of a non-video block and fills its payload with one byte value.
+void WriteFixedBlock(uint8_t* block, int sct, int sequence, int dbn, uint8_t fill) {
+    const DifIdRecord id{15, 1, sct, 7, 0, sequence, dbn};
+    PackDifId(id, block);
+    std::memset(block + kDifIdBytes, fill, kDifBlockBytes - kDifIdBytes);
+}
+
+// Exchanges lines 2i and 2i+1 of every 8x8 block: the two fields change places.
+void SwapFields(MacroblockPixels& pixels) {
+    for (auto& block : pixels.blocks) {
+        for (int line = 0; line < 8; line += 2) {
+            uint8_t upper[8];
+            std::memcpy(upper, block + 8 * line, 8);
+            std::memcpy(block + 8 * line, block + 8 * (line + 1), 8);
+            std::memcpy(block + 8 * (line + 1), upper, 8);
+        }
+    }
+}
+
+}  // namespace
+
+void EncodeDifSequences(const WorkerRecord& record) {
+    const uint8_t* headerBytes = HeaderBlockBytes(record.mode, record.flags);
+    const uint8_t* vauxPacks = VauxPackBytes(record.mode, record.flags);
+    const bool writeAux = (record.flags & DVENC_FLAG_VIDEO_ONLY) == 0;
+    const bool swapFields = (record.flags & DVENC_FLAG_SWAP_FIELDS) != 0;
+    SourceReader* reader = record.reader;
+
+    SegmentArea area;
+    PrepareSegmentArea(area);
+
+    uint8_t* cursor = record.output;
+    for (int s = record.firstSequence; s < record.endSequence; ++s) {
+        const bool odd = (s & 1) != 0;
+        if (record.withHeaderBlock) {
+            if (writeAux) {
+                WriteFixedBlock(cursor, kSectionHeader, s, 0, 0xFF);
+                std::memcpy(cursor + kDifIdBytes, headerBytes, kHeaderPayloadBytes);
+            }
+            cursor += kDifBlockBytes;
+        }
+        for (int i = 0; i < kSubcodeBlocks; ++i) {
+            if (writeAux) WriteFixedBlock(cursor, kSectionSubcode, s, i, 0xFF);
+            cursor += kDifBlockBytes;
+        }
+        for (int i = 0; i < kVauxBlocks; ++i) {
+            if (writeAux) {
+                WriteFixedBlock(cursor, kSectionVaux, s, i, 0xFF);
+                if (i == VauxPackBlock(odd)) {
+                    std::memcpy(cursor + VauxPackOffset(odd), vauxPacks, kVauxPackBytes);
+                }
+            }
+            cursor += kDifBlockBytes;
+        }
+
+        const int32_t* positions = record.shuffleTable + 2 * kVideoBlocksPerSequence * s;
+        int v = 0;
+        for (int p = 0; p < kAudioAndVideoPositions; ++p) {
+            if (p % kPositionsPerAudioBlock == 0) {
+                if (writeAux) {
+                    const int dbn = p / kPositionsPerAudioBlock;
+                    WriteFixedBlock(cursor, kSectionAudio, s, dbn, 0x00);
+                    std::memcpy(cursor + kDifIdBytes, AudioPackBytes(odd, dbn), kPackBytes);
+                }
+                cursor += kDifBlockBytes;
+                continue;
+            }
+            const int m = v % kMacroblocksPerSegment;
+            const int x = positions[2 * v];
+            const int y = positions[2 * v + 1];
+            DifIdRecord& id = area.ids[m];
+            id.sct = kSectionVideo;
+            id.dbn = v;
+            id.dseq = s;
+            id.fsc = 0;
+            MacroblockWork& work = area.segment.macroblocks[m];
+            work.pixelX = x;
+            work.pixelY = y;
+            work.qno = 15;
+            work.sta = 0;
+            reader->ReadMacroblock(reader, record.threadIndex, x, y, &area.pixels);
+            if (swapFields) SwapFields(area.pixels);
+            TransformMacroblock(work, area.pixels);
+            if (m == kMacroblocksPerSegment - 1) {
+                SelectQuantization(area.segment.macroblocks, record.flags);
+                // Writes video blocks v - 4 .. v, where the cursor stands, and moves it on.
+                CodeSegment(area.segment, cursor);
+            }
+            ++v;
+        }
+    }
+}
+
+}  // namespace encdv
