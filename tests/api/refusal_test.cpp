@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "enc_dv.h"
+
+namespace {
+
+constexpr int kWidth = 720;
+constexpr int kHeight = 576;
+constexpr uint8_t kFill = 0x5A;
+
+uint32_t Fourcc(const char (&text)[5]) {
+    return uint32_t(uint8_t(text[0])) | uint32_t(uint8_t(text[1])) << 8 |
+           uint32_t(uint8_t(text[2])) << 16 | uint32_t(uint8_t(text[3])) << 24;
+}
+
+bool Untouched(const std::vector<uint8_t>& buffer) {
+    for (uint8_t b : buffer)
+        if (b != kFill) return false;
+    return true;
+}
+
+TEST(Refusal, FourccValuesFromTheCharacters) {
+    // The header's constants agree with their character spelling (low byte first).
+    EXPECT_EQ(Fourcc("YUY2"), uint32_t(DVENC_FOURCC_YUY2));
+    EXPECT_EQ(Fourcc("YUYV"), uint32_t(DVENC_FOURCC_YUYV));
+    EXPECT_EQ(Fourcc("YuYv"), uint32_t(DVENC_FOURCC_YuYv));
+    EXPECT_EQ(Fourcc("UYVY"), uint32_t(DVENC_FOURCC_UYVY));
+    EXPECT_EQ(Fourcc("UyVy"), uint32_t(DVENC_FOURCC_UyVy));
+    EXPECT_EQ(Fourcc("BGR3"), uint32_t(DVENC_FOURCC_BGR3));
+    EXPECT_EQ(Fourcc("BGR4"), uint32_t(DVENC_FOURCC_BGR4));
+    EXPECT_EQ(Fourcc("BGRA"), uint32_t(DVENC_FOURCC_BGRA));
+    EXPECT_EQ(Fourcc("VUYA"), uint32_t(DVENC_FOURCC_VUYA));
+    EXPECT_EQ(Fourcc("R24C"), uint32_t(DVENC_FOURCC_R24C));
+    EXPECT_EQ(Fourcc("R32C"), uint32_t(DVENC_FOURCC_R32C));
+}
+
+TEST(Refusal, UnknownFourccYieldsZeroAndLeavesOutputUntouched) {
+    const std::vector<uint8_t> source(kWidth * 2 * kHeight, 0x80);
+    DVEncoderHandle* handle = DVNewEnc();
+    ASSERT_NE(handle, nullptr);
+    const uint32_t unknown[] = {
+        Fourcc("yuy2"), Fourcc("uyvy"), Fourcc("bgr3"), Fourcc("bgra"),
+        Fourcc("vuya"), Fourcc("r24c"), Fourcc("yuyv"), Fourcc("YUy2"),
+        Fourcc("2YUY"), Fourcc("I420"), Fourcc("RGB3"), 0,
+        0xFFFFFFFF,
+    };
+    for (uint32_t fourcc : unknown) {
+        for (unsigned flags : {0u, unsigned(DVENC_FLAG_SINGLE_THREAD)}) {
+            std::vector<uint8_t> output(DVENC_MAX_FRAME_BYTES, kFill);
+            EXPECT_EQ(CompressBuffer_DV(source.data(), kWidth * 2, output.data(), 0, kWidth,
+                                        kHeight, 0, flags, fourcc),
+                      0)
+                << std::hex << fourcc;
+            EXPECT_EQ(DVCompressBuffer(handle, source.data(), kWidth * 2, output.data(), 0, kWidth,
+                                       kHeight, 0, flags, fourcc),
+                      0)
+                << std::hex << fourcc;
+            EXPECT_TRUE(Untouched(output)) << std::hex << fourcc;
+        }
+    }
+    DVDoneEnc(handle);
+}
+
+TEST(Refusal, CallerErrorsYieldZeroAndLeaveOutputUntouched) {
+    const std::vector<uint8_t> source(kWidth * 2 * kHeight, 0x80);
+    std::vector<uint8_t> output(DVENC_MAX_FRAME_BYTES, kFill);
+    DVEncoderHandle* handle = DVNewEnc();
+    ASSERT_NE(handle, nullptr);
+    const uint32_t yuy2 = DVENC_FOURCC_YUY2;
+    const int pitch = kWidth * 2;
+
+    EXPECT_EQ(DVCompressBuffer(nullptr, source.data(), pitch, output.data(), 0, kWidth, kHeight, 0,
+                               0, yuy2),
+              0);
+    EXPECT_EQ(
+        DVCompressBuffer(handle, nullptr, pitch, output.data(), 0, kWidth, kHeight, 0, 0, yuy2), 0);
+    EXPECT_EQ(
+        DVCompressBuffer(handle, source.data(), pitch, nullptr, 0, kWidth, kHeight, 0, 0, yuy2), 0);
+    EXPECT_EQ(CompressBuffer_DV(nullptr, pitch, output.data(), 0, kWidth, kHeight, 0, 0, yuy2), 0);
+    EXPECT_EQ(CompressBuffer_DV(source.data(), pitch, nullptr, 0, kWidth, kHeight, 0, 0, yuy2), 0);
+    for (int width : {719, 360, 0, -720}) {
+        EXPECT_EQ(
+            CompressBuffer_DV(source.data(), pitch, output.data(), 0, width, kHeight, 0, 0, yuy2),
+            0)
+            << width;
+        EXPECT_EQ(DVCompressBuffer(handle, source.data(), pitch, output.data(), 0, width, kHeight,
+                                   0, 0, yuy2),
+                  0)
+            << width;
+    }
+    EXPECT_TRUE(Untouched(output));
+    DVDoneEnc(handle);
+}
+
+TEST(Refusal, ListWithoutSse2RefusesEveryFrame) {
+    const std::vector<uint8_t> source(kWidth * 2 * kHeight, 0x80);
+    std::vector<uint8_t> output(DVENC_MAX_FRAME_BYTES, kFill);
+    for (const char* setting : {"mmx sse sse3", "AUTO", " auto"}) {
+        setenv("DVCODEC_CPUFEATURES", setting, 1);
+        EXPECT_EQ(CompressBuffer_DV(source.data(), kWidth * 2, output.data(), 0, kWidth, kHeight, 0,
+                                    0, DVENC_FOURCC_YUY2),
+                  0)
+            << setting;
+    }
+    unsetenv("DVCODEC_CPUFEATURES");
+    EXPECT_TRUE(Untouched(output));
+}
+
+}  // namespace
