@@ -82,7 +82,8 @@ enum {
  * every compress call runs it. Safe to call from several threads at once. */
 DVENC_EXPORT void InitDVEnc(void);
 
-/* Creates an encoder handle. Returns null when memory is short. */
+/* Creates an encoder handle: its calls are serialised, and the worker threads it
+ * starts stay parked between frames. Returns null when memory is short. */
 DVENC_EXPORT DVEncoderHandle* DVNewEnc(void);
 
 /* Ends the handle's worker threads and frees it. A null handle is ignored.
@@ -92,20 +93,29 @@ DVENC_EXPORT void DVDoneEnc(DVEncoderHandle* handle);
 /* Encodes one frame with a handle. source points at the top picture line;
  * sourcePitch is the byte distance between lines (negative for bottom-up
  * images). width must be 720; height 480 or 486 (525/60; a 486-line picture
- * loses its first two and last four lines) or 576 (625/50). output must hold
+ * loses its first two and last four lines) or 576 (625/50); any other height is
+ * encoded as 625/50 and the source must then hold 576 lines. output must hold
  * the returned number of bytes (at most DVENC_MAX_FRAME_BYTES).
- * Returns the number of bytes written, or 0, with output untouched, when the
- * frame is refused (unknown fourcc, no SSE2, out of memory). */
+ * Returns the number of bytes written, or 0 with output untouched when the
+ * frame is refused: unknown fourcc (exact, case-sensitive match), no SSE2 (or a
+ * DVCODEC CPUFeatures list without "sse2"), memory short, a null handle, source
+ * or output, a width below 720, or too few lines for the video system.
+ * Calls on one handle run one at a time; calls on different handles may run
+ * concurrently. The two ignored arguments are not read. */
 DVENC_EXPORT int DVCompressBuffer(DVEncoderHandle* handle, const void* source, int sourcePitch,
                                   void* output, int ignored1, int width, int height,
                                   int ignored2, unsigned flags, unsigned fourcc);
 
-/* As DVCompressBuffer, without a handle: worker threads live for this call. */
+/* As DVCompressBuffer, without a handle and without a lock: worker threads are
+ * created for this call and ended before it returns. May run concurrently with
+ * any other compress call. */
 DVENC_EXPORT int CompressBuffer_DV(const void* source, int sourcePitch, void* output,
                                    int ignored1, int width, int height, int ignored2,
                                    unsigned flags, unsigned fourcc);
 
-/* Returns the information query function for id DVENC_API_QUERY_INFO, else null. */
+/* Returns the information query function for id DVENC_API_QUERY_INFO (1), else
+ * null. The query writes only the bytes listed with DVENC_QUERY_* and returns 1,
+ * writing nothing, for another type or a null out. */
 DVENC_EXPORT DVEncQueryInfoFunction DVEncGetAPIExt(int id);
 
 #ifdef __cplusplus
