@@ -1,102 +1,13 @@
 #include "dv_video_parser.h"
 
+#include "dv_code_table.h"
+
 #include <cstring>
 #include <vector>
 
 namespace encdv {
 namespace test {
 namespace {
-
-// The run/amplitude codes of IEC 61834-2 (run, amplitude, code without its sign bit).
-struct RunAmpCode {
-    int run;
-    int amplitude;
-    const char* bits;
-};
-const RunAmpCode kCodes[] = {
-    {0, 1, "00"},
-    {0, 2, "010"},
-    {1, 1, "0111"},
-    {0, 3, "1000"},
-    {0, 4, "1001"},
-    {2, 1, "10100"},
-    {1, 2, "10101"},
-    {0, 5, "10110"},
-    {0, 6, "10111"},
-    {3, 1, "110000"},
-    {4, 1, "110001"},
-    {0, 7, "110010"},
-    {0, 8, "110011"},
-    {5, 1, "1101000"},
-    {6, 1, "1101001"},
-    {2, 2, "1101010"},
-    {1, 3, "1101011"},
-    {1, 4, "1101100"},
-    {0, 9, "1101101"},
-    {0, 10, "1101110"},
-    {0, 11, "1101111"},
-    {7, 1, "11100000"},
-    {8, 1, "11100001"},
-    {9, 1, "11100010"},
-    {10, 1, "11100011"},
-    {3, 2, "11100100"},
-    {4, 2, "11100101"},
-    {2, 3, "11100110"},
-    {1, 5, "11100111"},
-    {1, 6, "11101000"},
-    {1, 7, "11101001"},
-    {0, 12, "11101010"},
-    {0, 13, "11101011"},
-    {0, 14, "11101100"},
-    {0, 15, "11101101"},
-    {0, 16, "11101110"},
-    {0, 17, "11101111"},
-    {11, 1, "111100000"},
-    {12, 1, "111100001"},
-    {13, 1, "111100010"},
-    {14, 1, "111100011"},
-    {5, 2, "111100100"},
-    {6, 2, "111100101"},
-    {3, 3, "111100110"},
-    {4, 3, "111100111"},
-    {2, 4, "111101000"},
-    {2, 5, "111101001"},
-    {1, 8, "111101010"},
-    {0, 18, "111101011"},
-    {0, 19, "111101100"},
-    {0, 20, "111101101"},
-    {0, 21, "111101110"},
-    {0, 22, "111101111"},
-    {5, 3, "1111100000"},
-    {3, 4, "1111100001"},
-    {3, 5, "1111100010"},
-    {2, 6, "1111100011"},
-    {1, 9, "1111100100"},
-    {1, 10, "1111100101"},
-    {1, 11, "1111100110"},
-    {6, 3, "11111010000"},
-    {4, 4, "11111010001"},
-    {3, 6, "11111010010"},
-    {1, 12, "11111010011"},
-    {1, 13, "11111010100"},
-    {1, 14, "11111010101"},
-    {7, 2, "111110110000"},
-    {8, 2, "111110110001"},
-    {9, 2, "111110110010"},
-    {10, 2, "111110110011"},
-    {7, 3, "111110110100"},
-    {8, 3, "111110110101"},
-    {4, 5, "111110110110"},
-    {3, 7, "111110110111"},
-    {2, 7, "111110111000"},
-    {2, 8, "111110111001"},
-    {2, 9, "111110111010"},
-    {2, 10, "111110111011"},
-    {2, 11, "111110111100"},
-    {1, 15, "111110111101"},
-    {1, 16, "111110111110"},
-    {1, 17, "111110111111"},
-};
 
 constexpr int kMaxCodeBits = 16;
 
@@ -114,24 +25,21 @@ struct Meaning {
 class CodeBook {
   public:
     CodeBook() : entries_(size_t{2} << kMaxCodeBits) {
-        for (const RunAmpCode& c : kCodes) {
+        for (const ReferenceRunAmpCode& c : kReferenceRunAmpCodes) {
             const int length = static_cast<int>(std::strlen(c.bits));
             const uint32_t value = Value(c.bits);
             for (int sign = 0; sign < 2; ++sign)
                 Add(length + 1, (value << 1) | sign, {true, false, c.run, c.amplitude, sign});
         }
-        // (run, amplitude 0): run + 1 zero coefficients.
-        Add(11, 0x7CE, {true, false, 1, 0, 0});
-        Add(11, 0x7CF, {true, false, 2, 0, 0});
-        for (int run = 2; run <= 5; ++run)
-            Add(12, (0x3EB << 2) | (run - 2), {true, false, run + 1, 0, 0});
-        for (int run = 6; run <= 61; ++run)
-            Add(13, (0x7E << 6) | run, {true, false, run + 1, 0, 0});
-        // (run 0, amplitude 0-255) escape: 1111111, 8-bit amplitude, sign.
-        for (int a = 0; a < 256; ++a)
+        for (int zeros = 1; zeros <= 62; ++zeros) {
+            const std::string bits = ReferenceZeroRunBits(zeros);
+            Add(static_cast<int>(bits.size()), Value(bits.c_str()), {true, false, zeros, 0, 0});
+        }
+        // The escape 1111111, 8-bit amplitude, sign; amplitudes 1-22 also have short codes.
+        for (int a = 1; a < 256; ++a)
             for (int sign = 0; sign < 2; ++sign)
                 Add(16, (0x7Fu << 9) | (a << 1) | sign, {true, false, 0, a, sign});
-        Add(4, 0x6, {true, true, 0, 0, 0});
+        Add(4, Value(kReferenceEndOfBlock), {true, true, 0, 0, 0});
     }
     const Meaning& Find(int length, uint32_t value) const {
         return entries_[(size_t{1} << length) | value];
