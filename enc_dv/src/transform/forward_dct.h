@@ -1,10 +1,37 @@
 #ifndef ENC_DV_TRANSFORM_FORWARD_DCT_H
 #define ENC_DV_TRANSFORM_FORWARD_DCT_H
 
+#include <cstdint>
+
+#include "transform/macroblock_work.h"
+#include "transform/transform_tables.h"
+
 namespace encdv {
+
+// The flowgraph constants, each as eight equal 16-bit lanes for one aligned load.
+struct alignas(16) DctVectorConstants {
+    int16_t tan2[8];     // 27146: tan(2 pi/16) with shift 1
+    int16_t cos4[8];     // 23170: cos(4 pi/16) with shift 2
+    int16_t sin2x2[8];   // 25080: 2 sin(2 pi/16) with shift 2
+    int16_t secant2[8];  // 17734: 1/cos(2 pi/16) with shift 3
+    int16_t one[8];      // rounding term of the flowgraph multiply
+};
 
 // Fills the 16-byte-aligned block of flowgraph constants. Called once by InitDVEnc.
 void InitDctVectorConstants();
+
+// The block filled by InitDctVectorConstants.
+const DctVectorConstants& GetDctVectorConstants();
+
+// The 8-8 DCT of one 8x8 block of 8-bit samples (16-byte aligned, rows top down), weighted and
+// rounded through `table` into 64 sign-magnitude words: T[8h + v] holds horizontal frequency h,
+// vertical frequency v; T[0] = floor((S + 1) / 4) for the sample sum S. T is 16-byte aligned.
+void ForwardDct88(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
+
+// The 2-4-8 DCT: the sums (d = 0) and differences (d = 1) of the line pairs (2z, 2z + 1) are
+// transformed separately; T[8h + 2u + d] holds horizontal frequency h, vertical frequency u of
+// half d. Alignment and T[0] as for ForwardDct88.
+void ForwardDct248(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
 
 }  // namespace encdv
 
