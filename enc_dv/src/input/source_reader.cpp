@@ -1,8 +1,169 @@
 #include "input/source_reader.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+#include "api/video_mode.h"
+#include "enc_dv.h"
+#include "input/reader_411.h"
+#include "input/reader_420.h"
+#include "input/row_kernels.h"
+#include "platform/memory.h"
+
 namespace encdv {
 
-// Placeholder until the readers land.
-SourceReader* CreateSourceReader(PixelFormatCode, uint32_t, int, int) { return nullptr; }
+namespace {
+
+constexpr int kLineWidth = 720;
+constexpr int kMaxThreads = 16;
+
+// A 720x486 picture is encoded from its lines 2 to 481.
+constexpr int kCroppedHeight = 486;
+constexpr int kCropTop = 2;
+constexpr int kCroppedLines = 480;
+
+// Stores the geometry; false when the frame would make the reader go outside the picture.
+bool SetGeometry(SourceReader* reader, const uint8_t* source, int pitch, int width, int height) {
+    if (source == nullptr || width < kLineWidth) return false;
+    if (width == kLineWidth && height == kCroppedHeight) {
+        source += kCropTop * static_cast<std::ptrdiff_t>(pitch);
+        height = kCroppedLines;
+    }
+    if (height < LinesReadInMode(reader->videoMode)) return false;
+    reader->source = source;
+    reader->pitch = pitch;
+    reader->width = width;
+    reader->height = height;
+    return true;
+}
+
+int OpenDirect(SourceReader* reader, const uint8_t* source, int pitch, int width, int height) {
+    return SetGeometry(reader, source, pitch, width, height) ? kOpenOk : kOpenBadGeometry;
+}
+
+// The frame block buffer covers exactly the bands that ReadMacroblock reads in the mode,
+// however tall the picture is.
+int OpenFrameBuffered(SourceReader* reader, const uint8_t* source, int pitch, int width,
+                      int height) {
+    if (!SetGeometry(reader, source, pitch, width, height)) return kOpenBadGeometry;
+    if (reader->frameBlockAllocation != nullptr) {  // opened twice: drop the first buffer
+        platform::FreeMemory(reader->frameBlockAllocation);
+        reader->frameBlockAllocation = nullptr;
+    }
+    reader->bandCount = LinesReadInMode(reader->videoMode) / 8;
+    reader->frameBlockAllocation =
+        platform::AllocateMemory(static_cast<std::size_t>(reader->bandCount) * kBandBytes + 15);
+    if (reader->frameBlockAllocation == nullptr) return kOpenOutOfMemory;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(reader->frameBlockAllocation);
+    reader->frameBlocks = reinterpret_cast<uint8_t*>((start + 15) & ~std::uintptr_t{15});
+    return kOpenOk;
+}
+
+void PrepareNothing(SourceReader*) {}
+
+void ReleaseReader(SourceReader* reader) {
+    if (reader->frameBlockAllocation != nullptr) platform::FreeMemory(reader->frameBlockAllocation);
+    platform::FreeMemory(reader);
+}
+
+void InitialiseContext(KernelContext* context, const RowKernelSet& kernels) {
+    context->rowTo422 = kernels.rowTo422;
+    context->stripTo422 = kernels.stripTo422;
+    context->rowTo444 = kernels.rowTo444;
+    context->pixelCount = 16;
+    context->bytesPerPixel = kernels.bytesPerPixel;
+    if (kernels.constants != nullptr) {
+        static_assert(sizeof context->conversionConstants == sizeof kernels.constants->rows,
+                      "constant blocks have the same shape");
+        std::memcpy(context->conversionConstants, kernels.constants->rows,
+                    sizeof context->conversionConstants);
+    }
+}
+
+}  // namespace
+
+int LinesReadInMode(int videoMode) {
+    return (videoMode & 0xFF) == MODE_525_411 ? 480 : 576;
+}
+
+bool SelectReaderVariant(PixelFormatCode code, uint32_t flags, ReaderVariant* variant) {
+    const bool alphaWeight = (flags & DVENC_FLAG_ALPHA_WEIGHT) != 0;
+    switch (code) {
+        case kFormatUYVY:
+        case kFormatUyVy:
+            *variant = kVariantUYVY;
+            return true;
+        case kFormatYUY2:
+        case kFormatYuYv:
+            *variant = kVariantYUY2;
+            return true;
+        case kFormatBGR3:
+            *variant = kVariantBGR3;
+            return true;
+        case kFormatR24C:
+            *variant = kVariantR24C;
+            return true;
+        case kFormatBGR4:
+            *variant = kVariantBGR4;
+            return true;
+        case kFormatBGRA:
+            *variant = alphaWeight ? kVariantBGRAAlpha : kVariantBGR4;
+            return true;
+        case kFormatR32C:
+            *variant = alphaWeight ? kVariantR32CAlpha : kVariantR32C;
+            return true;
+        case kFormatVUYA:
+            *variant = alphaWeight ? kVariantVUYAAlpha : kVariantVUYA;
+            return true;
+    }
+    return false;
+}
+
+SourceReader* CreateSourceReader(PixelFormatCode code, uint32_t flags, int threadCount,
+                                 int videoMode) {
+    ReaderVariant variant;
+    if (!SelectReaderVariant(code, flags, &variant)) return nullptr;
+    if (threadCount < 1 || threadCount > kMaxThreads) return nullptr;
+    const int mode = videoMode & 0xFF;
+    if (mode != MODE_625_420 && mode != MODE_625_411 && mode != MODE_525_411) return nullptr;
+
+    // One zeroed block: the reader, its context pointers, then the 16-byte-aligned contexts.
+    const std::size_t pointersOffset = sizeof(SourceReader);
+    const std::size_t contextsOffset = pointersOffset + threadCount * sizeof(KernelContext*);
+    const std::size_t bytes =
+        contextsOffset + alignof(KernelContext) - 1 + threadCount * sizeof(KernelContext);
+    uint8_t* const block = static_cast<uint8_t*>(platform::AllocateZeroedMemory(bytes));
+    if (block == nullptr) return nullptr;
+
+    SourceReader* const reader = new (block) SourceReader{};
+    reader->contexts = reinterpret_cast<KernelContext**>(block + pointersOffset);
+    const std::uintptr_t contextsStart =
+        (reinterpret_cast<std::uintptr_t>(block + contextsOffset) + alignof(KernelContext) - 1) &
+        ~std::uintptr_t{alignof(KernelContext) - 1};
+    const RowKernelSet& kernels = RowKernelsFor(variant);
+    for (int i = 0; i < threadCount; ++i) {
+        KernelContext* const context =
+            new (reinterpret_cast<void*>(contextsStart + i * sizeof(KernelContext)))
+                KernelContext{};
+        InitialiseContext(context, kernels);
+        reader->contexts[i] = context;
+    }
+    reader->threadCount = threadCount;
+    reader->videoMode = mode;
+    reader->bytesPerPixel = reader->contexts[0]->bytesPerPixel;
+    if (mode == MODE_625_420) {
+        reader->Open = OpenDirect;
+        reader->PrepareFrame = PrepareNothing;
+        reader->ReadMacroblock = ReadMacroblock420;
+    } else {
+        reader->Open = OpenFrameBuffered;
+        reader->PrepareFrame = PrepareFrame411;
+        reader->ReadMacroblock = ReadMacroblock411;
+    }
+    reader->Release = ReleaseReader;
+    return reader;
+}
 
 }  // namespace encdv

@@ -10,6 +10,22 @@ namespace encdv {
 
 struct KernelContext;
 
+// The ten source layouts a reader can be built for; the pixel-format code and
+// DVENC_FLAG_ALPHA_WEIGHT select one (SelectReaderVariant).
+enum ReaderVariant : int {
+    kVariantYUY2 = 0,   // Y0 Cb Y1 Cr (YUY2, YUYV, YuYv)
+    kVariantUYVY,       // Cb Y0 Cr Y1 (UYVY, UyVy)
+    kVariantVUYA,       // Cr Cb Y A, alpha ignored
+    kVariantVUYAAlpha,  // Cr Cb Y A, alpha-weighted
+    kVariantBGR3,       // B G R, full range
+    kVariantBGR4,       // B G R x, full range (BGR4, and BGRA without alpha weighting)
+    kVariantBGRAAlpha,  // B G R A, full range, alpha-weighted
+    kVariantR24C,       // B G R, studio range
+    kVariantR32C,       // B G R x, studio range, alpha ignored
+    kVariantR32CAlpha,  // B G R A, studio range, alpha-weighted
+    kReaderVariantCount,
+};
+
 // A row conversion kernel; reads its source, destinations and constants from the context.
 using RowKernel = void (*)(KernelContext* context);
 
@@ -33,7 +49,7 @@ struct alignas(16) KernelContext {
 // The encoder's view of the host's frame, one per frame: a record of four operations
 // chosen by the reader variant's constructor, plus geometry.
 struct SourceReader {
-    // 0 on success, non-zero when the frame cannot be read (memory, geometry).
+    // 0 on success, non-zero when the frame cannot be read (memory, geometry): see OpenStatus.
     int (*Open)(SourceReader* reader, const uint8_t* source, int pitch, int width, int height);
     void (*ReadMacroblock)(SourceReader* reader, int threadIndex, int x, int y,
                            MacroblockPixels* destination);
@@ -46,11 +62,27 @@ struct SourceReader {
     int32_t height;
     int32_t bytesPerPixel;
     int32_t videoMode;
-    const uint8_t* source;          // first line used, after the 486-line crop
-    void* frameBlockAllocation;     // 4:1:1 modes: raw allocation, freed by Release
-    uint8_t* frameBlocks;           // 4:1:1 modes: its 16-byte-aligned start
-    KernelContext** contexts;       // one per thread
+    const uint8_t* source;       // first line used, after the 486-line crop
+    void* frameBlockAllocation;  // 4:1:1 modes: raw allocation, freed by Release
+    uint8_t* frameBlocks;        // 4:1:1 modes: its 16-byte-aligned start
+    KernelContext** contexts;    // one per thread
+    int32_t bandCount;           // 4:1:1 modes: 8-line bands in the frame block buffer
 };
+
+// Results of SourceReader::Open.
+enum OpenStatus : int {
+    kOpenOk = 0,
+    kOpenOutOfMemory = 1,  // the 4:1:1 frame block buffer could not be allocated
+    // A null source, a width below 720, or fewer lines (after the 486-line crop) than the
+    // video mode reads: 480 for 525/60, 576 for 625/50. Nothing of the picture is read.
+    kOpenBadGeometry = 2,
+};
+
+// Lines of the picture that a reader in the video mode reads, from the first line used.
+int LinesReadInMode(int videoMode);
+
+// The reader variant for a pixel-format code and the flags word; false for an unknown code.
+bool SelectReaderVariant(PixelFormatCode code, uint32_t flags, ReaderVariant* variant);
 
 // Builds the reader variant for the code and DVENC_FLAG_ALPHA_WEIGHT in flags, for
 // threadCount threads (1-16) and the video mode (0, 2 or 3). Null when the code has no

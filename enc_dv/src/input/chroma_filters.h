@@ -1,0 +1,21 @@
+#ifndef ENC_DV_INPUT_CHROMA_FILTERS_H
+#define ENC_DV_INPUT_CHROMA_FILTERS_H
+
+#include <cstdint>
+
+namespace encdv {
+
+// Horizontal chroma decimation of the 4:1:1 reader, 8 output samples per call (SSE2).
+
+// From a full-resolution line: output k is centred on samples[4k],
+// (7 s[c-2] + 16 s[c-1] + 18 s[c] + 16 s[c+1] + 7 s[c+2] + 30) >> 6, clamped to 0-255.
+// Reads samples[-2] to samples[33].
+void ChromaFilter4to1(const uint8_t* samples, uint8_t* output);
+
+// From a half-resolution line: output k is centred on samples[2k],
+// (s[c-1] + 6 s[c] + s[c+1] + 2) >> 3. Reads samples[-1] to samples[16].
+void ChromaFilter2to1(const uint8_t* samples, uint8_t* output);
+
+}  // namespace encdv
+
+#endif
