@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+
+#include "coding/bit_estimate_table.h"
+#include "coding/quant_selection.h"
+#include "coding/quant_tables.h"
+#include "enc_dv.h"
+#include "quant_scalar_twins.h"
+
+namespace encdv {
+namespace {
+
+using test::CoefficientBlock;
+
+constexpr uint32_t kSeed = 0x5eed4202;
+
+TEST(BitEstimateTable, HoldsThirteenPatternsAndItsAnchorFacts) {
+    static_assert(sizeof(BitEstimateTable) == 13 * 4 * 32, "13 x 4 x 32 one-byte entries");
+    // An all-zero block (shape 0, activity 0): 9 bits with pattern 0, 1 bit with 4 to 12.
+    EXPECT_EQ(EstimateValue(BitEstimateTable[0][0][0]), 9u);
+    for (int p = 4; p < 13; ++p) EXPECT_EQ(EstimateValue(BitEstimateTable[p][0][0]), 1u) << p;
+    // Every estimate is at least 1 (so every weight of twelve lookups is at least 12) and
+    // small enough that sums over a segment cannot overflow.
+    for (const auto& pattern : BitEstimateTable) {
+        for (const auto& row : pattern) {
+            for (const uint8_t v : row) {
+                EXPECT_GE(EstimateValue(v), 1u);
+                EXPECT_LE(EstimateValue(v), 1u << 16);
+            }
+        }
+    }
+}
+
+TEST(BitEstimateTable, EstimateLog8IsEightTimesLog2) {
+    EXPECT_EQ(EstimateLog8[1], 1);
+    for (int x = 2; x < 32; ++x) {
+        EXPECT_EQ(EstimateLog8[x], static_cast<int>(std::floor(8 * std::log2(x) + 1e-9))) << x;
+    }
+}
+
+TEST(BitEstimateTable, EstimateValueDecodesMantissaAndExponent) {
+    const struct {
+        uint32_t byte, value;
+    } cases[] = {{0, 1}, {1, 1}, {7, 7}, {8, 2}, {13, 3}, {16, 4}, {26, 9}, {101, 6144}};
+    for (const auto& c : cases) EXPECT_EQ(EstimateValue(c.byte), c.value) << c.byte;
+}
+
+TEST(BlockModel, ClassBoundaries) {
+    const struct {
+        int block, maxAc, cls;
+    } cases[] = {{0, 0, 0},   {1, 23, 0},  {2, 24, 1},   {3, 35, 1}, {0, 36, 2},
+                 {1, 255, 2}, {2, 256, 3}, {3, 2047, 3}, {4, 0, 1},  {5, 4, 1},
+                 {4, 5, 2},   {5, 11, 2},  {4, 12, 3}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(BlockClass(c.block, c.maxAc), c.cls) << c.block << " " << c.maxAc;
+    }
+}
+
+TEST(BlockModel, ShapeAndActivityIndex) {
+    const struct {
+        int maxAc, sumAc, shape;
+    } shapes[] = {{0, 0, 0}, {2, 5, 1}, {3, 11, 2}, {0, 10, 3}, {2000, 100, 3 /* wrapped sum */}};
+    for (const auto& c : shapes) EXPECT_EQ(BlockShape(c.maxAc, c.sumAc), c.shape) << c.sumAc;
+
+    const struct {
+        int sumAc, index;
+    } indices[] = {{0, 0}, {1, 0}, {31, 10}, {32, 10}, {512, 18}, {8192, 26}, {65535, 31}};
+    for (const auto& c : indices) EXPECT_EQ(ActivityIndex(c.sumAc), c.index) << c.sumAc;
+    for (int s = 1; s < 65536; ++s) {
+        ASSERT_NEAR(ActivityIndex(s), std::min(31.0, 2 * std::log2(s)), 1.0) << s;
+    }
+}
+
+// Quantized blocks of every kind: sparse and dense, amplitudes 1-255 around the direct-code
+// limits, negative words whose bits 8-14 carry the sign copies a shift leaves.
+TEST(BlockBits, ListAndCountsMatchScalarRecountFromTheCodeTables) {
+    std::printf("block bits random seed 0x%08x\n", kSeed);
+    std::mt19937 rng(kSeed);
+    for (int i = 0; i < 3000; ++i) {
+        const int density = 1 + i % 8;
+        const int maxMagnitude[3] = {511, 255, 24};
+        const int shift = i % 3 == 0 ? 1 + static_cast<int>(rng() % 2)
+                                     : static_cast<int>(rng() % 2) * (i % 3 - 1);
+        CoefficientBlock block;
+        block.w[0] = 0;
+        for (int k = 1; k < 64; ++k) {
+            const bool present = static_cast<int>(rng() % 8) < density;
+            const int magnitude = present ? 1 + static_cast<int>(rng() % maxMagnitude[i % 3]) : 0;
+            const uint16_t word = static_cast<uint16_t>(magnitude | ((rng() & 1) << 15));
+            block.w[k] = static_cast<uint16_t>(static_cast<int16_t>(word) >> shift);
+        }
+        uint8_t list[64];
+        BuildNonzeroList(block.w, list);
+        const std::vector<uint8_t> expected = test::ScalarNonzeroList(block.w);
+        ASSERT_EQ(std::vector<uint8_t>(list, list + expected.size() + 1), [&] {
+            auto v = expected;
+            v.push_back(0);
+            return v;
+        }());
+        ASSERT_EQ(CountBlockBits(block.w, list), test::ScalarCountBits(block.w, expected));
+
+        // Shift everything by one: amplitude-1 words vanish and must be pruned.
+        for (uint16_t& w : block.w) w = static_cast<uint16_t>(static_cast<int16_t>(w) >> 1);
+        const int32_t pruned = PruneAndCountBlockBits(block.w, list);
+        const std::vector<uint8_t> remaining = test::ScalarNonzeroList(block.w);
+        ASSERT_EQ(std::vector<uint8_t>(list, list + remaining.size()), remaining);
+        ASSERT_EQ(list[remaining.size()], 0);
+        ASSERT_EQ(pruned, test::ScalarCountBits(block.w, remaining));
+    }
+}
+
+// Five macroblock records with their unquantized blocks kept aside.
+struct Segment {
+    MacroblockWork mb[kMacroblocksPerSegment];
+    CoefficientBlock original[kMacroblocksPerSegment][kBlocksPerMacroblock];
+
+    Segment() {
+        for (MacroblockWork& m : mb) PrepareMacroblockWork(m);
+        std::memset(original, 0, sizeof original);
+    }
+    // Loads the originals; maxAc/sumAc come from them unless 'declareZero' (a model that
+    // sees an empty macroblock whose coefficients are in fact dense).
+    void Load(bool declareZero = false, int onlyMacroblock = -1) {
+        for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+            mb[k].qno = 15;
+            mb[k].sta = 0;
+            for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+                BlockWork& block = mb[k].blocks[b];
+                std::memcpy(block.coefficients, original[k][b].w, 128);
+                test::MeasureBlock(original[k][b].w, block.maxAc, block.sumAc);
+                if (declareZero && k == onlyMacroblock) block.maxAc = block.sumAc = 0;
+            }
+        }
+    }
+    int ScalarBitsAt(int k, int qno) const {
+        int total = 0;
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            CoefficientBlock q;
+            test::ScalarQuantize(original[k][b].w,
+                                 QuantPatternIndex[mb[k].blocks[b].classNumber][qno], q.w);
+            total += test::ScalarCountBits(q.w, test::ScalarNonzeroList(q.w));
+        }
+        return total;
+    }
+};
+
+// Weights are 24 per macroblock (4 per empty block), so W = 121; targets follow from
+// T = 48 + (R x 24 + W / 2) / W with R growing by 48 and W shrinking by 24 per macroblock
+// (sequential), or T = (24 x 2064 + 60) / 121 + 48 = 457 for all (one-pass).
+TEST(SelectQuantization, EmptySegmentTargetsFollowFromTheBudget) {
+    const struct {
+        uint32_t flags;
+        int targetBits[5];
+    } modes[] = {{0, {526, 650, 856, 1263, 2453}},
+                 {DVENC_FLAG_MB_QUANT, {481, 481, 481, 481, 481}}};
+    for (const auto& mode : modes) {
+        auto segment = std::make_unique<Segment>();
+        segment->Load();
+        SelectQuantization(segment->mb, mode.flags);
+        for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+            const MacroblockWork& m = segment->mb[k];
+            EXPECT_EQ(m.targetBits, mode.targetBits[k]) << "flags " << mode.flags << " mb " << k;
+            EXPECT_EQ(m.qno, 15);
+            for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+                EXPECT_EQ(m.blocks[b].classNumber, b < 4 ? 0 : 1);
+                EXPECT_EQ(m.nonzeroList[b][0], 0);
+            }
+            if (mode.flags == 0) {
+                EXPECT_EQ(m.totalBits, 24);
+            }
+        }
+    }
+}
+
+// Macroblock 0 looks empty to the model (QNO 15, target 526 bits) but codes far beyond it;
+// it must come down to the finest QNO whose exact count exceeds the target by at most
+// (4 x 2680 >> 4) + 36 = 706 bits.
+TEST(SelectQuantization, OvershootingFirstMacroblockIsLowered) {
+    auto segment = std::make_unique<Segment>();
+    std::mt19937 rng(kSeed);
+    for (CoefficientBlock& b : segment->original[0]) {
+        for (int k = 1; k < 64; ++k) b.w[k] = static_cast<uint16_t>(20 | ((rng() & 1) << 15));
+    }
+    segment->Load(true, 0);
+    SelectQuantization(segment->mb, 0);
+    const MacroblockWork& m = segment->mb[0];
+    int expected = 15;
+    while (expected > 0 && segment->ScalarBitsAt(0, expected) - 526 > 706) --expected;
+    EXPECT_LT(expected, 15);
+    EXPECT_EQ(m.qno, expected);
+    EXPECT_EQ(m.targetBits, 526);
+    EXPECT_EQ(m.totalBits, segment->ScalarBitsAt(0, expected));
+}
+
+// Macroblock 0 is noise that overflows even at QNO 0: class 3 everywhere, 20 amplitudes of 31
+// (16-bit codes) and 43 of 15 (9-bit codes) per block, 6 x (707 + 4) = 4266 bits. R is then
+// negative for all that follow, so each empty macroblock gets T = 48 and the finest QNO whose
+// estimate fits 48 bits, 10 (four luminance blocks at 9 bits, two class-1 blocks at 4 under
+// pattern 2). C is negative too, so the tolerance ((n x C) >> 4) + 36 is -262, -166 and -67
+// for macroblocks 1-3: undershooting by 48 bits is not enough and they drop to QNO 0; the
+// last macroblock's tolerance is 36 and it keeps QNO 10.
+TEST(SelectQuantization, NegativeRemainderGivesTheFloorTarget) {
+    auto segment = std::make_unique<Segment>();
+    std::mt19937 rng(kSeed);
+    for (CoefficientBlock& b : segment->original[0]) {
+        for (int k = 1; k < 64; ++k) b.w[k] = static_cast<uint16_t>(511 | ((rng() & 1) << 15));
+    }
+    segment->Load();
+    SelectQuantization(segment->mb, 0);
+    EXPECT_EQ(segment->mb[0].qno, 0);
+    EXPECT_EQ(segment->mb[0].totalBits, 4266);
+    const int expectedQno[kMacroblocksPerSegment] = {0, 0, 0, 0, 10};
+    for (int k = 1; k < kMacroblocksPerSegment; ++k) {
+        EXPECT_EQ(segment->mb[k].targetBits, 48 + 24) << k;
+        EXPECT_EQ(segment->mb[k].qno, expectedQno[k]) << k;
+    }
+}
+
+// Random transform-like segments in both modes: every block ends quantized at its class
+// and final QNO, with an exact list and (sequential) exact counts within the tolerance.
+TEST(SelectQuantization, RandomSegmentsAreQuantizedListedAndCountedExactly) {
+    std::printf("segment random seed 0x%08x\n", kSeed);
+    std::mt19937 rng(kSeed);
+    auto segment = std::make_unique<Segment>();
+    for (int i = 0; i < 300; ++i) {
+        for (auto& macroblock : segment->original) {
+            const int scale = static_cast<int>(rng() % 4000);
+            for (CoefficientBlock& b : macroblock) test::FillTransformLikeBlock(rng, scale, b.w);
+        }
+        const uint32_t flags = (i & 1) ? DVENC_FLAG_MB_QUANT : 0;
+        segment->Load();
+        SelectQuantization(segment->mb, flags);
+        int32_t freeBits = 2680;
+        for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+            const MacroblockWork& m = segment->mb[k];
+            ASSERT_GE(m.targetBits, 48 + 24);
+            int32_t total = 0;
+            for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+                const BlockWork& block = m.blocks[b];
+                ASSERT_EQ(block.classNumber, BlockClass(b, block.maxAc));
+                CoefficientBlock expected;
+                test::ScalarQuantize(segment->original[k][b].w,
+                                     QuantPatternIndex[block.classNumber][m.qno], expected.w);
+                ASSERT_EQ(0, std::memcmp(block.coefficients, expected.w, 128)) << i << " " << k;
+                const std::vector<uint8_t> list = test::ScalarNonzeroList(expected.w);
+                ASSERT_EQ(std::vector<uint8_t>(m.nonzeroList[b], m.nonzeroList[b] + list.size()),
+                          list);
+                ASSERT_EQ(m.nonzeroList[b][list.size()], 0);
+                if (flags == 0) {
+                    ASSERT_EQ(block.codeBits, test::ScalarCountBits(expected.w, list));
+                }
+                total += block.codeBits;
+            }
+            if (flags != 0) continue;
+            ASSERT_EQ(m.totalBits, total);
+            const int32_t tolerance = (((4 - k) * freeBits) >> 4) + 36;
+            ASSERT_TRUE(m.qno == 0 || m.totalBits - m.targetBits <= tolerance) << i << " " << k;
+            freeBits -= m.totalBits;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace encdv

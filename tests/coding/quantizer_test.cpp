@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+#include "coding/quant_tables.h"
+#include "coding/quantizer.h"
+#include "quant_scalar_twins.h"
+
+namespace encdv {
+namespace {
+
+using test::CoefficientBlock;
+
+constexpr uint32_t kSeed = 0x5eed4201;
+
+TEST(QuantTables, AreaShiftIsQuantPatternThroughQuantPatternIndex) {
+    for (int area = 0; area < kAreaCount; ++area) {
+        for (int c = 0; c < kClassCount; ++c) {
+            for (int q = 0; q < kQnoCount; ++q) {
+                EXPECT_EQ(AreaShift[area][c][q], QuantPattern[QuantPatternIndex[c][q]][area])
+                    << "area " << area << " class " << c << " qno " << q;
+            }
+        }
+    }
+}
+
+TEST(QuantTables, LoweringQnoRaisesEachShiftByAtMostOne) {
+    for (int area = 0; area < kAreaCount; ++area) {
+        for (int c = 0; c < kClassCount; ++c) {
+            for (int q = 1; q < kQnoCount; ++q) {
+                const int rise = AreaShift[area][c][q - 1] - AreaShift[area][c][q];
+                EXPECT_TRUE(rise == 0 || rise == 1) << "area " << area << " class " << c;
+            }
+            EXPECT_LE(AreaShift[area][c][0], 5);
+            // Class 3 carries the extra factor 2: never an unshifted area.
+            if (c == 3) {
+                EXPECT_GE(AreaShift[area][c][15], 1);
+            }
+        }
+    }
+}
+
+// Words the quantizer must treat right: extremes of the delivered range, negative zero,
+// magnitude 1 (which a shift by 1 turns into zero whatever its sign), and arbitrary bits.
+std::vector<CoefficientBlock> TestBlocks() {
+    std::printf("quantizer random seed 0x%08x\n", kSeed);
+    std::mt19937 rng(kSeed);
+    std::vector<CoefficientBlock> blocks;
+    for (const uint16_t fill : {0x0000, 0x8000, 0x0001, 0x8001, 0x01FF, 0x81FF, 0x00FF, 0xFFFF}) {
+        CoefficientBlock b;
+        for (uint16_t& w : b.w) w = fill;
+        blocks.push_back(b);
+    }
+    for (int i = 0; i < 200; ++i) {
+        CoefficientBlock b;
+        if (i % 2) {
+            test::FillTransformLikeBlock(rng, 64 + 16 * i, b.w);
+        } else {
+            for (uint16_t& w : b.w) w = static_cast<uint16_t>(rng());
+        }
+        blocks.push_back(b);
+    }
+    return blocks;
+}
+
+TEST(Quantizer, EveryPatternMatchesScalarTwin) {
+    for (const CoefficientBlock& original : TestBlocks()) {
+        for (int pattern = 0; pattern < kQuantPatternCount; ++pattern) {
+            CoefficientBlock vector = original;
+            CoefficientBlock scalar;
+            ApplyQuantPattern[pattern](vector.w);
+            test::ScalarQuantize(original.w, pattern, scalar.w);
+            ASSERT_EQ(0, std::memcmp(vector.w, scalar.w, sizeof vector.w))
+                << "pattern " << pattern << " first word " << original.w[1];
+        }
+    }
+}
+
+TEST(Quantizer, MagnitudeOneShiftedByOneIsZeroWhateverItsSign) {
+    for (const uint16_t word : {0x0001, 0x8001}) {
+        CoefficientBlock b;
+        for (uint16_t& w : b.w) w = word;
+        ApplyQuantPattern[4](b.w);  // shifts every area by 1
+        for (int k = 0; k < 64; ++k) EXPECT_EQ(b.w[k] & 0xFF, 0) << k;
+    }
+}
+
+// One step down from every QNO of every class lands where quantizing the original block at
+// the lower QNO lands.
+TEST(Quantizer, StepDownAreaEqualsQuantizingAtTheLowerQno) {
+    const std::vector<CoefficientBlock> blocks = TestBlocks();
+    for (int c = 0; c < kClassCount; ++c) {
+        for (int q = 15; q >= 1; --q) {
+            for (const CoefficientBlock& original : blocks) {
+                CoefficientBlock stepped;
+                CoefficientBlock expected;
+                test::ScalarQuantize(original.w, QuantPatternIndex[c][q], stepped.w);
+                StepDownArea(stepped.w, c, q, q - 1);
+                test::ScalarQuantize(original.w, QuantPatternIndex[c][q - 1], expected.w);
+                ASSERT_EQ(0, std::memcmp(stepped.w, expected.w, sizeof expected.w))
+                    << "class " << c << " qno " << q;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace encdv
