@@ -12,6 +12,27 @@
 namespace encdv::test {
 
 constexpr uint32_t kSeed = 20261207;
+constexpr uint32_t kAlphaWeight = 0x100000;  // DVENC_FLAG_ALPHA_WEIGHT
+
+// A reader variant and the pixel-format code and flags that select it.
+struct VariantCase {
+    ReaderVariant variant;
+    PixelFormatCode code;
+    uint32_t flags;
+};
+
+constexpr VariantCase kVariants[] = {
+    {kVariantYUY2, kFormatYUY2, 0},
+    {kVariantUYVY, kFormatUYVY, 0},
+    {kVariantVUYA, kFormatVUYA, 0},
+    {kVariantVUYAAlpha, kFormatVUYA, kAlphaWeight},
+    {kVariantBGR3, kFormatBGR3, 0},
+    {kVariantBGR4, kFormatBGR4, 0},
+    {kVariantBGRAAlpha, kFormatBGRA, kAlphaWeight},
+    {kVariantR24C, kFormatR24C, 0},
+    {kVariantR32C, kFormatR32C, 0},
+    {kVariantR32CAlpha, kFormatR32C, kAlphaWeight},
+};
 
 // A source picture in host memory, top line first, tightly pitched.
 struct Picture {

@@ -11,26 +11,11 @@
 namespace encdv::test {
 namespace {
 
-constexpr uint32_t kAlpha = DVENC_FLAG_ALPHA_WEIGHT;
 constexpr int kModes[] = {0, 2, 3};
 
 int Lines(int mode) {
     return mode == 3 ? 480 : 576;
 }
-
-struct VariantCase {
-    ReaderVariant variant;
-    PixelFormatCode code;
-    uint32_t flags;
-};
-
-constexpr VariantCase kVariants[] = {
-    {kVariantYUY2, kFormatYUY2, 0},           {kVariantUYVY, kFormatUYVY, 0},
-    {kVariantVUYA, kFormatVUYA, 0},           {kVariantVUYAAlpha, kFormatVUYA, kAlpha},
-    {kVariantBGR3, kFormatBGR3, 0},           {kVariantBGR4, kFormatBGR4, 0},
-    {kVariantBGRAAlpha, kFormatBGRA, kAlpha}, {kVariantR24C, kFormatR24C, 0},
-    {kVariantR32C, kFormatR32C, 0},           {kVariantR32CAlpha, kFormatR32C, kAlpha},
-};
 
 // Every macroblock of every reader variant in every mode equals the scalar reader's, whichever
 // thread reads it.
@@ -143,7 +128,7 @@ TEST(SourceReader, AlphaWeighting) {
             for (size_t i = 3; i < randomAlpha.bytes.size(); i += 4) {
                 randomAlpha.bytes[i] = static_cast<uint8_t>(random());
             }
-            Reader weighted(code, kAlpha, 1, mode), plain(code, 0, 1, mode),
+            Reader weighted(code, kAlphaWeight, 1, mode), plain(code, 0, 1, mode),
                 plainRandom(code, 0, 1, mode);
             ASSERT_TRUE(weighted.Start(opaque));
             ASSERT_TRUE(plain.Start(opaque));
@@ -168,7 +153,7 @@ TEST(SourceReader, AlphaWeighting) {
     for (const Transparent& t : kTransparent) {
         Picture picture(4, 576);
         picture.Fill(t.pixel);
-        Reader reader(t.code, kAlpha, 1, 0);
+        Reader reader(t.code, kAlphaWeight, 1, 0);
         ASSERT_TRUE(reader.Start(picture));
         ExpectUniform(reader.Read(48, 48), t.y, t.cb, t.cr);
     }
@@ -185,8 +170,10 @@ TEST(SourceReader, EquivalentLayoutsReadAlike) {
         int bpp;
     };
     constexpr Pair kPairs[] = {
-        {kFormatYUY2, 0, kFormatYuYv, 0, 2},      {kFormatUYVY, 0, kFormatUyVy, 0, 2},
-        {kFormatYUY2, 0, kFormatYUY2, kAlpha, 2}, {kFormatUYVY, 0, kFormatUyVy, kAlpha, 2},
+        {kFormatYUY2, 0, kFormatYuYv, 0, 2},
+        {kFormatUYVY, 0, kFormatUyVy, 0, 2},
+        {kFormatYUY2, 0, kFormatYUY2, kAlphaWeight, 2},
+        {kFormatUYVY, 0, kFormatUyVy, kAlphaWeight, 2},
         {kFormatBGR4, 0, kFormatBGRA, 0, 4},
     };
     std::mt19937 random(kSeed + 2);
