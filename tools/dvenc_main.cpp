@@ -1,0 +1,231 @@
+// dvenc: encodes YUV4MPEG2 or raw frames, or a synthetic test picture, into a raw DV stream.
+#include <signal.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "demo_picture.h"
+#include "enc_dv.h"
+#include "options.h"
+#include "output_file.h"
+#include "progress.h"
+#include "raw_source.h"
+#include "stream_checks.h"
+#include "thread_limit.h"
+#include "y4m_source.h"
+
+namespace {
+
+using dvenc::FrameSource;
+
+enum ExitCode {
+    kExitDone = 0,
+    kExitInput = 1,
+    kExitUsage = 2,
+    kExitOutput = 3,
+    kExitEncoder = 4,
+    kExitInterrupted = 130,
+};
+
+// Demo clip length: five seconds.
+constexpr long long kDemoFrames625 = 125;
+constexpr long long kDemoFrames525 = 150;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) {
+    stopRequested = 1;
+}
+
+void InstallSignalHandlers() {
+    // Failed writes are reported as errors rather than killing the process: a closed pipe
+    // (EPIPE) or a file size limit (EFBIG).
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    // Interrupting finishes the frame in hand, so the output ends on a whole frame. No
+    // SA_RESTART: a read blocked on a pipe returns at once.
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "dvenc: error: %s\n", message.c_str());
+    return code;
+}
+
+void Say(bool quiet, const char* kind, const std::string& message) {
+    if (!quiet && !message.empty()) std::fprintf(stderr, "dvenc: %s: %s\n", kind, message.c_str());
+}
+
+int PrintVersion() {
+    char text[64] = {};
+    const DVEncQueryInfoFunction query = DVEncGetAPIExt(DVENC_API_QUERY_INFO);
+    // The library writes its version text without a terminating zero; the buffer has one.
+    if (!query || query(DVENC_QUERY_VERSION, text) != 0) {
+        return Fail(kExitEncoder, "the enc_dv library gives no version text");
+    }
+    text[sizeof text - 1] = '\0';
+    std::printf("dvenc %s (enc_dv library version %s)\n", DVENC_TOOL_VERSION, text);
+    return kExitDone;
+}
+
+struct Handle {
+    DVEncoderHandle* handle = DVNewEnc();
+    ~Handle() { DVDoneEnc(handle); }
+};
+
+int Run(const dvenc::Options& options) {
+    // The input first: a bad input must not empty an existing output file.
+    std::unique_ptr<FrameSource> source;
+    const dvenc::InputFile* input = nullptr;
+    bool wide = options.wide;
+    std::string error;
+    if (options.demo) {
+        const int height = options.height ? options.height : 576;
+        const long long frames = options.frames > 0 ? options.frames
+                                 : height == 576    ? kDemoFrames625
+                                                    : kDemoFrames525;
+        source = std::make_unique<dvenc::DemoSource>(height, frames);
+    } else if (options.fourcc) {
+        dvenc::RawFormat format;
+        format.fourcc = options.fourcc;
+        format.width = options.width;
+        format.height = options.height;
+        format.pitch = options.pitch;
+        format.bottomUp = options.bottomUp;
+        auto raw = dvenc::RawSource::Open(options.input, format, &error);
+        if (!raw) return Fail(kExitInput, error);
+        input = &raw->Input();
+        source = std::move(raw);
+    } else {
+        auto y4m = dvenc::Y4mSource::Open(options.input, &error);
+        if (!y4m) return Fail(kExitInput, error);
+        const dvenc::Y4mHeader& header = y4m->Header();
+        Say(options.quiet, "warning", dvenc::FrameRateWarning(header));
+        Say(options.quiet, "note", dvenc::FieldOrderNote(header, options.swapFields));
+        wide = wide || dvenc::IsWideAspect(header);
+        input = &y4m->Input();
+        source = std::move(y4m);
+    }
+
+    unsigned flags = dvenc::FlagsFor(options);
+    if (wide) flags |= DVENC_FLAG_WIDE;
+    if (options.threads > 1) {
+        const int kept = dvenc::LimitProcessors(options.threads);
+        if (kept > 0 && kept < options.threads) {
+            Say(options.quiet, "note",
+                "only " + std::to_string(kept) + " processor" + (kept == 1 ? "" : "s") +
+                    " available; encoding on " + std::to_string(kept) + " thread" +
+                    (kept == 1 ? "" : "s"));
+        }
+    }
+
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    const bool haveInput = input && input->Identity(&device, &inode);
+    dvenc::OutputFile output;
+    if (!output.Open(options.output, haveInput, device, inode, &error)) {
+        return Fail(kExitOutput, error);
+    }
+
+    Handle encoder;
+    if (!encoder.handle) return Fail(kExitEncoder, "cannot create an encoder (out of memory)");
+
+    const bool is625 = source->Height() == 576;
+    const int expectedBytes = (is625 ? 12 : 10) * (options.noHeaderBlock ? 149 : 150) * 80;
+    dvenc::FrameBuffer dv;
+    dv.Allocate(DVENC_MAX_FRAME_BYTES);
+
+    long long total = source->FrameCount();
+    if (options.frames > 0 && (total < 0 || total > options.frames)) total = options.frames;
+    dvenc::ProgressLine progress(!options.quiet && isatty(STDERR_FILENO), total, stderr);
+    long long done = 0;
+    int code = kExitDone;
+    std::string message;
+    while (options.frames < 0 || done < options.frames) {
+        if (stopRequested) break;
+        dvenc::SourceFrame frame;
+        const FrameSource::Result result = source->Next(&frame, &error);
+        if (result == FrameSource::Result::kEnd) break;
+        if (result == FrameSource::Result::kError) {
+            if (source->Interrupted()) break;
+            code = kExitInput;
+            message = error + "; " +
+                      (done == 1 ? "the frame" : "the " + std::to_string(done) + " frames") +
+                      " before it " + (done == 1 ? "is" : "are") + " in the output";
+            if (done == 0) message = error;
+            break;
+        }
+        const int bytes =
+            DVCompressBuffer(encoder.handle, frame.top, frame.pitch, dv.Data(), 0, source->Width(),
+                             source->Height(), 0, flags, frame.fourcc);
+        if (bytes == 0) {
+            code = kExitEncoder;
+            message = "the encoder refused frame " + std::to_string(done + 1);
+            break;
+        }
+        if (bytes != expectedBytes) {
+            code = kExitEncoder;
+            message = "the encoder returned " + std::to_string(bytes) + " bytes for frame " +
+                      std::to_string(done + 1) + ", not " + std::to_string(expectedBytes);
+            break;
+        }
+        if (!output.WriteFrame(dv.Data(), static_cast<size_t>(bytes), &error)) {
+            code = kExitOutput;
+            message = error;
+            break;
+        }
+        ++done;
+        progress.Update(done);
+    }
+    progress.Clear();
+    if (!output.Close(&error) && code == kExitDone) {
+        code = kExitOutput;
+        message = error;
+    }
+    if (code != kExitDone) return Fail(code, message);
+    if (stopRequested || source->Interrupted()) {
+        std::fprintf(stderr, "dvenc: interrupted after %lld frames\n", done);
+        return kExitInterrupted;
+    }
+    if (!options.quiet) {
+        dvenc::Summary summary;
+        summary.frames = done;
+        summary.is625 = is625;
+        summary.sampling411 = !is625 || options.smpte314m;
+        summary.wide = wide;
+        summary.bytes = output.BytesWritten();
+        summary.output = output.Name();
+        summary.elapsedSeconds = progress.ElapsedSeconds();
+        std::fprintf(stderr, "dvenc: %s\n", dvenc::FormatSummary(summary).c_str());
+    }
+    return kExitDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InstallSignalHandlers();
+    dvenc::Options options;
+    std::string error;
+    switch (dvenc::ParseOptions(argc, argv, &options, &error)) {
+        case dvenc::ParseResult::kHelp:
+            std::fputs(dvenc::HelpText(), stdout);
+            return kExitDone;
+        case dvenc::ParseResult::kVersion:
+            return PrintVersion();
+        case dvenc::ParseResult::kError:
+            return Fail(kExitUsage, error);
+        case dvenc::ParseResult::kRun:
+            break;
+    }
+    return Run(options);
+}

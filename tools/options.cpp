@@ -1,0 +1,264 @@
+#include "options.h"
+
+#include <cstring>
+
+#include "enc_dv.h"
+
+namespace dvenc {
+
+namespace {
+
+constexpr char kHelp[] =
+    R"(Usage: dvenc [options] INPUT OUTPUT
+       dvenc [options] --demo OUTPUT
+
+Encodes video into a raw DV stream (25 Mbit/s, IEC 61834-2): 720x576 pictures become
+625/50 DV, 720x480 and 720x486 pictures 525/60 DV. INPUT is a YUV4MPEG2 stream or, with
+--fourcc, raw frames; OUTPUT is the DV file. "-" stands for standard input or output.
+
+Input:
+  --fourcc F         read raw frames of layout F: YUY2, YUYV, YuYv, UYVY, UyVy, BGR3,
+                     BGR4, BGRA, VUYA, R24C, R32C (case matters)
+  --size WxH         raw frame size: 720x480, 720x486 or 720x576 (with --fourcc)
+  --pitch N          bytes from one raw line to the next (default 720 x bytes per pixel)
+  --bottom-up        raw lines are stored bottom line first
+  --frames N         encode at most N frames
+  --demo             encode a moving synthetic test picture (5 seconds, or --frames N)
+                     instead of reading INPUT; 625/50 unless --size 720x480
+
+Encoding:
+  --wide             mark the picture 16:9 (also taken from a YUV4MPEG2 sample aspect)
+  --smpte314m        SMPTE 314M header; 625/50 then samples chroma 4:1:1, not 4:2:0
+  --no-header-block  leave out the header DIF block of every DIF sequence
+  --swap-fields      exchange the two fields of every frame (makes top-field-first
+                     material bottom-field-first, as DV is)
+  --mb-quant         faster one-pass choice of quantization
+  --alpha-weight     fade colours to black by alpha (BGRA, R32C, VUYA, 444alpha)
+  --threads N        encode each frame on at most N threads (1 to 16; default one per
+                     processor)
+  --single-thread    encode each frame on one thread (same as --threads 1)
+
+Other:
+  --quiet            print errors only: no progress line, warnings or summary
+  --help             print this help
+  --version          print the versions of dvenc and of the enc_dv library
+
+YUV4MPEG2 input: 4:2:2 is encoded as it is, 4:4:4 as VUYA (alpha 255 unless 444alpha),
+mono with neutral chroma. 4:2:0 and 4:1:1 are converted to 4:2:2 by linear interpolation
+at the true chroma positions (420jpeg, 420mpeg2 or 420paldv siting; 4:1:1 on every fourth
+column); 4:2:0 is interpolated within each field unless the stream says progressive (Ip).
+
+Exit status: 0 done, 1 unreadable or unsuitable input, 2 bad command line, 3 output not
+written, 4 frame refused by the encoder, 130 interrupted.
+)";
+
+bool ParseCount(const std::string& text, long long low, long long high, long long* value) {
+    if (text.empty() || text.size() > 12) return false;
+    long long v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v < low || v > high) return false;
+    *value = v;
+    return true;
+}
+
+bool ParseSize(const std::string& text, int* width, int* height) {
+    const size_t x = text.find('x');
+    long long w = 0;
+    long long h = 0;
+    if (x == std::string::npos || !ParseCount(text.substr(0, x), 1, 65535, &w) ||
+        !ParseCount(text.substr(x + 1), 1, 65535, &h)) {
+        return false;
+    }
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+}  // namespace
+
+const char* HelpText() {
+    return kHelp;
+}
+
+ParseResult ParseOptions(int argc, const char* const* argv, Options* options, std::string* error) {
+    Options o;
+    std::string positional[2];
+    int positionalCount = 0;
+    bool sizeGiven = false;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (optionsEnded || arg == "-" || arg.compare(0, 1, "-") != 0) {
+            if (positionalCount == 2) {
+                *error = "too many arguments ('" + arg + "')";
+                return ParseResult::kError;
+            }
+            positional[positionalCount++] = arg;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // --name=value or --name value
+        std::string value;
+        bool inlineValue = false;
+        const size_t equals = arg.find('=');
+        if (arg.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+            arg.resize(equals);
+            inlineValue = true;
+        }
+        auto takeValue = [&](std::string* out) {
+            if (inlineValue) {
+                *out = value;
+                return true;
+            }
+            if (i + 1 >= argc) {
+                *error = "option " + arg + " needs a value";
+                return false;
+            }
+            *out = argv[++i];
+            return true;
+        };
+        auto flag = [&](bool* target) {
+            if (inlineValue) {
+                *error = "option " + arg + " takes no value";
+                return false;
+            }
+            *target = true;
+            return true;
+        };
+        bool ok = true;
+        if (arg == "--help") {
+            *options = o;
+            return ParseResult::kHelp;
+        } else if (arg == "--version") {
+            *options = o;
+            return ParseResult::kVersion;
+        } else if (arg == "--fourcc") {
+            std::string name;
+            ok = takeValue(&name);
+            if (ok && !(o.fourcc = FindFourcc(name))) {
+                *error =
+                    "unknown FOURCC '" + name + "' (one of " + FourccNames() + "; case matters)";
+                ok = false;
+            }
+        } else if (arg == "--size") {
+            std::string text;
+            ok = takeValue(&text);
+            if (ok && !ParseSize(text, &o.width, &o.height)) {
+                *error = "--size takes WxH, for example 720x576, not '" + text + "'";
+                ok = false;
+            }
+            sizeGiven = ok;
+        } else if (arg == "--pitch") {
+            std::string text;
+            long long pitch = 0;
+            ok = takeValue(&text);
+            if (ok && !ParseCount(text, 1, 1 << 20, &pitch)) {
+                *error = "--pitch takes a number of bytes, not '" + text + "'";
+                ok = false;
+            }
+            o.pitch = static_cast<int>(pitch);
+        } else if (arg == "--frames") {
+            std::string text;
+            ok = takeValue(&text);
+            if (ok && !ParseCount(text, 1, 1LL << 40, &o.frames)) {
+                *error = "--frames takes a positive whole number, not '" + text + "'";
+                ok = false;
+            }
+        } else if (arg == "--threads") {
+            std::string text;
+            long long threads = 0;
+            ok = takeValue(&text);
+            if (ok && !ParseCount(text, 1, 16, &threads)) {
+                *error = "--threads takes a number from 1 to 16, not '" + text + "'";
+                ok = false;
+            }
+            o.threads = static_cast<int>(threads);
+        } else if (arg == "--bottom-up") {
+            ok = flag(&o.bottomUp);
+        } else if (arg == "--demo") {
+            ok = flag(&o.demo);
+        } else if (arg == "--wide") {
+            ok = flag(&o.wide);
+        } else if (arg == "--smpte314m") {
+            ok = flag(&o.smpte314m);
+        } else if (arg == "--no-header-block") {
+            ok = flag(&o.noHeaderBlock);
+        } else if (arg == "--swap-fields") {
+            ok = flag(&o.swapFields);
+        } else if (arg == "--mb-quant") {
+            ok = flag(&o.mbQuant);
+        } else if (arg == "--alpha-weight") {
+            ok = flag(&o.alphaWeight);
+        } else if (arg == "--single-thread") {
+            ok = flag(&o.singleThread);
+        } else if (arg == "--quiet") {
+            ok = flag(&o.quiet);
+        } else {
+            *error = "unknown option '" + arg + "' (see dvenc --help)";
+            ok = false;
+        }
+        if (!ok) return ParseResult::kError;
+    }
+
+    if (o.demo) {
+        if (positionalCount != 1) {
+            *error = "--demo takes one argument, OUTPUT";
+            return ParseResult::kError;
+        }
+        o.output = positional[0];
+        if (o.fourcc || o.pitch || o.bottomUp) {
+            *error = "--fourcc, --pitch and --bottom-up describe an input; --demo has none";
+            return ParseResult::kError;
+        }
+    } else {
+        if (positionalCount != 2) {
+            *error = positionalCount == 0 ? "missing INPUT and OUTPUT (see dvenc --help)"
+                                          : "missing OUTPUT (see dvenc --help)";
+            return ParseResult::kError;
+        }
+        o.input = positional[0];
+        o.output = positional[1];
+        if (!o.fourcc && (sizeGiven || o.pitch || o.bottomUp)) {
+            *error = "--size, --pitch and --bottom-up describe raw frames and need --fourcc";
+            return ParseResult::kError;
+        }
+        if (o.fourcc && !sizeGiven) {
+            *error = "raw frames (--fourcc) need --size, for example --size 720x576";
+            return ParseResult::kError;
+        }
+    }
+    if (sizeGiven && (o.width != 720 || (o.height != 480 && o.height != 486 && o.height != 576))) {
+        *error = "unsupported picture size " + std::to_string(o.width) + "x" +
+                 std::to_string(o.height) + " (DV takes 720x480, 720x486 or 720x576)";
+        return ParseResult::kError;
+    }
+    if (o.fourcc && o.pitch && o.pitch < 720 * o.fourcc->bytesPerPixel) {
+        *error = "--pitch " + std::to_string(o.pitch) + " is shorter than a line of 720 " +
+                 o.fourcc->name + " pixels (" + std::to_string(720 * o.fourcc->bytesPerPixel) +
+                 " bytes)";
+        return ParseResult::kError;
+    }
+    *options = o;
+    return ParseResult::kRun;
+}
+
+unsigned FlagsFor(const Options& options) {
+    unsigned flags = 0;
+    if (options.swapFields) flags |= DVENC_FLAG_SWAP_FIELDS;
+    if (options.mbQuant) flags |= DVENC_FLAG_MB_QUANT;
+    if (options.wide) flags |= DVENC_FLAG_WIDE;
+    if (options.smpte314m) flags |= DVENC_FLAG_SMPTE314M;
+    if (options.noHeaderBlock) flags |= DVENC_FLAG_NO_HEADER_BLOCK;
+    if (options.alphaWeight) flags |= DVENC_FLAG_ALPHA_WEIGHT;
+    if (options.singleThread || options.threads == 1) flags |= DVENC_FLAG_SINGLE_THREAD;
+    return flags;
+}
+
+}  // namespace dvenc

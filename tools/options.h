@@ -1,0 +1,48 @@
+// The command line of dvenc.
+#ifndef DVENC_OPTIONS_H
+#define DVENC_OPTIONS_H
+
+#include <string>
+
+#include "fourcc.h"
+
+namespace dvenc {
+
+struct Options {
+    std::string input;   // path or "-"; empty with --demo
+    std::string output;  // path or "-"
+    bool demo = false;
+
+    const FourccInfo* fourcc = nullptr;  // raw input when set
+    int width = 0;                       // --size; 0 when not given
+    int height = 0;
+    int pitch = 0;  // 0: 720 x bytes per pixel
+    bool bottomUp = false;
+    long long frames = -1;  // -1: all
+
+    bool wide = false;
+    bool smpte314m = false;
+    bool noHeaderBlock = false;
+    bool swapFields = false;
+    bool mbQuant = false;
+    bool alphaWeight = false;
+    int threads = 0;  // 0: one per processor
+    bool singleThread = false;
+
+    bool quiet = false;
+};
+
+enum class ParseResult { kRun, kHelp, kVersion, kError };
+
+// Parses argv[1..argc-1]. On kError, *error holds a one-line reason.
+ParseResult ParseOptions(int argc, const char* const* argv, Options* options, std::string* error);
+
+// The text printed by --help.
+const char* HelpText();
+
+// The library flags word for these options (before any source-specific additions).
+unsigned FlagsFor(const Options& options);
+
+}  // namespace dvenc
+
+#endif

@@ -1,0 +1,25 @@
+#include "thread_limit.h"
+
+#include <sched.h>
+
+namespace dvenc {
+
+int LimitProcessors(int count) {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return 0;
+    cpu_set_t chosen;
+    CPU_ZERO(&chosen);
+    int kept = 0;
+    for (int cpu = 0; cpu < 32 && kept < count; ++cpu) {
+        if (CPU_ISSET(cpu, &allowed)) {
+            CPU_SET(cpu, &chosen);
+            ++kept;
+        }
+    }
+    if (kept == 0) return 0;
+    if (sched_setaffinity(0, sizeof chosen, &chosen) != 0) return 0;
+    return kept;
+}
+
+}  // namespace dvenc
