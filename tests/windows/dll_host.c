@@ -1,0 +1,124 @@
+/* Windows host of enc_dv.dll: loads it with LoadLibrary, checks that every entry point
+ * is found by name and by ordinal (and nothing else is), then encodes the shared
+ * conformance frames, also from a 4-byte aligned stack as a host built with another
+ * compiler may call, and writes them for comparison with the Linux build.
+ * Usage: dll_host OUTPUT_DIR [DLL_PATH]. Exit status 0 when every check passed. */
+#include <windows.h>
+
+#include <malloc.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "frame_cases.h"
+
+static const struct {
+    WORD ordinal;
+    const char* name;
+} kExports[] = {
+    {1, "CompressBuffer_DV"}, {30, "DVNewEnc"},  {31, "DVDoneEnc"},
+    {32, "DVCompressBuffer"}, {33, "InitDVEnc"}, {43, "DVEncGetAPIExt"},
+};
+enum { kExportCount = sizeof kExports / sizeof kExports[0] };
+
+static int IsExportedOrdinal(WORD ordinal) {
+    for (int i = 0; i < kExportCount; ++i)
+        if (kExports[i].ordinal == ordinal) return 1;
+    return 0;
+}
+
+/* Resolves the entries by name, checks each against its ordinal; returns failures. */
+static int ResolveEntries(HMODULE dll, FARPROC found[kExportCount]) {
+    int failures = 0;
+    for (int i = 0; i < kExportCount; ++i) {
+        found[i] = GetProcAddress(dll, kExports[i].name);
+        const FARPROC byOrdinal = GetProcAddress(dll, MAKEINTRESOURCEA(kExports[i].ordinal));
+        if (!found[i] || found[i] != byOrdinal) {
+            printf("FAIL exports: %s is not ordinal %u\n", kExports[i].name, kExports[i].ordinal);
+            ++failures;
+        }
+    }
+    for (WORD ordinal = 1; ordinal <= 64; ++ordinal)
+        if (!IsExportedOrdinal(ordinal) && GetProcAddress(dll, MAKEINTRESOURCEA(ordinal))) {
+            printf("FAIL exports: ordinal %u is exported\n", ordinal);
+            ++failures;
+        }
+    static const char* const kDecorated[] = {"_InitDVEnc", "InitDVEnc@0", "_DVNewEnc@0"};
+    for (size_t i = 0; i < sizeof kDecorated / sizeof kDecorated[0]; ++i)
+        if (GetProcAddress(dll, kDecorated[i])) {
+            printf("FAIL exports: decorated name %s is exported\n", kDecorated[i]);
+            ++failures;
+        }
+    return failures;
+}
+
+static void SetFeatureSetting(const char* value) {
+    WriteProfileStringA("DVCODEC", "CPUFeatures", value);
+}
+
+/* Calls with the stack pointer moved by `offset` bytes. This file is built with
+ * -mpreferred-stack-boundary=2, so the offset really misaligns the library's entry. */
+static int OffsetCall(int offset, const EncoderEntries* e, DVEncoderHandle* handle,
+                      const void* source, int pitch, void* output, int height, unsigned flags,
+                      unsigned fourcc) {
+    volatile char* pad = (volatile char*)alloca((size_t)offset + 1);
+    pad[0] = 0;
+    return handle ? e->dvCompressBuffer(handle, source, pitch, output, 0, 720, height, 0, flags,
+                                        fourcc)
+                  : e->compressBufferDV(source, pitch, output, 0, 720, height, 0, flags, fourcc);
+}
+
+static int OffsetCall3(const EncoderEntries* e, DVEncoderHandle* h, const void* s, int p, void* o,
+                       int height, unsigned f, unsigned c) {
+    return OffsetCall(3, e, h, s, p, o, height, f, c);
+}
+static int OffsetCall7(const EncoderEntries* e, DVEncoderHandle* h, const void* s, int p, void* o,
+                       int height, unsigned f, unsigned c) {
+    return OffsetCall(7, e, h, s, p, o, height, f, c);
+}
+static int OffsetCall11(const EncoderEntries* e, DVEncoderHandle* h, const void* s, int p, void* o,
+                        int height, unsigned f, unsigned c) {
+    return OffsetCall(11, e, h, s, p, o, height, f, c);
+}
+static int OffsetCall15(const EncoderEntries* e, DVEncoderHandle* h, const void* s, int p, void* o,
+                        int height, unsigned f, unsigned c) {
+    return OffsetCall(15, e, h, s, p, o, height, f, c);
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        fprintf(stderr, "usage: %s OUTPUT_DIR [DLL_PATH]\n", argv[0]);
+        return 2;
+    }
+    SetFeatureSetting(NULL);
+    const HMODULE dll = LoadLibraryA(argc == 3 ? argv[2] : "enc_dv.dll");
+    if (!dll) {
+        printf("FAIL: cannot load the DLL (error %lu)\n", (unsigned long)GetLastError());
+        return 1;
+    }
+    FARPROC found[kExportCount];
+    int failures = ResolveEntries(dll, found);
+    if (failures) {
+        FreeLibrary(dll);
+        printf("%s: %d failure(s)\n", argv[0], failures);
+        return 1;
+    }
+    EncoderEntries entries;
+    entries.compressBufferDV = (CompressBufferDVFunction)(void (*)(void))found[0];
+    entries.dvNewEnc = (DVNewEncFunction)(void (*)(void))found[1];
+    entries.dvDoneEnc = (DVDoneEncFunction)(void (*)(void))found[2];
+    entries.dvCompressBuffer = (DVCompressBufferFunction)(void (*)(void))found[3];
+    entries.initDVEnc = (InitDVEncFunction)(void (*)(void))found[4];
+    entries.dvEncGetAPIExt = (DVEncGetAPIExtFunction)(void (*)(void))found[5];
+
+    static const CompressCallFunction kWraps[] = {OffsetCall3, OffsetCall7, OffsetCall11,
+                                                  OffsetCall15};
+    failures += CheckQueryInfo(&entries);
+    failures += RunFrameCases(&entries, argv[1], SetFeatureSetting, kWraps,
+                              (int)(sizeof kWraps / sizeof kWraps[0]));
+    if (!FreeLibrary(dll)) {
+        printf("FAIL: FreeLibrary\n");
+        ++failures;
+    }
+    printf("%s: %d failure(s)\n", argv[0], failures);
+    return failures ? 1 : 0;
+}
