@@ -11,8 +11,8 @@ namespace {
 // A busy but deterministic sample value: a smooth ramp plus a hashed texture, different
 // for every block, line and column of every macroblock.
 uint8_t Sample(int x, int y, int block, int line, int column) {
-    uint32_t h = static_cast<uint32_t>(x * 73856093) ^ static_cast<uint32_t>(y * 19349663) ^
-                 static_cast<uint32_t>((block * 64 + line * 8 + column) * 83492791);
+    uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
+                 static_cast<uint32_t>(block * 64 + line * 8 + column) * 83492791u;
     h ^= h >> 13;
     h *= 0x5bd1e995u;
     h ^= h >> 15;
