@@ -1,0 +1,185 @@
+#include "coding/block_coder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "coding/quant_selection.h"
+#include "support/dv_code_table.h"
+
+namespace encdv {
+namespace {
+
+using test::Binary;
+using test::ReferenceCoefficientBits;
+
+constexpr uint8_t kGuard = 0xA5;
+
+// A block to code: header fields and the AC words with their nonzero list.
+struct TestBlock {
+    alignas(16) CoefficientWord words[64] = {};
+    uint8_t list[64] = {};
+    BlockWork work{};
+
+    TestBlock(int dc, int mode, int classNumber) {
+        work.dc = dc;
+        work.dctMode = mode;
+        work.classNumber = classNumber;
+        work.coefficients = words;
+    }
+    // value is signed; a stored word keeps only bit 15 and the low 8 bits meaningful.
+    void Set(int position, int value) {
+        words[position] = static_cast<CoefficientWord>(value < 0 ? kSignBit | -value : value);
+    }
+    void BuildList() { BuildNonzeroList(words, list); }
+};
+
+// The bits a block must code as, built from the transcribed standard table.
+std::string ExpectedBits(const TestBlock& block) {
+    std::string bits = Binary(block.work.dc & 0x1FF, 9) + Binary(block.work.dctMode, 1) +
+                       Binary(block.work.classNumber, 2);
+    int previous = 0;
+    for (int q = 1; q < 64; ++q) {
+        const int amplitude = block.words[q] & 0xFF;
+        if (amplitude == 0) continue;
+        bits += ReferenceCoefficientBits(q - previous, amplitude, block.words[q] >> 15);
+        previous = q;
+    }
+    return bits + test::kReferenceEndOfBlock;
+}
+
+std::string BitsOf(const uint8_t* bytes, int count) {
+    std::string bits;
+    for (int i = 0; i < count; ++i) bits += ((bytes[i / 8] >> (7 - i % 8)) & 1) ? '1' : '0';
+    return bits;
+}
+
+struct CodedBlock {
+    int bits;
+    BitCursor cursor;
+    std::vector<uint8_t> buffer;  // kMaxBlockCodeBits / 8 bytes and guard bytes after
+};
+
+CodedBlock Code(const TestBlock& block) {
+    CodedBlock out{};
+    out.buffer.assign(kMaxBlockCodeBits / 8 + 16, kGuard);
+    out.cursor.position = out.buffer.data();
+    out.bits = CodeBlock(block.work, block.list, out.cursor);
+    return out;
+}
+
+// The result, the cursor and the written bytes agree with the expected bit string, and no
+// byte past the code's last byte was touched.
+void ExpectCodes(const TestBlock& block, const std::string& expected) {
+    const CodedBlock coded = Code(block);
+    const int length = static_cast<int>(expected.size());
+    ASSERT_EQ(coded.bits, length);
+    EXPECT_EQ(BitsOf(coded.buffer.data(), length), expected);
+    const int pending = static_cast<int>(coded.cursor.pendingCount);
+    EXPECT_GE(pending, 1);
+    EXPECT_LE(pending, 8);
+    const int lastByte = static_cast<int>(coded.cursor.position - coded.buffer.data());
+    EXPECT_EQ(8 * lastByte + pending, length);
+    // The last byte holds the pending bits followed by zeros, and so does the accumulator.
+    EXPECT_EQ(coded.buffer[lastByte], coded.cursor.pendingBits >> 24);
+    EXPECT_EQ(coded.cursor.pendingBits & 0x00FFFFFF, 0u);
+    EXPECT_EQ(coded.buffer[lastByte] & (0xFF >> pending), 0);
+    for (size_t i = lastByte + 1; i < coded.buffer.size(); ++i)
+        ASSERT_EQ(coded.buffer[i], kGuard) << "byte " << i << " written";
+}
+
+TEST(CodeBlock, WorkedExamplesGiveTheirBytes) {
+    struct Case {
+        const char* name;
+        int dc, mode, classNumber;
+        std::vector<std::pair<int, int>> coefficients;
+        int bits;
+        std::vector<uint8_t> bytes;
+    };
+    const Case cases[] = {
+        {"empty block", 0, 0, 0, {}, 16, {0x00, 0x06}},
+        {"one coefficient", 0, 0, 2, {{1, 1}}, 19, {0x00, 0x20, 0xC0}},
+        {"direct and escaped codes",
+         -256,
+         1,
+         3,
+         {{3, -5}, {30, 200}},
+         55,
+         {0x80, 0x7F, 0x4F, 0xF3, 0x3F, 0xF2, 0x0C}},
+        {"DC -256", -256, 0, 0, {}, 16, {0x80, 0x06}},
+        {"DC -1", -1, 0, 0, {}, 16, {0xFF, 0x86}},
+        {"DC 254", 254, 0, 0, {}, 16, {0x7F, 0x06}},
+        {"DC 255", 255, 1, 1, {}, 16, {0x7F, 0xD6}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestBlock block(c.dc, c.mode, c.classNumber);
+        for (const auto& [position, value] : c.coefficients) block.Set(position, value);
+        block.BuildList();
+        const CodedBlock coded = Code(block);
+        EXPECT_EQ(coded.bits, c.bits);
+        EXPECT_EQ(std::vector<uint8_t>(coded.buffer.begin(), coded.buffer.begin() + c.bytes.size()),
+                  c.bytes);
+        EXPECT_EQ(coded.bits, 12 + CountBlockBits(block.words, block.list));
+    }
+}
+
+// Every distance, amplitude and sign as the only coefficient of a block: the code is the
+// standard's, and the quantization selection counts exactly its length.
+TEST(CodeBlock, EverySingleCoefficientCodesAsTheStandardAndAsCounted) {
+    for (int d = 1; d <= 63; ++d) {
+        for (int a = 1; a <= 255; ++a) {
+            for (int s = 0; s < 2; ++s) {
+                TestBlock block(d - 128, d & 1, a & 3);
+                block.Set(d, s ? -a : a);
+                block.BuildList();
+                const std::string expected = ExpectedBits(block);
+                const CodedBlock coded = Code(block);
+                ASSERT_EQ(coded.bits, static_cast<int>(expected.size()))
+                    << "d " << d << " a " << a << " s " << s;
+                ASSERT_EQ(BitsOf(coded.buffer.data(), coded.bits), expected);
+                ASSERT_EQ(coded.bits, 12 + CountBlockBits(block.words, block.list));
+            }
+        }
+    }
+}
+
+// Random blocks of every density, with the stray bits a shifted negative word carries
+// (bits 8-14) and negative zeros, which the coder must ignore.
+TEST(CodeBlock, RandomBlocksCodeAsTheStandard) {
+    const unsigned seed = 20261207;
+    std::printf("CodeBlock random seed %u\n", seed);
+    std::mt19937 random(seed);
+    for (int trial = 0; trial < 4000; ++trial) {
+        TestBlock block(static_cast<int>(random() % 511) - 256, random() & 1, random() & 3);
+        const unsigned density = random() % 64;
+        const unsigned maxAmplitude = 1u << (random() % 9);
+        for (int q = 1; q < 64; ++q) {
+            if (random() % 64 >= density) continue;
+            const unsigned amplitude = random() % maxAmplitude;
+            uint16_t word = static_cast<uint16_t>(amplitude);
+            if (random() & 1) word |= kSignBit | ((random() & 0x7F) << 8);
+            block.words[q] = word;
+        }
+        block.BuildList();
+        SCOPED_TRACE(trial);
+        ExpectCodes(block, ExpectedBits(block));
+        ASSERT_EQ(Code(block).bits, 12 + CountBlockBits(block.words, block.list));
+    }
+}
+
+TEST(CodeBlock, LongestBlockFillsExactlyItsBound) {
+    TestBlock block(-1, 1, 3);
+    for (int q = 1; q < 64; ++q) block.Set(q, (q & 1) ? -255 : 255);
+    block.BuildList();
+    const std::string expected = ExpectedBits(block);
+    ASSERT_EQ(static_cast<int>(expected.size()), kMaxBlockCodeBits);
+    ExpectCodes(block, expected);
+}
+
+}  // namespace
+}  // namespace encdv
