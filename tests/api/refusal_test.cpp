@@ -61,6 +61,11 @@ TEST(Refusal, UnknownFourccYieldsZeroAndLeavesOutputUntouched) {
             EXPECT_TRUE(Untouched(output)) << std::hex << fourcc;
         }
     }
+    // The same call with a listed FOURCC succeeds: the refusals came from the FOURCC.
+    std::vector<uint8_t> output(DVENC_MAX_FRAME_BYTES, kFill);
+    EXPECT_EQ(DVCompressBuffer(handle, source.data(), kWidth * 2, output.data(), 0, kWidth, kHeight,
+                               0, 0, DVENC_FOURCC_YUY2),
+              DVENC_FRAME_BYTES_625);
     DVDoneEnc(handle);
 }
 
@@ -92,6 +97,9 @@ TEST(Refusal, CallerErrorsYieldZeroAndLeaveOutputUntouched) {
             << width;
     }
     EXPECT_TRUE(Untouched(output));
+    EXPECT_EQ(DVCompressBuffer(handle, source.data(), pitch, output.data(), 0, kWidth, kHeight, 0,
+                               0, yuy2),
+              DVENC_FRAME_BYTES_625);
     DVDoneEnc(handle);
 }
 
@@ -105,8 +113,15 @@ TEST(Refusal, ListWithoutSse2RefusesEveryFrame) {
                   0)
             << setting;
     }
-    unsetenv("DVCODEC_CPUFEATURES");
     EXPECT_TRUE(Untouched(output));
+    for (const char* setting : {"sse2", "mmx,SSE2", "auto", ""}) {
+        setenv("DVCODEC_CPUFEATURES", setting, 1);
+        EXPECT_EQ(CompressBuffer_DV(source.data(), kWidth * 2, output.data(), 0, kWidth, kHeight, 0,
+                                    0, DVENC_FOURCC_YUY2),
+                  DVENC_FRAME_BYTES_625)
+            << setting;
+    }
+    unsetenv("DVCODEC_CPUFEATURES");
 }
 
 }  // namespace
