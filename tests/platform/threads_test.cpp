@@ -87,18 +87,37 @@ TEST(PlatformThreads, RecursiveLockExcludesOtherThreads) {
     DeleteLock(c.lock);
 }
 
-TEST(PlatformThreads, ProcessorCountFollowsTheLow32BitsOfTheAffinity) {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    ASSERT_EQ(sched_getaffinity(0, sizeof(set), &set), 0);
-    int expected = 0;
-    for (int cpu = 0; cpu < 32; ++cpu) expected += CPU_ISSET(cpu, &set) ? 1 : 0;
-    EXPECT_EQ(CountProcessors(), expected == 0 ? 1 : expected);
+TEST(PlatformThreads, AffinityMaskCountsEveryOneOf32BitsAndNeverZero) {
+    struct Case {
+        uint32_t mask;
+        int count;
+    };
+    const Case cases[] = {
+        {0, 1}, {1, 1}, {0x80000000u, 1}, {0xFFFFFFFFu, 32}, {0x80000001u, 2}, {0xF0F0u, 8},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CountAffinityMask(c.mask), c.count) << std::hex << c.mask;
+}
+
+TEST(PlatformThreads, ProcessorCountFollowsTheAffinityAndTheTestOverride) {
+    cpu_set_t original;
+    ASSERT_EQ(sched_getaffinity(0, sizeof(original), &original), 0);
+    const int available = CPU_COUNT(&original);
+    if (available <= 32) EXPECT_EQ(CountProcessors(), available);
+
+    // Bound to a single processor, the count is 1.
+    int first = 0;
+    while (!CPU_ISSET(first, &original)) ++first;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(first, &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof(one), &one), 0);
+    EXPECT_EQ(CountProcessors(), 1);
+    ASSERT_EQ(sched_setaffinity(0, sizeof(original), &original), 0);
 
     test_hooks::ForceProcessorCount(5);
     EXPECT_EQ(CountProcessors(), 5);
     test_hooks::Disarm();
-    EXPECT_EQ(CountProcessors(), expected == 0 ? 1 : expected);
+    if (available <= 32) EXPECT_EQ(CountProcessors(), available);
 }
 
 }  // namespace

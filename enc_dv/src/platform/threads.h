@@ -1,6 +1,8 @@
 #ifndef ENC_DV_PLATFORM_THREADS_H
 #define ENC_DV_PLATFORM_THREADS_H
 
+#include <cstdint>
+
 namespace encdv::platform {
 
 struct ThreadObject;
@@ -35,6 +37,9 @@ void DeleteLock(LockHandle lock);
 // Number of processors the process may run on: set bits among the 32 low bits of its
 // affinity mask (0 counts as 1). Not limited here.
 int CountProcessors();
+
+// Processors in an affinity mask: its set bits, all 32 counted alike; 0 counts as 1.
+int CountAffinityMask(uint32_t mask);
 
 }  // namespace encdv::platform
 

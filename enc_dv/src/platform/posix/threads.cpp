@@ -139,14 +139,15 @@ void DeleteLock(LockHandle lock) {
 int CountProcessors() {
     const int forced = test_hooks::ForcedProcessorCount();
     if (forced > 0) return forced;
-    // Only the 32 low CPUs count, as in a 32-bit affinity mask.
+    // The affinity seen as a 32-bit mask: only CPUs 0 to 31 count.
     cpu_set_t set;
     CPU_ZERO(&set);
-    int count = 0;
+    uint32_t mask = 0;
     if (sched_getaffinity(0, sizeof(set), &set) == 0) {
-        for (int cpu = 0; cpu < 32; ++cpu) count += CPU_ISSET(cpu, &set) ? 1 : 0;
+        for (int cpu = 0; cpu < 32; ++cpu)
+            if (CPU_ISSET(cpu, &set)) mask |= uint32_t{1} << cpu;
     }
-    return count == 0 ? 1 : count;
+    return CountAffinityMask(mask);
 }
 
 }  // namespace encdv::platform

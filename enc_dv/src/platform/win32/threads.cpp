@@ -126,9 +126,7 @@ int CountProcessors() {
         GetSystemInfo(&info);
         mask = static_cast<uint32_t>(info.dwActiveProcessorMask);
     }
-    int count = 0;
-    for (int bit = 0; bit < 32; ++bit) count += (mask >> bit) & 1;
-    return count == 0 ? 1 : count;
+    return CountAffinityMask(mask);
 }
 
 }  // namespace encdv::platform
