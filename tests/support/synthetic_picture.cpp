@@ -30,6 +30,27 @@ uint8_t ToByte(double value, double low, double high) {
     return static_cast<uint8_t>(std::lround(std::clamp(value, low, high)));
 }
 
+// Smoothly interpolated lattice noise in -1 to 1 with the given cell size in pixels.
+double ValueNoise(int x, int y, int cell, uint32_t salt) {
+    auto lattice = [salt](int i, int j) {
+        uint32_t h = static_cast<uint32_t>(i) * 0x8DA6B343u ^
+                     static_cast<uint32_t>(j) * 0xD8163841u ^ salt * 0xCB1AB31Fu;
+        h ^= h >> 13;
+        h *= 0x5BD1E995u;
+        h ^= h >> 15;
+        return (h & 0xFFFF) / 32767.5 - 1.0;
+    };
+    const int i = x / cell;
+    const int j = y / cell;
+    double fx = static_cast<double>(x % cell) / cell;
+    double fy = static_cast<double>(y % cell) / cell;
+    fx = fx * fx * (3 - 2 * fx);
+    fy = fy * fy * (3 - 2 * fy);
+    const double top = lattice(i, j) + fx * (lattice(i + 1, j) - lattice(i, j));
+    const double bottom = lattice(i, j + 1) + fx * (lattice(i + 1, j + 1) - lattice(i, j + 1));
+    return top + fy * (bottom - top);
+}
+
 // Normalised luma 0-1 at pixel (x, y); the coordinates are scaled by the 625/50 picture so
 // that every height shows the same content.
 double Luma(int x, int y) {
@@ -45,7 +66,9 @@ double Luma(int x, int y) {
     l += 0.15 * std::sin(kTwoPi * (0.9 * u + 0.4 * v)) * std::cos(kTwoPi * 0.7 * v);
     for (const Blob& b : kBlobs) l += Gaussian(u, v, b);
     l -= 0.20 * SoftDisc(u, v, 0.40, 0.55, 0.10, 0.015);
-    l += 0.015 * std::sin(0.9 * x) * std::sin(0.7 * y);
+    // Texture of decreasing strength at finer scales, like the detail of a natural scene.
+    l += 0.10 * ValueNoise(x, y, 48, 1) + 0.08 * ValueNoise(x, y, 16, 2) +
+         0.06 * ValueNoise(x, y, 6, 3) + 0.05 * ValueNoise(x, y, 3, 4);
     return l;
 }
 

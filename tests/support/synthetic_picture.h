@@ -17,8 +17,8 @@ struct Yuy2Picture {
 };
 
 // A deterministic natural-looking picture: gradients, a slow wave, soft blobs, a soft-edged
-// disc and a faint fine texture, luma 16-235 and chroma 16-240. Content depends only on the
-// pixel position, so a 480-line picture is the top of the 576-line one.
+// disc and texture that fades towards finer scales, luma 16-235 and chroma 16-240. Content depends
+// only on the pixel position, so a 480-line picture is the top of the 576-line one.
 Yuy2Picture MakeSmoothPicture(int width, int height);
 
 // Every byte uniformly random in 0-255 from a xorshift generator started at seed.
