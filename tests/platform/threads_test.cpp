@@ -102,7 +102,9 @@ TEST(PlatformThreads, ProcessorCountFollowsTheAffinityAndTheTestOverride) {
     cpu_set_t original;
     ASSERT_EQ(sched_getaffinity(0, sizeof(original), &original), 0);
     const int available = CPU_COUNT(&original);
-    if (available <= 32) EXPECT_EQ(CountProcessors(), available);
+    if (available <= 32) {
+        EXPECT_EQ(CountProcessors(), available);
+    }
 
     // Bound to a single processor, the count is 1.
     int first = 0;
@@ -117,7 +119,9 @@ TEST(PlatformThreads, ProcessorCountFollowsTheAffinityAndTheTestOverride) {
     test_hooks::ForceProcessorCount(5);
     EXPECT_EQ(CountProcessors(), 5);
     test_hooks::Disarm();
-    if (available <= 32) EXPECT_EQ(CountProcessors(), available);
+    if (available <= 32) {
+        EXPECT_EQ(CountProcessors(), available);
+    }
 }
 
 }  // namespace
