@@ -5,6 +5,13 @@
  * A host hands over one uncompressed 720-pixel frame per call and receives one
  * complete DV frame: 120000 bytes (525/60) or 144000 bytes (625/50), or 119200 /
  * 143040 bytes without the header DIF blocks. Usable from C and C++.
+ *
+ * Setting: the encoder needs SSE2, which it detects with CPUID before every frame,
+ * unless the CPUFeatures entry of section DVCODEC (the Windows profile; elsewhere the
+ * environment variable DVCODEC_CPUFEATURES) holds a list of feature words such as
+ * "mmx, sse, sse2" (separated by spaces, commas, tabs or newlines, any letter case).
+ * A list replaces detection; a list without "sse2" makes every frame fail. Empty,
+ * unset or exactly "auto" means detection.
  */
 #ifndef ENC_DV_H
 #define ENC_DV_H
