@@ -84,24 +84,6 @@ TEST_F(TransformTables, EightEightTableIsSymmetric) {
     }
 }
 
-TEST_F(TransformTables, TablesAndConstantsAreAlignedForVectorLoads) {
-    for (int mode = 0; mode < 2; ++mode) {
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(&GetOutputScaleTable(mode)) % 16, 0u);
-    }
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(&GetDctVectorConstants()) % 16, 0u);
-}
-
-TEST_F(TransformTables, VectorConstantsHoldEightEqualLanes) {
-    const DctVectorConstants& k = GetDctVectorConstants();
-    for (int lane = 0; lane < 8; ++lane) {
-        EXPECT_EQ(k.tan2[lane], 27146);
-        EXPECT_EQ(k.cos4[lane], 23170);
-        EXPECT_EQ(k.sin2x2[lane], 25080);
-        EXPECT_EQ(k.secant2[lane], 17734);
-        EXPECT_EQ(k.one[lane], 1);
-    }
-}
-
 TEST_F(TransformTables, SecondInitialisationChangesNothing) {
     OutputScaleTable before[2];
     DctVectorConstants constantsBefore;
