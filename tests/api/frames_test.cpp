@@ -8,68 +8,62 @@
 
 namespace {
 
-constexpr int kMaxBytesPerPixel = 4;
-constexpr uint8_t kFill = 0x5A;
-
-// Random bytes enough for any accepted layout at 720 x 576 (and wider pictures).
-std::vector<uint8_t> NoiseSource(uint32_t seed, size_t bytes = 1440 * kMaxBytesPerPixel * 576) {
-    std::vector<uint8_t> source(bytes);
-    uint32_t x = seed;
+// Random bytes enough for any accepted layout at up to 1440 x 576.
+std::vector<uint8_t> NoiseSource(uint32_t seed) {
+    std::vector<uint8_t> source(1440 * 4 * 576);
     for (uint8_t& b : source) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<uint8_t>(x >> 24);
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        b = static_cast<uint8_t>(seed >> 24);
     }
     return source;
 }
 
-struct Layout {
-    const char* name;
-    unsigned fourcc;
-    int bytes_per_pixel;
-};
-const Layout kLayouts[] = {
-    {"YUY2", DVENC_FOURCC_YUY2, 2}, {"YUYV", DVENC_FOURCC_YUYV, 2}, {"YuYv", DVENC_FOURCC_YuYv, 2},
-    {"UYVY", DVENC_FOURCC_UYVY, 2}, {"UyVy", DVENC_FOURCC_UyVy, 2}, {"BGR3", DVENC_FOURCC_BGR3, 3},
-    {"BGR4", DVENC_FOURCC_BGR4, 4}, {"BGRA", DVENC_FOURCC_BGRA, 4}, {"VUYA", DVENC_FOURCC_VUYA, 4},
-    {"R24C", DVENC_FOURCC_R24C, 3}, {"R32C", DVENC_FOURCC_R32C, 4},
-};
-
+// The frame of one call (empty when refused), with or without a handle.
 std::vector<uint8_t> Encode(const std::vector<uint8_t>& source, unsigned fourcc, int height,
                             unsigned flags = 0, int width = 720, int bytes_per_pixel = 2,
-                            int* result = nullptr) {
-    std::vector<uint8_t> output(DVENC_MAX_FRAME_BYTES, kFill);
-    const int n = CompressBuffer_DV(source.data(), width * bytes_per_pixel, output.data(), 0, width,
-                                    height, 0, flags, fourcc);
-    if (result) *result = n;
+                            DVEncoderHandle* handle = nullptr) {
+    std::vector<uint8_t> output(DVENC_MAX_FRAME_BYTES, 0x5A);
+    const int pitch = width * bytes_per_pixel;
+    const int n = handle ? DVCompressBuffer(handle, source.data(), pitch, output.data(), 0, width,
+                                            height, 0, flags, fourcc)
+                         : CompressBuffer_DV(source.data(), pitch, output.data(), 0, width, height,
+                                             0, flags, fourcc);
     output.resize(n);
     return output;
 }
 
 TEST(Frames, EveryListedFourccGivesAFrameOfItsSystemsSize) {
     const std::vector<uint8_t> source = NoiseSource(1);
-    struct Size {
+    const struct {
+        unsigned fourcc;
+        int bytes_per_pixel;
+    } layouts[] = {
+        {DVENC_FOURCC_YUY2, 2}, {DVENC_FOURCC_YUYV, 2}, {DVENC_FOURCC_YuYv, 2},
+        {DVENC_FOURCC_UYVY, 2}, {DVENC_FOURCC_UyVy, 2}, {DVENC_FOURCC_BGR3, 3},
+        {DVENC_FOURCC_BGR4, 4}, {DVENC_FOURCC_BGRA, 4}, {DVENC_FOURCC_VUYA, 4},
+        {DVENC_FOURCC_R24C, 3}, {DVENC_FOURCC_R32C, 4},
+    };
+    const struct {
         int height;
         unsigned flags;
-        int bytes;
-    };
-    const Size sizes[] = {
+        size_t bytes;
+    } sizes[] = {
         {480, 0, 120000},
         {486, 0, 120000},
         {576, 0, 144000},
-        {480, DVENC_FLAG_NO_HEADER_BLOCK, 119200},
+        {576, DVENC_FLAG_SMPTE314M, 144000},
         {486, DVENC_FLAG_NO_HEADER_BLOCK, 119200},
         {576, DVENC_FLAG_NO_HEADER_BLOCK, 143040},
-        {576, DVENC_FLAG_SMPTE314M, 144000},
     };
-    for (const Layout& layout : kLayouts) {
-        for (const Size& size : sizes) {
-            int result = -1;
-            Encode(source, layout.fourcc, size.height, size.flags, 720, layout.bytes_per_pixel,
-                   &result);
-            EXPECT_EQ(result, size.bytes)
-                << layout.name << " 720x" << size.height << " flags " << size.flags;
+    for (const auto& layout : layouts) {
+        for (const auto& size : sizes) {
+            EXPECT_EQ(
+                Encode(source, layout.fourcc, size.height, size.flags, 720, layout.bytes_per_pixel)
+                    .size(),
+                size.bytes)
+                << std::hex << layout.fourcc << std::dec << " 720x" << size.height;
         }
     }
 }
@@ -79,7 +73,6 @@ TEST(Frames, AliasFourccsEncodeLikeTheirOriginals) {
     for (int height : {480, 576}) {
         const std::vector<uint8_t> yuy2 = Encode(source, DVENC_FOURCC_YUY2, height);
         const std::vector<uint8_t> uyvy = Encode(source, DVENC_FOURCC_UYVY, height);
-        ASSERT_FALSE(yuy2.empty());
         EXPECT_NE(yuy2, uyvy) << "the byte order of the layout must matter";
         EXPECT_EQ(Encode(source, DVENC_FOURCC_YUYV, height), yuy2) << height;
         EXPECT_EQ(Encode(source, DVENC_FOURCC_YuYv, height), yuy2) << height;
@@ -91,34 +84,26 @@ TEST(Frames, OnlyWidth720At480Or486LinesIs525) {
     // Every other size is encoded as 625/50 and needs 576 source lines; a source with
     // fewer lines is refused rather than read past its end.
     const std::vector<uint8_t> source = NoiseSource(3);
-    struct Case {
-        int width;
-        int height;
-        int bytes;
-    };
-    const Case cases[] = {
+    const struct {
+        int width, height;
+        size_t bytes;
+    } cases[] = {
         {720, 480, 120000}, {720, 486, 120000},  {720, 576, 144000}, {720, 600, 144000},
         {721, 576, 144000}, {1440, 576, 144000}, {721, 480, 0},      {720, 481, 0},
     };
-    for (const Case& c : cases) {
-        int result = -1;
-        const std::vector<uint8_t> output =
-            Encode(source, DVENC_FOURCC_YUY2, c.height, 0, c.width, 2, &result);
-        EXPECT_EQ(result, c.bytes) << c.width << "x" << c.height;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Encode(source, DVENC_FOURCC_YUY2, c.height, 0, c.width).size(), c.bytes)
+            << c.width << "x" << c.height;
     }
 }
 
 TEST(Frames, FlagBitsOutsideTheListChangeNothing) {
-    const unsigned listed = DVENC_FLAG_SWAP_FIELDS | DVENC_FLAG_MB_QUANT | DVENC_FLAG_WIDE |
-                            DVENC_FLAG_SMPTE314M | DVENC_FLAG_NO_HEADER_BLOCK |
-                            DVENC_FLAG_VIDEO_ONLY | DVENC_FLAG_SINGLE_THREAD |
-                            DVENC_FLAG_ALPHA_WEIGHT;
+    const unsigned listed = 0x3F | DVENC_FLAG_SINGLE_THREAD | DVENC_FLAG_ALPHA_WEIGHT;
     const std::vector<uint8_t> source = NoiseSource(4);
     for (int height : {480, 576}) {
         const std::vector<uint8_t> plain = Encode(source, DVENC_FOURCC_YUY2, height);
         ASSERT_FALSE(plain.empty());
         EXPECT_EQ(Encode(source, DVENC_FOURCC_YUY2, height, ~listed), plain) << height;
-        EXPECT_EQ(Encode(source, DVENC_FOURCC_YUY2, height, 0x80000000u), plain) << height;
     }
 }
 
@@ -130,42 +115,26 @@ TEST(Frames, HandleAndConcurrentCallsGiveTheSameFrames) {
     ASSERT_EQ(frame_a.size(), 144000u);
     ASSERT_EQ(frame_b.size(), 120000u);
 
-    // With a handle: parked workers reused across frames, the lone calling thread in
-    // between, and everything ended by DVDoneEnc.
+    // With a handle: parked workers reused across frames, the calling thread alone in
+    // between; DVDoneEnc ends them (the sanitizer builds see any thread or leak left).
     DVEncoderHandle* handle = DVNewEnc();
     ASSERT_NE(handle, nullptr);
-    for (unsigned flags : {0u, unsigned(DVENC_FLAG_SINGLE_THREAD), 0u}) {
-        std::vector<uint8_t> output(DVENC_MAX_FRAME_BYTES, kFill);
-        EXPECT_EQ(DVCompressBuffer(handle, source_a.data(), 1440, output.data(), 0, 720, 576, 0,
-                                   flags, DVENC_FOURCC_YUY2),
-                  144000);
-        output.resize(144000);
-        EXPECT_EQ(output, frame_a) << "flags " << flags;
-    }
+    for (unsigned flags : {0u, unsigned(DVENC_FLAG_SINGLE_THREAD), 0u})
+        EXPECT_EQ(Encode(source_a, DVENC_FOURCC_YUY2, 576, flags, 720, 2, handle), frame_a);
 
-    // Two threads without handles, and two threads sharing one handle, at once.
-    auto without_handle = [](const std::vector<uint8_t>* source, unsigned fourcc, int height,
-                             const std::vector<uint8_t>* expected, int* mismatches) {
-        for (int i = 0; i < 3; ++i)
-            if (Encode(*source, fourcc, height) != *expected) ++*mismatches;
-    };
-    auto with_handle = [handle](const std::vector<uint8_t>* source, unsigned fourcc, int height,
-                                const std::vector<uint8_t>* expected, int* mismatches) {
+    // Two threads without handles and two sharing one handle, all at once.
+    int mismatches[4] = {0, 0, 0, 0};
+    auto run = [&](int index, DVEncoderHandle* h) {
+        const bool a = index % 2 == 0;
         for (int i = 0; i < 3; ++i) {
-            std::vector<uint8_t> output(DVENC_MAX_FRAME_BYTES, kFill);
-            const int n = DVCompressBuffer(handle, source->data(), 1440, output.data(), 0, 720,
-                                           height, 0, 0, fourcc);
-            output.resize(n);
-            if (output != *expected) ++*mismatches;
+            const std::vector<uint8_t> frame =
+                a ? Encode(source_a, DVENC_FOURCC_YUY2, 576, 0, 720, 2, h)
+                  : Encode(source_b, DVENC_FOURCC_UYVY, 480, 0, 720, 2, h);
+            if (frame != (a ? frame_a : frame_b)) ++mismatches[index];
         }
     };
-    int mismatches[4] = {0, 0, 0, 0};
-    std::thread threads[] = {
-        std::thread(without_handle, &source_a, DVENC_FOURCC_YUY2, 576, &frame_a, &mismatches[0]),
-        std::thread(without_handle, &source_b, DVENC_FOURCC_UYVY, 480, &frame_b, &mismatches[1]),
-        std::thread(with_handle, &source_a, DVENC_FOURCC_YUY2, 576, &frame_a, &mismatches[2]),
-        std::thread(with_handle, &source_b, DVENC_FOURCC_UYVY, 480, &frame_b, &mismatches[3]),
-    };
+    std::thread threads[] = {std::thread(run, 0, nullptr), std::thread(run, 1, nullptr),
+                             std::thread(run, 2, handle), std::thread(run, 3, handle)};
     for (std::thread& t : threads) t.join();
     for (int m : mismatches) EXPECT_EQ(m, 0);
     DVDoneEnc(handle);

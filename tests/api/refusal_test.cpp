@@ -22,19 +22,17 @@ bool Untouched(const std::vector<uint8_t>& buffer) {
     return true;
 }
 
-TEST(Refusal, FourccValuesFromTheCharacters) {
-    // The header's constants agree with their character spelling (low byte first).
-    EXPECT_EQ(Fourcc("YUY2"), uint32_t(DVENC_FOURCC_YUY2));
-    EXPECT_EQ(Fourcc("YUYV"), uint32_t(DVENC_FOURCC_YUYV));
-    EXPECT_EQ(Fourcc("YuYv"), uint32_t(DVENC_FOURCC_YuYv));
-    EXPECT_EQ(Fourcc("UYVY"), uint32_t(DVENC_FOURCC_UYVY));
-    EXPECT_EQ(Fourcc("UyVy"), uint32_t(DVENC_FOURCC_UyVy));
-    EXPECT_EQ(Fourcc("BGR3"), uint32_t(DVENC_FOURCC_BGR3));
-    EXPECT_EQ(Fourcc("BGR4"), uint32_t(DVENC_FOURCC_BGR4));
-    EXPECT_EQ(Fourcc("BGRA"), uint32_t(DVENC_FOURCC_BGRA));
-    EXPECT_EQ(Fourcc("VUYA"), uint32_t(DVENC_FOURCC_VUYA));
-    EXPECT_EQ(Fourcc("R24C"), uint32_t(DVENC_FOURCC_R24C));
-    EXPECT_EQ(Fourcc("R32C"), uint32_t(DVENC_FOURCC_R32C));
+TEST(Refusal, FourccConstantsSpellTheirCharactersLowByteFirst) {
+    const struct {
+        const char text[5];
+        unsigned value;
+    } constants[] = {
+        {"YUY2", DVENC_FOURCC_YUY2}, {"YUYV", DVENC_FOURCC_YUYV}, {"YuYv", DVENC_FOURCC_YuYv},
+        {"UYVY", DVENC_FOURCC_UYVY}, {"UyVy", DVENC_FOURCC_UyVy}, {"BGR3", DVENC_FOURCC_BGR3},
+        {"BGR4", DVENC_FOURCC_BGR4}, {"BGRA", DVENC_FOURCC_BGRA}, {"VUYA", DVENC_FOURCC_VUYA},
+        {"R24C", DVENC_FOURCC_R24C}, {"R32C", DVENC_FOURCC_R32C},
+    };
+    for (const auto& c : constants) EXPECT_EQ(Fourcc(c.text), c.value) << c.text;
 }
 
 TEST(Refusal, UnknownFourccYieldsZeroAndLeavesOutputUntouched) {
