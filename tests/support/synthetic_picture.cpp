@@ -75,12 +75,14 @@ double Luma(int x, int y) {
 double Chroma(int x, int y, bool red) {
     const double u = x / 720.0;
     const double v = y / 576.0;
+    const double texture =
+        0.06 * ValueNoise(x, y, 12, red ? 5 : 6) + 0.03 * ValueNoise(x, y, 4, red ? 7 : 8);
     if (red) {
-        return 0.5 * std::cos(kTwoPi * (0.4 * u - 0.6 * v)) +
+        return texture + 0.5 * std::cos(kTwoPi * (0.4 * u - 0.6 * v)) +
                0.4 * Gaussian(u, v, {0.30, 0.60, 1.0, 0.10}) -
                0.3 * SoftDisc(u, v, 0.75, 0.35, 0.12, 0.02);
     }
-    return 0.5 * std::sin(kTwoPi * (0.5 * u + 0.3 * v)) -
+    return texture + 0.5 * std::sin(kTwoPi * (0.5 * u + 0.3 * v)) -
            0.4 * Gaussian(u, v, {0.65, 0.75, 1.0, 0.09}) +
            0.3 * SoftDisc(u, v, 0.40, 0.55, 0.10, 0.015);
 }
