@@ -36,9 +36,9 @@ struct CursorList {
     void Pop() { ++head; }
 };
 
-// Takes the next count (1-8) bits of an overflowing cursor's string, left-aligned.
+// Takes the next count (1-24) bits of an overflowing cursor's string, left-aligned.
 inline uint32_t TakeBits(BitCursor& from, uint32_t count) {
-    if (from.pendingCount < count) {
+    while (from.pendingCount < count) {
         from.pendingBits |= static_cast<uint32_t>(*from.position++) << (24 - from.pendingCount);
         from.pendingCount += 8;
     }
@@ -48,20 +48,15 @@ inline uint32_t TakeBits(BitCursor& from, uint32_t count) {
     return taken;
 }
 
-// Appends count bits (left-aligned) after the room cursor's pending bits and stores every
-// completed byte.
+// Appends count (1-24) bits, left-aligned, after the room cursor's 0-8 pending bits and
+// stores every completed byte.
 inline void PutBits(BitCursor& to, uint32_t bits, uint32_t count) {
     to.pendingBits |= bits >> to.pendingCount;
     to.pendingCount += count;
-    if (to.pendingCount >= 8) {
+    while (to.pendingCount >= 8) {
         *to.position++ = static_cast<uint8_t>(to.pendingBits >> 24);
         to.pendingBits <<= 8;
         to.pendingCount -= 8;
-        if (to.pendingCount >= 8) {
-            *to.position++ = static_cast<uint8_t>(to.pendingBits >> 24);
-            to.pendingBits <<= 8;
-            to.pendingCount -= 8;
-        }
     }
 }
 
@@ -74,7 +69,7 @@ void Pour(CursorList& overflow, CursorList& room) {
         const int32_t n = o.bitCount < r.bitCount ? o.bitCount : r.bitCount;
         int32_t left = n;
         while (left > 0) {
-            const uint32_t count = left < 8 ? static_cast<uint32_t>(left) : 8;
+            const uint32_t count = left < 24 ? static_cast<uint32_t>(left) : 24;
             PutBits(r, TakeBits(o, count), count);
             left -= static_cast<int32_t>(count);
         }
