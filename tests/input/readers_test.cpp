@@ -1,10 +1,9 @@
 // Source readers, checked on the MacroblockPixels they produce.
 #include <gtest/gtest.h>
 
-#include <array>
+#include <functional>
 #include <random>
 
-#include "enc_dv.h"
 #include "reader_fixture.h"
 #include "scalar_kernels.h"
 
@@ -17,8 +16,23 @@ int Lines(int mode) {
     return mode == 3 ? 480 : 576;
 }
 
-// Every macroblock of every reader variant in every mode equals the scalar reader's, whichever
-// thread reads it.
+int BytesPerPixel(PixelFormatCode code) {
+    switch (code) {
+        case kFormatBGR3:
+        case kFormatR24C:
+            return 3;
+        case kFormatBGR4:
+        case kFormatBGRA:
+        case kFormatR32C:
+        case kFormatVUYA:
+            return 4;
+        default:
+            return 2;
+    }
+}
+
+// Every macroblock of every variant in every mode (the right-edge ones included) equals the
+// scalar reader's, whichever thread reads it.
 TEST(SourceReader, EveryVariantMatchesScalarReaderInEveryMode) {
     std::mt19937 random(kSeed);
     std::printf("seed %u\n", kSeed);
@@ -29,8 +43,7 @@ TEST(SourceReader, EveryVariantMatchesScalarReaderInEveryMode) {
             picture.Randomise(random);
             Reader reader(c.code, c.flags, 3, mode);
             ASSERT_TRUE(reader.Start(picture));
-            // A quarter of the positions per variant (all of them over four variants), and
-            // every right-edge macroblock.
+            // A quarter of the positions per variant (all of them over four variants).
             int index = 0;
             for (auto [x, y] : MacroblockPositions(mode)) {
                 if ((index++ + c.variant) % 4 != 0 && x != 704) continue;
@@ -43,23 +56,31 @@ TEST(SourceReader, EveryVariantMatchesScalarReaderInEveryMode) {
     }
 }
 
-void ExpectUniform(const MacroblockPixels& mb, int y, int cb, int cr) {
-    for (int i = 0; i < 64; ++i) {
-        for (int block = kBlockY0; block <= kBlockY3; ++block) ASSERT_EQ(mb.blocks[block][i], y);
-        ASSERT_EQ(mb.blocks[kBlockCb][i], cb);
-        ASSERT_EQ(mb.blocks[kBlockCr][i], cr);
-    }
-}
-
-// Uniform RGB pictures: each row of the conversion table, through both reader kinds and the
-// 24- and 32-bit layouts of its range.
-TEST(SourceReader, UniformRgbPicturesGiveTheConversionTable) {
-    struct Row {
+// Pictures repeating one pixel (or pixel pair) give the samples of the worked conversions:
+// even and odd luma columns, and chroma.
+TEST(SourceReader, RepeatedPixelsGiveTheWorkedSamples) {
+    struct Case {
+        PixelFormatCode code;
+        uint32_t flags;
+        std::vector<uint8_t> unit;
+        int y0, y1, cb, cr;
+        bool pairs;  // a pair of different pixels: 4:2:0 only, whose chroma sums the pair
+    };
+    std::vector<Case> cases = {
+        {kFormatYUY2, 0, {10, 20, 30, 40}, 10, 30, 20, 40, false},
+        {kFormatUYVY, 0, {10, 20, 30, 40}, 20, 40, 10, 30, false},
+        {kFormatBGR4, 0, {0, 0, 255, 0, 255, 0, 0, 0}, 81, 41, 165, 175, true},  // red, blue
+        {kFormatBGR4, 0, {255, 255, 255, 0, 254, 254, 254, 0}, 235, 234, 128, 128, true},
+        {kFormatVUYA, kAlphaWeight, {200, 30, 99, 0}, 16, 16, 128, 128, false},  // A = 0
+        {kFormatBGRA, kAlphaWeight, {255, 255, 255, 0}, 17, 17, 128, 128, false},
+        {kFormatR32C, kAlphaWeight, {255, 255, 255, 0}, 17, 17, 128, 128, false},
+    };
+    struct Rgb {
         bool studio;
         uint8_t r, g, b;
         int y, cb, cr;
     };
-    constexpr Row kTable[] = {
+    constexpr Rgb kTable[] = {
         {false, 255, 255, 255, 235, 128, 128}, {false, 0, 0, 0, 16, 128, 128},
         {false, 128, 128, 128, 126, 128, 128}, {false, 255, 0, 0, 81, 90, 240},
         {false, 0, 255, 0, 144, 54, 35},       {false, 0, 0, 255, 41, 240, 110},
@@ -68,147 +89,119 @@ TEST(SourceReader, UniformRgbPicturesGiveTheConversionTable) {
         {true, 235, 16, 16, 81, 90, 240},      {true, 16, 235, 16, 144, 54, 35},
         {true, 16, 16, 235, 41, 240, 110},     {true, 200, 100, 50, 124, 85, 183},
     };
-    for (const Row& row : kTable) {
-        const PixelFormatCode codes[] = {row.studio ? kFormatR24C : kFormatBGR3,
-                                         row.studio ? kFormatR32C : kFormatBGR4};
-        for (PixelFormatCode code : codes) {
-            const int bpp = code == kFormatR24C || code == kFormatBGR3 ? 3 : 4;
-            for (int mode : {0, 2}) {
-                SCOPED_TRACE(testing::Message()
-                             << int(row.r) << "," << int(row.g) << "," << int(row.b) << " code "
-                             << code << " mode " << mode);
-                Picture picture(bpp, 576);
-                picture.Fill(bpp == 3 ? std::vector<uint8_t>{row.b, row.g, row.r}
-                                      : std::vector<uint8_t>{row.b, row.g, row.r, 77});
-                Reader reader(code, 0, 1, mode);
-                ASSERT_TRUE(reader.Start(picture));
-                for (auto [x, y] : {std::pair{0, 0}, std::pair{320, 272}, std::pair{704, 560}}) {
-                    ExpectUniform(reader.Read(x, y), row.y, row.cb, row.cr);
+    for (const Rgb& t : kTable) {
+        cases.push_back({t.studio ? kFormatR24C : kFormatBGR3,
+                         0,
+                         {t.b, t.g, t.r},
+                         t.y,
+                         t.y,
+                         t.cb,
+                         t.cr,
+                         false});
+        cases.push_back({t.studio ? kFormatR32C : kFormatBGR4,
+                         0,
+                         {t.b, t.g, t.r, 77},
+                         t.y,
+                         t.y,
+                         t.cb,
+                         t.cr,
+                         false});
+    }
+    for (const Case& c : cases) {
+        for (int mode : {0, 2}) {
+            if (c.pairs && mode != 0) continue;
+            SCOPED_TRACE(testing::Message() << "code " << c.code << " mode " << mode << " Y "
+                                            << c.y0 << " Cb " << c.cb << " Cr " << c.cr);
+            Picture picture(BytesPerPixel(c.code), 576);
+            picture.Fill(c.unit);
+            Reader reader(c.code, c.flags, 1, mode);
+            ASSERT_TRUE(reader.Start(picture));
+            for (auto [x, y] : {std::pair{0, 0}, std::pair{320, 272}, std::pair{704, 560}}) {
+                const MacroblockPixels mb = reader.Read(x, y);
+                for (int i = 0; i < 64; ++i) {
+                    for (int b = kBlockY0; b <= kBlockY3; ++b) {
+                        ASSERT_EQ(mb.blocks[b][i], i % 2 ? c.y1 : c.y0);
+                    }
+                    ASSERT_EQ(mb.blocks[kBlockCb][i], c.cb);
+                    ASSERT_EQ(mb.blocks[kBlockCr][i], c.cr);
                 }
             }
         }
     }
 }
 
-// Two different pixels of a pair: luma per pixel, chroma from the wide sums.
-TEST(SourceReader, PixelPairsShareTheirChroma) {
-    struct Case {
-        std::array<uint8_t, 8> pair;  // BGR4 bytes of pixels 2i and 2i+1
-        int y0, y1, cb, cr;
-    };
-    constexpr Case kCases[] = {
-        {{0, 0, 255, 0, 255, 0, 0, 0}, 81, 41, 165, 175},            // red next to blue
-        {{255, 255, 255, 0, 254, 254, 254, 0}, 235, 234, 128, 128},  // white next to 254
-    };
-    for (const Case& c : kCases) {
-        Picture picture(4, 576);
-        picture.Fill(std::vector<uint8_t>(c.pair.begin(), c.pair.end()));
-        Reader reader(kFormatBGR4, 0, 1, 0);
-        ASSERT_TRUE(reader.Start(picture));
-        const MacroblockPixels mb = reader.Read(16, 32);
-        for (int i = 0; i < 64; ++i) {
-            ASSERT_EQ(mb.blocks[kBlockY1][i], i % 2 ? c.y1 : c.y0);
-            ASSERT_EQ(mb.blocks[kBlockCb][i], c.cb);
-            ASSERT_EQ(mb.blocks[kBlockCr][i], c.cr);
-        }
-    }
-}
+// Two presentations of one picture that every mode must read identically.
+struct Presentation {
+    PixelFormatCode code;
+    uint32_t flags;
+    const uint8_t* source;
+    int pitch, height;
+};
 
-// Alpha weighting: A = 255 is the identity, A = 0 gives the layout's black (one step above for
-// BGRA and R32C), and without the flag the alpha byte has no effect anywhere.
-TEST(SourceReader, AlphaWeighting) {
+TEST(SourceReader, OnePictureReadsAlikeWhateverItsPresentation) {
     std::mt19937 random(kSeed + 1);
-    for (PixelFormatCode code : {kFormatBGRA, kFormatR32C, kFormatVUYA}) {
-        for (int mode : {0, 2}) {
-            SCOPED_TRACE(testing::Message() << "code " << code << " mode " << mode);
-            Picture opaque(4, 576);
-            opaque.Randomise(random);
-            for (size_t i = 3; i < opaque.bytes.size(); i += 4) opaque.bytes[i] = 255;
-            Picture randomAlpha = opaque;
-            for (size_t i = 3; i < randomAlpha.bytes.size(); i += 4) {
-                randomAlpha.bytes[i] = static_cast<uint8_t>(random());
-            }
-            Reader weighted(code, kAlphaWeight, 1, mode), plain(code, 0, 1, mode),
-                plainRandom(code, 0, 1, mode);
-            ASSERT_TRUE(weighted.Start(opaque));
-            ASSERT_TRUE(plain.Start(opaque));
-            ASSERT_TRUE(plainRandom.Start(randomAlpha));
-            for (auto [x, y] : MacroblockPositions(mode)) {
-                const MacroblockPixels reference = plain.Read(x, y);
-                ASSERT_TRUE(SameMacroblock(weighted.Read(x, y), reference));
-                ASSERT_TRUE(SameMacroblock(plainRandom.Read(x, y), reference));
-            }
-        }
-    }
-    struct Transparent {
-        PixelFormatCode code;
-        std::vector<uint8_t> pixel;
-        int y, cb, cr;
-    };
-    const Transparent kTransparent[] = {
-        {kFormatVUYA, {200, 30, 99, 0}, 16, 128, 128},
-        {kFormatBGRA, {255, 255, 255, 0}, 17, 128, 128},
-        {kFormatR32C, {255, 255, 255, 0}, 17, 128, 128},
-    };
-    for (const Transparent& t : kTransparent) {
-        Picture picture(4, 576);
-        picture.Fill(t.pixel);
-        Reader reader(t.code, kAlphaWeight, 1, 0);
-        ASSERT_TRUE(reader.Start(picture));
-        ExpectUniform(reader.Read(48, 48), t.y, t.cb, t.cr);
-    }
-}
-
-// Readers that must produce identical macroblocks from identical bytes: the FOURCC twins, the
-// 4:2:2 layouts with the alpha flag, BGR4 against BGRA without the flag.
-TEST(SourceReader, EquivalentLayoutsReadAlike) {
-    struct Pair {
-        PixelFormatCode a;
-        uint32_t flagsA;
-        PixelFormatCode b;
-        uint32_t flagsB;
-        int bpp;
-    };
-    constexpr Pair kPairs[] = {
-        {kFormatYUY2, 0, kFormatYuYv, 0, 2},
-        {kFormatUYVY, 0, kFormatUyVy, 0, 2},
-        {kFormatYUY2, 0, kFormatYUY2, kAlphaWeight, 2},
-        {kFormatUYVY, 0, kFormatUyVy, kAlphaWeight, 2},
-        {kFormatBGR4, 0, kFormatBGRA, 0, 4},
-    };
-    std::mt19937 random(kSeed + 2);
-    for (const Pair& p : kPairs) {
-        for (int mode : kModes) {
-            Picture picture(p.bpp, Lines(mode));
-            picture.Randomise(random);
-            Reader a(p.a, p.flagsA, 1, mode), b(p.b, p.flagsB, 1, mode);
-            ASSERT_TRUE(a.Start(picture));
-            ASSERT_TRUE(b.Start(picture));
-            for (auto [x, y] : MacroblockPositions(mode)) {
-                ASSERT_TRUE(SameMacroblock(a.Read(x, y), b.Read(x, y)))
-                    << p.a << " vs " << p.b << " mode " << mode;
-            }
-        }
-    }
-}
-
-TEST(SourceReader, PackedLayoutsKeepTheirByteOrder) {
+    // Each case edits a copy of the picture (4 bytes per pixel, 576 lines, random) and names
+    // the two presentations to compare.
     struct Case {
-        PixelFormatCode code;
-        int y0, y1, cb, cr;
+        const char* name;
+        std::function<std::pair<Presentation, Presentation>(Picture& p, Picture& copy)> make;
     };
-    constexpr Case kCases[] = {{kFormatYUY2, 10, 30, 20, 40}, {kFormatUYVY, 20, 40, 10, 30}};
-    for (const Case& c : kCases) {
-        for (int mode : kModes) {
-            Picture picture(2, Lines(mode));
-            picture.Fill({10, 20, 30, 40});
-            Reader reader(c.code, 0, 1, mode);
-            ASSERT_TRUE(reader.Start(picture));
-            const MacroblockPixels mb = reader.Read(0, 16);
-            for (int i = 0; i < 64; ++i) {
-                ASSERT_EQ(mb.blocks[kBlockY0][i], i % 2 ? c.y1 : c.y0);
-                ASSERT_EQ(mb.blocks[kBlockCb][i], c.cb);
-                ASSERT_EQ(mb.blocks[kBlockCr][i], c.cr);
+    const auto same = [](PixelFormatCode a, uint32_t fa, PixelFormatCode b, uint32_t fb) {
+        return [=](Picture& p, Picture&) {
+            return std::pair{Presentation{a, fa, p.bytes.data(), p.pitch(), 576},
+                             Presentation{b, fb, p.bytes.data(), p.pitch(), 576}};
+        };
+    };
+    const auto withAlpha = [](uint32_t flagsA, PixelFormatCode b, uint32_t flagsB, bool opaque) {
+        return [=](Picture& p, Picture& copy) {
+            for (size_t i = 3; i < p.bytes.size(); i += 4) {
+                p.bytes[i] = 255;
+                if (opaque) copy.bytes[i] = 255;
+            }
+            return std::pair{Presentation{b, flagsA, p.bytes.data(), p.pitch(), 576},
+                             Presentation{b, flagsB, copy.bytes.data(), p.pitch(), 576}};
+        };
+    };
+    const Case cases[] = {
+        {"YuYv is YUY2", same(kFormatYUY2, 0, kFormatYuYv, 0)},
+        {"UyVy is UYVY", same(kFormatUYVY, 0, kFormatUyVy, 0)},
+        {"4:2:2 ignores the alpha flag", same(kFormatYUY2, 0, kFormatYUY2, kAlphaWeight)},
+        {"BGRA without the flag is BGR4", same(kFormatBGR4, 0, kFormatBGRA, 0)},
+        {"BGR4 ignores the 4th byte", withAlpha(0, kFormatBGR4, 0, false)},
+        {"BGRA ignores alpha without the flag", withAlpha(0, kFormatBGRA, 0, false)},
+        {"R32C ignores alpha without the flag", withAlpha(0, kFormatR32C, 0, false)},
+        {"VUYA ignores alpha without the flag", withAlpha(0, kFormatVUYA, 0, false)},
+        {"BGRA opaque is unweighted", withAlpha(0, kFormatBGRA, kAlphaWeight, true)},
+        {"R32C opaque is unweighted", withAlpha(0, kFormatR32C, kAlphaWeight, true)},
+        {"VUYA opaque is unweighted", withAlpha(0, kFormatVUYA, kAlphaWeight, true)},
+        {"bottom-up with negative pitch",
+         [](Picture& p, Picture& copy) {
+             for (int line = 0; line < 576; ++line) {
+                 std::memcpy(copy.pixel(0, 575 - line), p.pixel(0, line), p.pitch());
+             }
+             return std::pair{Presentation{kFormatBGR3, 0, p.bytes.data(), p.pitch(), 576},
+                              Presentation{kFormatBGR3, 0, copy.pixel(0, 575), -p.pitch(), 576}};
+         }},
+        {"taller picture, first 576 lines",
+         [](Picture& p, Picture&) {
+             return std::pair{Presentation{kFormatUYVY, 0, p.bytes.data(), 1440, 576},
+                              Presentation{kFormatUYVY, 0, p.bytes.data(), 1440, 1100}};
+         }},
+    };
+    for (const Case& c : cases) {
+        for (int mode : {0, 2}) {
+            SCOPED_TRACE(testing::Message() << c.name << ", mode " << mode);
+            Picture picture(4, 576);
+            picture.Randomise(random);
+            Picture copy = picture;
+            const auto [a, b] = c.make(picture, copy);
+            Reader readerA(a.code, a.flags, 1, mode), readerB(b.code, b.flags, 1, mode);
+            ASSERT_EQ(readerA.Open(a.source, a.pitch, 720, a.height), 0);
+            ASSERT_EQ(readerB.Open(b.source, b.pitch, 720, b.height), 0);
+            readerA.get()->PrepareFrame(readerA.get());
+            readerB.get()->PrepareFrame(readerB.get());
+            for (auto [x, y] : MacroblockPositions(mode)) {
+                ASSERT_TRUE(SameMacroblock(readerA.Read(x, y), readerB.Read(x, y)));
             }
         }
     }
@@ -216,61 +209,19 @@ TEST(SourceReader, PackedLayoutsKeepTheirByteOrder) {
 
 // A 720x486 picture is read from its lines 2 to 481; the other six lines never matter.
 TEST(SourceReader, Crops486LinePicturesToTheirMiddle480) {
-    std::mt19937 random(kSeed + 3);
+    std::mt19937 random(kSeed + 2);
     Picture tall(2, 486);
     tall.Randomise(random);
     Picture cropped(2, 480);
     std::memcpy(cropped.bytes.data(), tall.pixel(0, 2), cropped.bytes.size());
-    Picture scribbled = tall;
     for (int line : {0, 1, 482, 483, 484, 485}) {
-        for (int i = 0; i < scribbled.pitch(); ++i) scribbled.pixel(0, line)[i] ^= 0x5A;
+        for (int i = 0; i < tall.pitch(); ++i) tall.pixel(0, line)[i] ^= 0x5A;
     }
-    Reader fromTall(kFormatYUY2, 0, 1, 3), fromCropped(kFormatYUY2, 0, 1, 3),
-        fromScribbled(kFormatYUY2, 0, 1, 3);
+    Reader fromTall(kFormatYUY2, 0, 1, 3), fromCropped(kFormatYUY2, 0, 1, 3);
     ASSERT_TRUE(fromTall.Start(tall));
     ASSERT_TRUE(fromCropped.Start(cropped));
-    ASSERT_TRUE(fromScribbled.Start(scribbled));
     for (auto [x, y] : MacroblockPositions(3)) {
-        const MacroblockPixels expected = fromCropped.Read(x, y);
-        ASSERT_TRUE(SameMacroblock(fromTall.Read(x, y), expected));
-        ASSERT_TRUE(SameMacroblock(fromScribbled.Read(x, y), expected));
-    }
-}
-
-// A bottom-up copy read with a negative pitch from its top picture line reads the same picture;
-// so does a taller picture, from its first 576 lines.
-TEST(SourceReader, NegativePitchAndTallerPicturesReadTheSamePicture) {
-    std::mt19937 random(kSeed + 4);
-    for (auto [code, bpp] : {std::pair{kFormatYUY2, 2}, std::pair{kFormatBGR3, 3}}) {
-        for (int mode : kModes) {
-            Picture picture(bpp, Lines(mode));
-            picture.Randomise(random);
-            Picture bottomUp(bpp, Lines(mode));
-            for (int line = 0; line < picture.height; ++line) {
-                std::memcpy(bottomUp.pixel(0, picture.height - 1 - line), picture.pixel(0, line),
-                            picture.pitch());
-            }
-            Picture taller(bpp, Lines(mode) + 40);
-            std::memcpy(taller.bytes.data(), picture.bytes.data(), picture.bytes.size());
-            Reader topDown(code, 0, 1, mode), reversed(code, 0, 1, mode), tall(code, 0, 1, mode);
-            ASSERT_TRUE(topDown.Start(picture));
-            ASSERT_EQ(reversed.Open(bottomUp.pixel(0, picture.height - 1), -picture.pitch(), 720,
-                                    picture.height),
-                      0);
-            reversed.get()->PrepareFrame(reversed.get());
-            // 525/60 is chosen only for 480 and 486 lines, so only 625/50 sees taller pictures.
-            const bool tallToo = mode != 3;
-            if (tallToo) {
-                ASSERT_TRUE(tall.Start(taller));
-            }
-            for (auto [x, y] : MacroblockPositions(mode)) {
-                const MacroblockPixels expected = topDown.Read(x, y);
-                ASSERT_TRUE(SameMacroblock(reversed.Read(x, y), expected)) << "mode " << mode;
-                if (tallToo) {
-                    ASSERT_TRUE(SameMacroblock(tall.Read(x, y), expected));
-                }
-            }
-        }
+        ASSERT_TRUE(SameMacroblock(fromTall.Read(x, y), fromCropped.Read(x, y)));
     }
 }
 
@@ -278,9 +229,7 @@ TEST(SourceReader, NegativePitchAndTallerPicturesReadTheSamePicture) {
 TEST(SourceReader, FieldChromaStaysApartIn420) {
     Picture picture(3, 576);
     for (int line = 0; line < 576; ++line) {
-        const std::array<uint8_t, 3> colour =
-            line % 2 ? std::array<uint8_t, 3>{255, 0, 0} : std::array<uint8_t, 3>{0, 0, 255};
-        for (int x = 0; x < 720; ++x) std::memcpy(picture.pixel(x, line), colour.data(), 3);
+        for (int x = 0; x < 720; ++x) picture.pixel(x, line)[line % 2 ? 2 : 0] = 255;
     }
     Reader reader(kFormatBGR3, 0, 1, 0);
     ASSERT_TRUE(reader.Start(picture));
@@ -288,60 +237,21 @@ TEST(SourceReader, FieldChromaStaysApartIn420) {
         const MacroblockPixels mb = reader.Read(x, y);
         for (int i = 0; i < 64; ++i) {
             const bool odd = (i / 8) % 2;
-            ASSERT_EQ(mb.blocks[kBlockCb][i], odd ? 240 : 90);
-            ASSERT_EQ(mb.blocks[kBlockCr][i], odd ? 110 : 240);
+            ASSERT_EQ(mb.blocks[kBlockCb][i], odd ? 90 : 240);
+            ASSERT_EQ(mb.blocks[kBlockCr][i], odd ? 240 : 110);
         }
     }
 }
 
-// Chroma per line, constant along each line: 4:1:1 keeps every line's own chroma, and the
-// right-edge macroblock puts its upper 8 lines in columns 0-3, the lower 8 in columns 4-7.
-TEST(SourceReader, RightEdgeMacroblockStacksItsBandsChroma) {
-    for (auto [code, bpp] : {std::pair{kFormatYUY2, 2}, std::pair{kFormatVUYA, 4}}) {
-        for (int mode : {2, 3}) {
-            Picture picture(bpp, Lines(mode));
-            auto cbOf = [](int line) { return 16 + (line * 7) % 224; };
-            auto crOf = [](int line) { return 240 - (line * 5) % 224; };
-            for (int line = 0; line < picture.height; ++line) {
-                const uint8_t cb = cbOf(line), cr = crOf(line);
-                for (int x = 0; x < 720; x += 2) {
-                    uint8_t* p = picture.pixel(x, line);
-                    if (bpp == 2) {
-                        p[0] = 60, p[1] = cb, p[2] = 61, p[3] = cr;
-                    } else {
-                        for (int k = 0; k < 2; ++k) p[4 * k] = cr, p[4 * k + 1] = cb;
-                    }
-                }
-            }
-            Reader reader(code, 0, 1, mode);
-            ASSERT_TRUE(reader.Start(picture));
-            for (int y = 0; y < picture.height; y += 16) {
-                const MacroblockPixels mb = reader.Read(704, y);
-                for (int row = 0; row < 8; ++row) {
-                    for (int column = 0; column < 8; ++column) {
-                        const int line = y + row + (column < 4 ? 0 : 8);
-                        ASSERT_EQ(mb.blocks[kBlockCb][8 * row + column], cbOf(line));
-                        ASSERT_EQ(mb.blocks[kBlockCr][8 * row + column], crOf(line));
-                    }
-                }
-            }
-        }
-    }
-}
-
-// The first chroma sample of a line reaches the first 4:1:1 sample with the taps of the samples
-// before it, which repeat it: 41/64 from a full-resolution line, 7/8 from a half-resolution one.
+// The samples before a line repeat its first one, which therefore weighs 41/64 in the first
+// 4:1:1 sample of a full-resolution line and 7/8 in that of a half-resolution one.
 TEST(SourceReader, LeftEdgeChromaRepeatsTheFirstSample) {
     for (auto [code, bpp] : {std::pair{kFormatYUY2, 2}, std::pair{kFormatVUYA, 4}}) {
         for (auto [first, rest] : {std::pair{200, 100}, std::pair{16, 240}, std::pair{255, 0}}) {
             Picture picture(bpp, 480);
-            if (bpp == 2) {
-                picture.Fill({128, uint8_t(rest), 128, uint8_t(rest)});
-                for (int line = 0; line < 480; ++line) picture.pixel(0, line)[1] = first;
-            } else {
-                picture.Fill({uint8_t(rest), uint8_t(rest), 128, 0});
-                for (int line = 0; line < 480; ++line) picture.pixel(0, line)[1] = first;
-            }
+            picture.Fill(bpp == 2 ? std::vector<uint8_t>{128, uint8_t(rest), 128, uint8_t(rest)}
+                                  : std::vector<uint8_t>{uint8_t(rest), uint8_t(rest), 128, 0});
+            for (int line = 0; line < 480; ++line) picture.pixel(0, line)[1] = first;  // Cb
             const int expected =
                 bpp == 2 ? (7 * first + rest + 2) >> 3 : (41 * first + 23 * rest + 30) >> 6;
             Reader reader(code, 0, 1, 3);
@@ -388,12 +298,6 @@ TEST(SourceReader, ConstructorRefusesUnknownCodesModesAndThreadCounts) {
     EXPECT_EQ(CreateSourceReader(kFormatYUY2, 0, 0, 0), nullptr);
     EXPECT_EQ(CreateSourceReader(kFormatYUY2, 0, 17, 0), nullptr);
     EXPECT_EQ(CreateSourceReader(kFormatYUY2, 0, 1, 1), nullptr);
-    SourceReader* reader = CreateSourceReader(kFormatBGR3, 0, 16, 2);
-    ASSERT_NE(reader, nullptr);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(reader->contexts[i]) % 16, 0u);
-    }
-    reader->Release(reader);
 }
 
 }  // namespace

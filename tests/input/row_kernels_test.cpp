@@ -63,28 +63,19 @@ class KernelBench {
                            crTwin_.data());
             chroma = count / 2;
         }
-        if (c->source != source || c->lumaDestination != luma_.data() ||
-            c->cbDestination != cb_.data() || c->crDestination != cr_.data()) {
-            return ::testing::AssertionFailure() << "kernel moved the context's pointers";
-        }
-        for (int i = 0; i < count; ++i) {
-            if (luma_[i] != lumaTwin_[i]) {
-                return ::testing::AssertionFailure() << "Y of pixel " << i << ": " << +luma_[i]
-                                                     << " instead of " << +lumaTwin_[i];
-            }
-        }
-        for (int i = 0; i < chroma; ++i) {
-            if (cb_[i] != cbTwin_[i] || cr_[i] != crTwin_[i]) {
-                return ::testing::AssertionFailure()
-                       << "chroma " << i << ": " << +cb_[i] << "," << +cr_[i] << " instead of "
-                       << +cbTwin_[i] << "," << +crTwin_[i];
-            }
-        }
-        for (int i = 0; i < 16; ++i) {
-            if (luma_[count + i] != kGuard || cb_[chroma + i] != kGuard ||
-                cr_[chroma + i] != kGuard) {
-                return ::testing::AssertionFailure() << "kernel wrote past its samples";
-            }
+        const bool moved = c->source != source || c->lumaDestination != luma_.data() ||
+                           c->cbDestination != cb_.data() || c->crDestination != cr_.data();
+        const bool wrong =
+            !std::equal(lumaTwin_.begin(), lumaTwin_.begin() + count, luma_.begin()) ||
+            !std::equal(cbTwin_.begin(), cbTwin_.begin() + chroma, cb_.begin()) ||
+            !std::equal(crTwin_.begin(), crTwin_.begin() + chroma, cr_.begin());
+        const bool spilled = std::any_of(luma_.begin() + count, luma_.begin() + count + 16,
+                                         [](uint8_t b) { return b != kGuard; }) ||
+                             cb_[chroma] != kGuard || cr_[chroma] != kGuard;
+        if (moved || wrong || spilled) {
+            return ::testing::AssertionFailure()
+                   << (moved ? "moved pointers " : "") << (wrong ? "samples differ " : "")
+                   << (spilled ? "wrote past its samples" : "");
         }
         return ::testing::AssertionSuccess();
     }
