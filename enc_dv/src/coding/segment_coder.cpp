@@ -19,11 +19,12 @@ constexpr int kAreaBits[kBlocksPerMacroblock] = {112, 112, 112, 112, 80, 80};
 // The last block's code may run this far past the segment's data.
 constexpr int kCodeSlackBytes = (kMaxBlockCodeBits - 80) / 8;
 
-// Worst case of the overflow copies: every block overflowing as far as it can, each copy
-// rounded up to bytes and followed by a zero byte.
-constexpr int kSpillStoreBytes =
-    24 * ((kMaxBlockCodeBits - 112 + 7) / 8 + 1) + 6 * ((kMaxBlockCodeBits - 80 + 7) / 8 + 1);
-static_assert(kSpillStoreBytes == 3474, "spill store holds every block's longest overflow");
+// Worst case of the overflow copies: each of the 20 luminance and 10 colour-difference
+// blocks overflowing as far as it can, each copy rounded up to bytes and followed by a zero
+// byte.
+constexpr int kSpillStoreBytes = 20 * ((kMaxBlockCodeBits - 112 + 7) / 8 + 1) +
+                                 10 * ((kMaxBlockCodeBits - 80 + 7) / 8 + 1);
+static_assert(kSpillStoreBytes == 3490, "spill store holds every block's longest overflow");
 
 // A list of cursors (overflowing or with room) consumed from its front.
 struct CursorList {
