@@ -10,7 +10,7 @@ inline __m128i Load(const uint8_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
-// Byte `kShift / 8` of each 32-bit lane of two registers, as eight 16-bit lanes.
+// Byte kShift / 8 of each 32-bit lane of two registers, as eight 16-bit lanes.
 template <int kShift>
 inline __m128i LaneByte(__m128i first4, __m128i last4) {
     const __m128i byteMask = _mm_set1_epi32(0xFF);

@@ -85,7 +85,7 @@ inline void LoadPixels16(const uint8_t* source, __m128i pixels[4]) {
     }
 }
 
-// Byte `shift / 8` of eight pixels (two registers) as eight 16-bit lanes.
+// Byte kShift / 8 of eight pixels (two registers of four) as eight 16-bit lanes.
 template <int kShift>
 inline __m128i Channel(__m128i first4, __m128i last4) {
     const __m128i byteMask = _mm_set1_epi32(0xFF);
