@@ -1,7 +1,6 @@
 #ifndef ENC_DV_TESTS_DRIVER_FAKE_READER_H
 #define ENC_DV_TESTS_DRIVER_FAKE_READER_H
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -10,37 +9,18 @@
 
 namespace encdv::testing {
 
-// A source reader over a synthetic picture, computed from the macroblock position. It logs
-// every ReadMacroblock call under the caller's thread index (each index has its own log,
-// reserved ahead, so concurrent calls with distinct indices never share memory).
+// A reader of a synthetic busy picture that logs each call's position under the caller's
+// thread index (one log per index, reserved ahead, so concurrent threads share nothing).
 struct FakeReader : SourceReader {
-    explicit FakeReader(int threads, bool hostSwapsFields = false);
-
-    // Exchange lines 2i and 2i+1 of every block, as a host that swaps fields would.
-    bool hostSwapsFields;
-    // Macroblocks as flat (in the picture's own samples) instead of busy.
-    bool flat = false;
-    struct Call {
-        int x;
-        int y;
-    };
-    std::vector<Call> calls[kMaxThreads];
-    std::atomic<int> badThreadIndex{0};
+    explicit FakeReader(bool hostSwapsFields = false);
+    bool hostSwapsFields;  // lines 2i and 2i+1 of every block exchanged, as a host might
+    std::vector<int32_t> calls[kMaxThreads];  // x, y pairs
 };
 
-// Runs one frame through the driver with freshly cleared one-shot or persistent records.
-// Returns the bytes the driver reported; output is resized to hold the whole frame and is
-// filled with fillByte first.
-struct FrameRun {
-    int mode = 3;
-    uint32_t flags = 0;
-    int threads = 1;
-    uint8_t fillByte = 0xA5;
-};
-int RunFakeFrame(const FrameRun& run, FakeReader& reader, WorkerRecord* workers, bool persistent,
-                 std::vector<uint8_t>& output);
-
-int SequenceCountOfMode(int mode);
+// One frame of the mode on threads threads through the driver, into a buffer of 144000
+// bytes filled with fill first; returns the driver's size and trims output to it.
+int RunFakeFrame(int mode, uint32_t flags, int threads, WorkerRecord* workers, bool persistent,
+                 std::vector<uint8_t>& output, uint8_t fill = 0xA5, FakeReader* reader = nullptr);
 
 }  // namespace encdv::testing
 

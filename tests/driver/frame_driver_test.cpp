@@ -1,14 +1,12 @@
-// Division of a frame among threads, the event protocol of one-shot and parked workers,
-// and the frame completing unchanged when threads or events cannot be created.
+// Division of a frame among threads, parked worker reuse, and frames that complete
+// unchanged when threads or events cannot be created.
 #include "driver/frame_driver.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <string>
+#include <algorithm>
 #include <vector>
 
-#include "api/dv_encoder.h"
 #include "api/encoder_handle.h"
 #include "enc_dv.h"
 #include "fake_reader.h"
@@ -18,223 +16,108 @@ namespace encdv::testing {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using platform::test_hooks::LiveCount;
-using platform::test_hooks::Resource;
+namespace hooks = platform::test_hooks;
+using hooks::Resource;
 
-TEST(SequenceSplit, KnownDivisions) {
-    struct Case {
-        int sequences;
-        int threads;
-        std::vector<SequenceRange> expected;
-    };
-    std::vector<Case> cases = {
-        {12, 5, {{0, 2}, {2, 5}, {5, 8}, {8, 10}, {10, 12}}},
-        {12, 1, {{0, 12}}},
-        {10, 3, {{0, 3}, {3, 7}, {7, 10}}},
-        {10, 2, {{0, 5}, {5, 10}}},
-        {12, 16, {{0, 0}}},
-        {10, 16, {{0, 0}}},
-    };
-    // 16 threads: thread 0 and the threads past the sequence count encode nothing, the
-    // others one sequence each.
-    for (Case& c : cases) {
-        if (c.threads != 16) continue;
-        for (int j = 1; j < 16; ++j) {
-            c.expected.push_back(j <= c.sequences ? SequenceRange{j - 1, j}
-                                                  : SequenceRange{c.sequences, c.sequences});
-        }
-    }
-    for (const Case& c : cases) {
-        for (int j = 0; j < c.threads; ++j) {
-            const SequenceRange got = SequencesOfThread(c.sequences, c.threads, j);
-            EXPECT_EQ(got.first, c.expected[j].first)
-                << c.sequences << " on " << c.threads << ", thread " << j;
-            EXPECT_EQ(got.end, c.expected[j].end)
-                << c.sequences << " on " << c.threads << ", thread " << j;
-        }
-    }
+long Live(Resource r) {
+    return hooks::LiveCount(r);
 }
 
-TEST(SequenceSplit, RunsAreContiguousBalancedAndCoverTheFrame) {
-    for (int sequences : {10, 12}) {
-        for (int n = 1; n <= 16; ++n) {
-            int next = 0;
-            for (int j = 0; j < n; ++j) {
-                const SequenceRange r = SequencesOfThread(sequences, n, j);
-                const int count = r.end - r.first;
-                EXPECT_EQ(r.first, next) << sequences << " on " << n << ", thread " << j;
-                EXPECT_TRUE(count == sequences / n || (j > 0 && count == sequences / n + 1))
-                    << sequences << " on " << n << ", thread " << j;
-                next = r.end;
-            }
-            EXPECT_EQ(next, sequences) << sequences << " on " << n;
-        }
+TEST(SequenceSplit, KnownDivisionsAndBalance) {
+    // 12 on 5; 10 on 16: thread 0 and threads 11-15 idle, threads 1-10 one each.
+    const int twelveOnFive[6] = {0, 2, 5, 8, 10, 12};
+    for (int j = 0; j < 5; ++j) {
+        EXPECT_EQ(SequencesOfThread(12, 5, j).first, twelveOnFive[j]);
+        EXPECT_EQ(SequencesOfThread(12, 5, j).end, twelveOnFive[j + 1]);
     }
-}
-
-struct ResourceBaseline {
-    long threads = LiveCount(Resource::kThread);
-    long events = LiveCount(Resource::kEvent);
-};
-
-void ExpectNoResourcesLeft(const ResourceBaseline& before) {
-    EXPECT_EQ(LiveCount(Resource::kThread), before.threads);
-    EXPECT_EQ(LiveCount(Resource::kEvent), before.events);
-}
-
-Bytes EncodeOn(WorkerRecord* workers, bool persistent, int mode, uint32_t flags, int threads,
-               int* size = nullptr) {
-    FakeReader reader(kMaxThreads);
-    Bytes out;
-    const int bytes = RunFakeFrame({mode, flags, threads}, reader, workers, persistent, out);
-    if (size) *size = bytes;
-    EXPECT_EQ(reader.badThreadIndex.load(), 0);
-    return out;
+    for (int j = 0; j < 16; ++j) {
+        const int first = j == 0 ? 0 : std::min(j - 1, 10);
+        EXPECT_EQ(SequencesOfThread(10, 16, j).first, first) << j;
+        EXPECT_EQ(SequencesOfThread(10, 16, j).end, j >= 1 && j <= 10 ? first + 1 : first) << j;
+    }
 }
 
 class FrameDriver : public ::testing::Test {
   protected:
-    void TearDown() override { platform::test_hooks::Disarm(); }
+    void TearDown() override { hooks::Disarm(); }
+    Bytes Reference(int mode, uint32_t flags) {
+        WorkerRecord workers[kMaxThreads] = {};
+        Bytes out;
+        RunFakeFrame(mode, flags, 1, workers, false, out);
+        return out;
+    }
+    Bytes Run(int mode, uint32_t flags, int threads, WorkerRecord* workers, bool persistent) {
+        Bytes out;
+        RunFakeFrame(mode, flags, threads, workers, persistent, out);
+        return out;
+    }
+    const long threadsBefore_ = Live(Resource::kThread);
+    const long eventsBefore_ = Live(Resource::kEvent);
 };
 
-TEST_F(FrameDriver, OutputDoesNotDependOnThreadCountOrWorkerKind) {
-    struct ModeCase {
-        int mode;
-        uint32_t flags;
-        int size;
-    };
-    const ModeCase modes[] = {
-        {3, 0, 120000},
-        {3, DVENC_FLAG_NO_HEADER_BLOCK, 119200},
-        {0, 0, 144000},
-        {2, DVENC_FLAG_SMPTE314M | DVENC_FLAG_NO_HEADER_BLOCK, 143040},
-    };
-    const ResourceBaseline before;
-    for (const ModeCase& m : modes) {
-        SCOPED_TRACE("mode " + std::to_string(m.mode) + " flags " + std::to_string(m.flags));
-        WorkerRecord single[kMaxThreads] = {};
-        int size = 0;
-        const Bytes reference = EncodeOn(single, false, m.mode, m.flags, 1, &size);
-        EXPECT_EQ(size, m.size);
-        // One handle's records serve every thread count in turn, growing and shrinking.
+TEST_F(FrameDriver, FramesDoNotDependOnThreadCountOrWorkerKind) {
+    for (int mode : {3, 0}) {
+        const Bytes reference = Reference(mode, DVENC_FLAG_NO_HEADER_BLOCK);
         EncoderHandle* handle = CreateEncoderHandle();
-        ASSERT_NE(handle, nullptr);
-        for (int n : {16, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 3}) {
+        for (int n = 2; n <= 16; ++n) {
             WorkerRecord oneShot[kMaxThreads] = {};
-            EXPECT_EQ(EncodeOn(oneShot, false, m.mode, m.flags, n), reference)
-                << "one-shot, " << n << " threads";
-            EXPECT_EQ(EncodeOn(handle->workers, true, m.mode, m.flags, n), reference)
-                << "parked, " << n << " threads";
+            EXPECT_EQ(Run(mode, DVENC_FLAG_NO_HEADER_BLOCK, n, oneShot, false), reference) << n;
+            EXPECT_EQ(Run(mode, DVENC_FLAG_NO_HEADER_BLOCK, 18 - n, handle->workers, true),
+                      reference)
+                << 18 - n << " parked";
         }
-        EXPECT_EQ(LiveCount(Resource::kThread), before.threads + 15);
+        EXPECT_EQ(Live(Resource::kThread), threadsBefore_ + 15);
         DestroyEncoderHandle(handle);
-        ExpectNoResourcesLeft(before);
     }
+    EXPECT_EQ(Live(Resource::kThread), threadsBefore_);
+    EXPECT_EQ(Live(Resource::kEvent), eventsBefore_);
 }
 
-TEST_F(FrameDriver, SingleThreadFrameCreatesNoThreadOrEvent) {
-    const ResourceBaseline before;
-    WorkerRecord workers[kMaxThreads] = {};
-    EncodeOn(workers, false, 3, 0, 1);
-    platform::test_hooks::ArmFailure(Resource::kThread, 1, 1000);
-    platform::test_hooks::ArmFailure(Resource::kEvent, 1, 1000);
+// 8 threads, then one, then 8 again: the seven parked threads are woken, none created.
+TEST_F(FrameDriver, ParkedWorkersAreReusedAndEndedWithTheHandle) {
+    const Bytes reference = Reference(0, 0);
     EncoderHandle* handle = CreateEncoderHandle();
-    ASSERT_NE(handle, nullptr);
-    const Bytes reference = EncodeOn(workers, false, 3, 0, 1);
-    EXPECT_EQ(EncodeOn(handle->workers, true, 3, 0, 1), reference);
-    EXPECT_EQ(handle->workers[1].threadStarted, 0);
+    EXPECT_EQ(Run(0, 0, 8, handle->workers, true), reference);
+    EXPECT_EQ(Run(0, 0, 1, handle->workers, true), reference);
+    EXPECT_EQ(Live(Resource::kThread), threadsBefore_ + 7);
+    hooks::ArmFailure(Resource::kThread, 1, 1000);
+    hooks::ArmFailure(Resource::kEvent, 1, 1000);
+    EXPECT_EQ(Run(0, 0, 8, handle->workers, true), reference);
+    for (int j = 1; j < 8; ++j) EXPECT_TRUE(handle->workers[j].threadStarted) << j;
+    EXPECT_EQ(Live(Resource::kEvent), eventsBefore_ + 35);
     DestroyEncoderHandle(handle);
-    ExpectNoResourcesLeft(before);
+    EXPECT_EQ(Live(Resource::kThread), threadsBefore_);
+    EXPECT_EQ(Live(Resource::kEvent), eventsBefore_);
 }
 
-TEST_F(FrameDriver, ParkedWorkersAreReusedAcrossFramesAndEndedWithTheHandle) {
-    const ResourceBaseline before;
-    EncoderHandle* handle = CreateEncoderHandle();
-    ASSERT_NE(handle, nullptr);
-    WorkerRecord* workers = handle->workers;
-
-    const Bytes first = EncodeOn(workers, true, 0, 0, 8);
-    EXPECT_EQ(LiveCount(Resource::kThread), before.threads + 7);
-    EXPECT_EQ(LiveCount(Resource::kEvent), before.events + 35);
-    platform::ThreadHandle threads[kMaxThreads] = {};
-    for (int j = 1; j < 8; ++j) {
-        EXPECT_EQ(workers[j].threadStarted, 1) << j;
-        threads[j] = workers[j].thread;
-    }
-    EXPECT_EQ(workers[8].threadStarted, 0);
-
-    // A single-thread frame leaves the seven parked; the next 8-thread frame wakes them.
-    EXPECT_EQ(EncodeOn(workers, true, 0, 0, 1), first);
-    EXPECT_EQ(LiveCount(Resource::kThread), before.threads + 7);
-    platform::test_hooks::ArmFailure(Resource::kThread, 1, 1000);
-    platform::test_hooks::ArmFailure(Resource::kEvent, 1, 1000);
-    EXPECT_EQ(EncodeOn(workers, true, 0, 0, 8), first);
-    platform::test_hooks::Disarm();
-    EXPECT_EQ(LiveCount(Resource::kThread), before.threads + 7);
-    for (int j = 1; j < 8; ++j) EXPECT_EQ(workers[j].thread, threads[j]) << j;
-
-    DestroyEncoderHandle(handle);
-    ExpectNoResourcesLeft(before);
-}
-
-// Whatever thread or event cannot be created, the frame is the same and nothing leaks or
-// hangs; a handle starts the missing threads on a later frame.
 TEST_F(FrameDriver, CreationFailuresStillEncodeTheWholeFrame) {
     struct Case {
-        const char* name;
         Resource resource;
-        long nth;
-        long count;
+        long nth, count;
     };
-    const Case cases[] = {
-        {"first thread", Resource::kThread, 1, 1},
-        {"third thread", Resource::kThread, 3, 1},
-        {"last thread", Resource::kThread, 7, 1},
-        {"every thread", Resource::kThread, 1, 1000},
-        {"first event", Resource::kEvent, 1, 1},
-        {"an event in the middle", Resource::kEvent, 5, 2},
-        {"events 9 to 11", Resource::kEvent, 9, 3},
-        {"every event", Resource::kEvent, 1, 1000},
-    };
-    WorkerRecord reference_records[kMaxThreads] = {};
-    const Bytes reference = EncodeOn(reference_records, false, 3, 0, 1);
+    const Case cases[] = {{Resource::kThread, 1, 1},  {Resource::kThread, 7, 1},
+                          {Resource::kThread, 1, 99}, {Resource::kEvent, 1, 1},
+                          {Resource::kEvent, 5, 2},   {Resource::kEvent, 1, 99}};
+    const Bytes reference = Reference(3, 0);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const ResourceBaseline before;
-        {
-            WorkerRecord workers[kMaxThreads] = {};
-            platform::test_hooks::ArmFailure(c.resource, c.nth, c.count);
-            EXPECT_EQ(EncodeOn(workers, false, 3, 0, 8), reference) << "one-shot";
-            platform::test_hooks::Disarm();
-            ExpectNoResourcesLeft(before);
-        }
+        SCOPED_TRACE(::testing::Message() << "failing from " << c.nth << ", " << c.count);
+        WorkerRecord oneShot[kMaxThreads] = {};
+        hooks::ArmFailure(c.resource, c.nth, c.count);
+        EXPECT_EQ(Run(3, 0, 8, oneShot, false), reference);
         EncoderHandle* handle = CreateEncoderHandle();
-        ASSERT_NE(handle, nullptr);
-        platform::test_hooks::ArmFailure(c.resource, c.nth, c.count);
-        EXPECT_EQ(EncodeOn(handle->workers, true, 3, 0, 8), reference) << "parked";
-        platform::test_hooks::Disarm();
-        const long parked = LiveCount(Resource::kThread) - before.threads;
+        hooks::ArmFailure(c.resource, c.nth, c.count);
+        EXPECT_EQ(Run(3, 0, 8, handle->workers, true), reference);
+        hooks::Disarm();
+        // A record holds a thread with all five events, or nothing.
+        const long parked = Live(Resource::kThread) - threadsBefore_;
         EXPECT_LT(parked, 7);
-        // Every record either owns a thread with all five events or nothing.
-        EXPECT_EQ(LiveCount(Resource::kEvent) - before.events, 5 * parked);
-        EXPECT_EQ(EncodeOn(handle->workers, true, 3, 0, 8), reference) << "parked, retried";
-        EXPECT_EQ(LiveCount(Resource::kThread), before.threads + 7);
+        EXPECT_EQ(Live(Resource::kEvent) - eventsBefore_, 5 * parked);
+        EXPECT_EQ(Run(3, 0, 8, handle->workers, true), reference);  // starts the missing ones
+        EXPECT_EQ(Live(Resource::kThread), threadsBefore_ + 7);
         DestroyEncoderHandle(handle);
-        ExpectNoResourcesLeft(before);
+        EXPECT_EQ(Live(Resource::kThread), threadsBefore_);
+        EXPECT_EQ(Live(Resource::kEvent), eventsBefore_);
     }
-}
-
-TEST_F(FrameDriver, RefusedFrameLeavesOutputUntouched) {
-    CDVEncoder* encoder = CDVEncoder::Create(nullptr);
-    ASSERT_NE(encoder, nullptr);
-    Bytes output(DVENC_MAX_FRAME_BYTES, 0x33);
-    const Bytes source(720 * 2 * 576, 0x80);
-    // No system selected yet.
-    EXPECT_EQ(EncodeFrameOnThreads(*encoder, output.data(), source.data(), 1440, 720, 576, 0,
-                                   kFormatYUY2, 2),
-              0);
-    EXPECT_EQ(output, Bytes(DVENC_MAX_FRAME_BYTES, 0x33));
-    delete encoder;
 }
 
 }  // namespace
