@@ -5,8 +5,7 @@
 
 namespace encdv {
 
-// DIF blocks of one sequence with and without its header block.
-constexpr int kBlocksPerSequence = 150;
+// Bytes of one DIF sequence: 150 blocks, or 149 without the header block.
 constexpr int kSequenceBytes = 150 * 80;
 constexpr int kSequenceBytesWithoutHeader = 149 * 80;
 

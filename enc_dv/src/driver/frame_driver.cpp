@@ -7,6 +7,7 @@
 
 #include "api/dv_encoder.h"
 #include "api/initialization.h"
+#include "api/video_mode.h"
 #include "driver/dif_sequence.h"
 #include "enc_dv.h"
 #include "input/source_reader.h"
@@ -109,12 +110,12 @@ SequenceRange SequencesOfThread(int sequenceCount, int threadCount, int threadIn
 
 int RunFrameThreads(const FrameJob& job, WorkerRecord* workers, bool persistent, int threadCount) {
     const int n = std::clamp(threadCount, 1, kMaxThreads);
-    const int blocksPerSequence = 149 + job.withHeaderBlock;
+    const int sequenceBytes = job.withHeaderBlock ? kSequenceBytes : kSequenceBytesWithoutHeader;
 
     for (int j = 0; j < n; ++j) {
         WorkerRecord& record = workers[j];
         const SequenceRange range = SequencesOfThread(job.sequenceCount, n, j);
-        record.output = job.output + range.first * blocksPerSequence * 80;
+        record.output = job.output + range.first * sequenceBytes;
         record.firstSequence = range.first;
         record.endSequence = range.end;
         record.withHeaderBlock = job.withHeaderBlock;
@@ -162,7 +163,7 @@ int RunFrameThreads(const FrameJob& job, WorkerRecord* workers, bool persistent,
             CloseEvents(record, kOneShotEvents);
         }
     }
-    return blocksPerSequence * job.sequenceCount * 80;
+    return sequenceBytes * job.sequenceCount;
 }
 
 int EncodeFrameOnThreads(CDVEncoder& encoder, uint8_t* output, const uint8_t* source,
@@ -172,7 +173,9 @@ int EncodeFrameOnThreads(CDVEncoder& encoder, uint8_t* output, const uint8_t* so
     if (!encoder.systemSelected || !encoder.workers) return 0;
     encoder.withHeaderBlock = (flags & DVENC_FLAG_NO_HEADER_BLOCK) ? 0 : 1;
     // Final choice of system: 525/60 stays 4:1:1; 625/50 is 4:1:1 only as SMPTE 314M.
-    const int mode = encoder.is525 ? 3 : (flags & DVENC_FLAG_SMPTE314M) ? 2 : 0;
+    const int mode = encoder.is525                    ? MODE_525_411
+                     : (flags & DVENC_FLAG_SMPTE314M) ? MODE_625_411
+                                                      : MODE_625_420;
     if (!encoder.SelectSystem(mode)) return 0;
 
     SourceReader* reader = CreateSourceReader(format, flags, n, mode);

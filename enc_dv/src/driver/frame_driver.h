@@ -28,8 +28,8 @@ struct SequenceRange {
 };
 
 // The contiguous run of sequences that thread threadIndex encodes when sequenceCount
-// sequences are shared by threadCount threads. Thread 0 never takes one of the spare
-// sequences, so the calling thread is free first to wait for the others.
+// sequences are shared by threadCount threads. Thread 0, the calling thread, which also
+// runs the start barrier and the join, never takes one of the spare sequences.
 SequenceRange SequencesOfThread(int sequenceCount, int threadCount, int threadIndex);
 
 // What every thread of one frame shares.
