@@ -110,7 +110,11 @@ InputFile::LineResult InputFile::ReadLine(std::string* line, size_t maxLength) {
         const auto* newline =
             static_cast<const unsigned char*>(std::memchr(start, '\n', end_ - begin_));
         const size_t take = newline ? static_cast<size_t>(newline - start) : end_ - begin_;
-        if (line->size() + take > maxLength) return LineResult::kTooLong;
+        if (line->size() + take > maxLength) {
+            // Keep the start, so that the caller can tell what kind of line it was.
+            line->append(reinterpret_cast<const char*>(start), maxLength - line->size());
+            return LineResult::kTooLong;
+        }
         line->append(reinterpret_cast<const char*>(start), take);
         begin_ += take;
         if (newline) {

@@ -26,7 +26,7 @@ class InputFile {
     enum class LineResult { kLine, kEnd, kPartial, kTooLong, kError };
     // Reads one line without its '\n': kLine; kEnd when the stream ends before any byte;
     // kPartial when it ends inside the line; kTooLong when no '\n' comes within maxLength
-    // bytes; kError on a read error (see ErrorText).
+    // bytes (*line then holds its first maxLength bytes); kError on a read error (see ErrorText).
     LineResult ReadLine(std::string* line, size_t maxLength);
 
     bool Failed() const { return failed_; }

@@ -1,0 +1,93 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "enc_dv.h"
+
+namespace dvenc {
+namespace {
+
+ParseResult Parse(std::vector<const char*> args, Options* options, std::string* error) {
+    args.insert(args.begin(), "dvenc");
+    return ParseOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+TEST(Options, ReadsBothValueSpellingsAndTreatsDashAsAFile) {
+    Options o;
+    std::string error;
+    ASSERT_EQ(Parse({"--fourcc", "BGRA", "-", "--size=720x486", "--pitch", "3072", "--bottom-up",
+                     "--frames=9", "--", "--odd.dv"},
+                    &o, &error),
+              ParseResult::kRun)
+        << error;
+    EXPECT_EQ(o.input, "-");
+    EXPECT_EQ(o.output, "--odd.dv");
+    ASSERT_NE(o.fourcc, nullptr);
+    EXPECT_EQ(o.fourcc->value, static_cast<unsigned>(DVENC_FOURCC_BGRA));
+    EXPECT_EQ(o.height * 10000 + o.pitch, 486 * 10000 + 3072);
+    EXPECT_TRUE(o.bottomUp);
+    EXPECT_EQ(o.frames, 9);
+    EXPECT_EQ(Parse({"in", "--help", "--bogus"}, &o, &error), ParseResult::kHelp);
+}
+
+TEST(Options, EveryFlagOptionSetsExactlyItsLibraryBit) {
+    const struct {
+        std::vector<const char*> args;
+        unsigned flags;
+    } cases[] = {
+        {{"a", "b"}, 0},
+        {{"--wide", "a", "b"}, DVENC_FLAG_WIDE},
+        {{"--smpte314m", "a", "b"}, DVENC_FLAG_SMPTE314M},
+        {{"--no-header-block", "a", "b"}, DVENC_FLAG_NO_HEADER_BLOCK},
+        {{"--swap-fields", "a", "b"}, DVENC_FLAG_SWAP_FIELDS},
+        {{"--mb-quant", "a", "b"}, DVENC_FLAG_MB_QUANT},
+        {{"--alpha-weight", "a", "b"}, DVENC_FLAG_ALPHA_WEIGHT},
+        {{"--single-thread", "a", "b"}, DVENC_FLAG_SINGLE_THREAD},
+        {{"--threads", "1", "a", "b"}, DVENC_FLAG_SINGLE_THREAD},
+        {{"--threads", "16", "--quiet", "a", "b"}, 0},  // left to the processor affinity
+    };
+    for (const auto& c : cases) {
+        Options o;
+        std::string error;
+        ASSERT_EQ(Parse(c.args, &o, &error), ParseResult::kRun) << error;
+        EXPECT_EQ(FlagsFor(o), c.flags) << c.args[0];
+    }
+}
+
+TEST(Options, RefusesBadCommandLinesWithAReason) {
+    const struct {
+        std::vector<const char*> args;
+        const char* reason;
+    } cases[] = {
+        {{"in.y4m"}, "missing OUTPUT"},
+        {{"a", "b", "c"}, "too many arguments ('c')"},
+        {{"-x", "a", "b"}, "unknown option '-x'"},
+        {{"--wide=yes", "a", "b"}, "option --wide takes no value"},
+        {{"a", "b", "--fourcc"}, "option --fourcc needs a value"},
+        {{"--fourcc", "yuy2", "--size", "720x576", "a", "b"}, "unknown FOURCC 'yuy2'"},
+        {{"--fourcc", "YUY2", "a", "b"}, "need --size"},
+        {{"--bottom-up", "a", "b"}, "need --fourcc"},
+        {{"--fourcc", "YUY2", "--size", "720x576x2", "a", "b"}, "--size takes WxH"},
+        {{"--fourcc", "YUY2", "--size", "704x576", "a", "b"}, "unsupported picture size 704x576"},
+        {{"--fourcc", "BGR3", "--size", "720x576", "--pitch", "2159", "a", "b"},
+         "--pitch 2159 is shorter than a line of 720 BGR3 pixels (2160 bytes)"},
+        {{"--fourcc", "UYVY", "--size", "720x576", "--pitch", "-1440", "a", "b"},
+         "--pitch takes a number of bytes"},
+        {{"--frames", "0", "a", "b"}, "--frames takes a positive whole number, not '0'"},
+        {{"--threads", "17", "a", "b"}, "--threads takes a number from 1 to 16"},
+        {{"--demo", "in", "out"}, "--demo takes one argument, OUTPUT"},
+        {{"--demo", "--fourcc", "YUY2", "out"}, "--demo has none"},
+    };
+    for (const auto& c : cases) {
+        Options o;
+        std::string error;
+        EXPECT_EQ(Parse(c.args, &o, &error), ParseResult::kError) << c.reason;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+}
+
+}  // namespace
+}  // namespace dvenc

@@ -1,0 +1,63 @@
+#include "stream_checks.h"
+
+#include <gtest/gtest.h>
+
+namespace dvenc {
+namespace {
+
+Y4mHeader Header(int height, int numerator = 0, int denominator = 0) {
+    Y4mHeader h;
+    h.width = 720;
+    h.height = height;
+    h.rateNumerator = h.aspectNumerator = numerator;
+    h.rateDenominator = h.aspectDenominator = denominator;
+    return h;
+}
+
+TEST(StreamChecks, WarnsOnlyWhenTheFrameRateIsNotTheSystems) {
+    const struct {
+        int height, numerator, denominator;
+        bool warns;
+    } cases[] = {
+        {576, 25, 1, false},       {576, 50, 2, false},      {576, 0, 0, false},
+        {576, 24, 1, true},        {576, 30000, 1001, true}, {480, 30000, 1001, false},
+        {486, 60000, 2002, false}, {480, 30, 1, true},       {480, 24000, 1001, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(!FrameRateWarning(Header(c.height, c.numerator, c.denominator)).empty(), c.warns)
+            << c.height << " lines at " << c.numerator << ":" << c.denominator;
+    }
+}
+
+TEST(StreamChecks, SixteenByNineFollowsTheDisplayAspectOfTheSampleAspect) {
+    // The BT.601 and 704-column sample aspects of each system and picture aspect.
+    const struct {
+        int height, numerator, denominator;
+        bool wide;
+    } cases[] = {
+        {576, 16, 15, false}, {576, 12, 11, false}, {576, 59, 54, false}, {576, 64, 45, true},
+        {576, 16, 11, true},  {576, 118, 81, true}, {480, 8, 9, false},   {486, 10, 11, false},
+        {480, 32, 27, true},  {486, 40, 33, true},  {576, 1, 1, false},   {576, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsWideAspect(Header(c.height, c.numerator, c.denominator)), c.wide)
+            << c.height << " lines, sample aspect " << c.numerator << ":" << c.denominator;
+    }
+}
+
+TEST(StreamChecks, NotesAFieldOrderThatDiffersFromDvs) {
+    Y4mHeader h = Header(576);
+    for (const Y4mInterlace i : {Y4mInterlace::kBottomFirst, Y4mInterlace::kProgressive,
+                                 Y4mInterlace::kUnknown, Y4mInterlace::kMixed}) {
+        h.interlace = i;
+        EXPECT_EQ(FieldOrderNote(h, false), "");
+    }
+    h.interlace = Y4mInterlace::kTopFirst;
+    EXPECT_NE(FieldOrderNote(h, false).find("--swap-fields"), std::string::npos);
+    EXPECT_EQ(FieldOrderNote(h, true), "");
+    h.interlace = Y4mInterlace::kBottomFirst;
+    EXPECT_NE(FieldOrderNote(h, true).find("makes it top field first"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace dvenc
