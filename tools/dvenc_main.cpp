@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "demo_picture.h"
@@ -227,5 +228,9 @@ int main(int argc, char** argv) {
         case dvenc::ParseResult::kRun:
             break;
     }
-    return Run(options);
+    try {
+        return Run(options);
+    } catch (const std::bad_alloc&) {
+        return Fail(kExitEncoder, "out of memory");
+    }
 }

@@ -49,7 +49,7 @@ at the true chroma positions (420jpeg, 420mpeg2 or 420paldv siting; 4:1:1 on eve
 column); 4:2:0 is interpolated within each field unless the stream says progressive (Ip).
 
 Exit status: 0 done, 1 unreadable or unsuitable input, 2 bad command line, 3 output not
-written, 4 frame refused by the encoder, 130 interrupted.
+written, 4 encoding failed (a frame refused, memory short), 130 interrupted.
 )";
 
 bool ParseCount(const std::string& text, long long low, long long high, long long* value) {
@@ -159,8 +159,8 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
             std::string text;
             long long pitch = 0;
             ok = takeValue(&text);
-            if (ok && !ParseCount(text, 1, 1 << 20, &pitch)) {
-                *error = "--pitch takes a number of bytes, not '" + text + "'";
+            if (ok && !ParseCount(text, 1, 65536, &pitch)) {
+                *error = "--pitch takes a number of bytes up to 65536, not '" + text + "'";
                 ok = false;
             }
             o.pitch = static_cast<int>(pitch);
