@@ -100,13 +100,20 @@ DVENC_EXPORT void DVDoneEnc(DVEncoderHandle* handle);
 /* Encodes one frame with a handle. source points at the top picture line;
  * sourcePitch is the byte distance between lines (negative for bottom-up
  * images). width must be 720; height 480 or 486 (525/60; a 486-line picture
- * loses its first two and last four lines) or 576 (625/50); any other height is
- * encoded as 625/50 and the source must then hold 576 lines. output must hold
- * the returned number of bytes (at most DVENC_MAX_FRAME_BYTES).
- * Returns the number of bytes written, or 0 with output untouched when the
- * frame is refused: unknown fourcc (exact, case-sensitive match), no SSE2 (or a
- * DVCODEC CPUFeatures list without "sse2"), memory short, a null handle, source
- * or output, a width below 720, or too few lines for the video system.
+ * loses its first two and last four lines) or 576 (625/50). Any other size is
+ * encoded as 625/50 from the first 720 pixels of the first 576 lines, so it
+ * needs at least 720 pixels and 576 lines; a taller or wider picture encodes
+ * exactly as those 720 x 576 pixels. output must hold the returned number of
+ * bytes (at most DVENC_MAX_FRAME_BYTES).
+ * Returns the number of bytes written, or 0 with output untouched (and the
+ * source not read) when the frame is refused: unknown fourcc (exact,
+ * case-sensitive match), no SSE2 (or a DVCODEC CPUFeatures list without
+ * "sse2"), memory short, a null handle, source or output, a width below 720,
+ * a |sourcePitch| below 720 pixels of the layout (lines would overlap), or too
+ * few lines for the video system: fewer than 576 for every size but 720x480
+ * and 720x486, with or without DVENC_FLAG_SMPTE314M (720x500 and 640x480 are
+ * refused). Only a live handle from DVNewEnc may be passed; a destroyed one
+ * cannot be detected.
  * Calls on one handle run one at a time; calls on different handles may run
  * concurrently. The two ignored arguments are not read. */
 DVENC_EXPORT int DVCompressBuffer(DVEncoderHandle* handle, const void* source, int sourcePitch,

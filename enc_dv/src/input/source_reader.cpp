@@ -25,8 +25,12 @@ constexpr int kCropTop = 2;
 constexpr int kCroppedLines = 480;
 
 // Stores the geometry; false when the frame would make the reader go outside the picture.
+// Lines closer together than the 720 pixels read from each would overlap, so the picture
+// the caller describes would be shorter than what is read.
 bool SetGeometry(SourceReader* reader, const uint8_t* source, int pitch, int width, int height) {
     if (source == nullptr || width < kLineWidth) return false;
+    const std::int64_t lineBytes = std::int64_t{kLineWidth} * reader->bytesPerPixel;
+    if (pitch < lineBytes && -std::int64_t{pitch} < lineBytes) return false;
     if (width == kLineWidth && height == kCroppedHeight) {
         source += kCropTop * static_cast<std::ptrdiff_t>(pitch);
         height = kCroppedLines;

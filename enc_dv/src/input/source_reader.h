@@ -73,8 +73,9 @@ struct SourceReader {
 enum OpenStatus : int {
     kOpenOk = 0,
     kOpenOutOfMemory = 1,  // the 4:1:1 frame block buffer could not be allocated
-    // A null source, a width below 720, or fewer lines (after the 486-line crop) than the
-    // video mode reads: 480 for 525/60, 576 for 625/50. Nothing of the picture is read.
+    // A null source, a width below 720, a pitch whose magnitude is below 720 pixels, or
+    // fewer lines (after the 486-line crop) than the video mode reads: 480 for 525/60, 576
+    // for 625/50. Nothing of the picture is read.
     kOpenBadGeometry = 2,
 };
 
