@@ -46,7 +46,7 @@ gcc -std=c99 -D_POSIX_C_SOURCE=200809L -O2 -Wall -Wextra -Werror "${includes[@]}
 
 export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true' EXIT
-(cd "$work" && timeout 900 wine dll_host.exe windows)
+(cd "$work" && timeout 600 wine dll_host.exe windows)
 
 frames=0
 mismatches=0

@@ -1,12 +1,14 @@
 /* Windows host of enc_dv.dll: loads it with LoadLibrary, checks that every entry point
- * is found by name and by ordinal (and nothing else is), then encodes the shared
- * conformance frames, also from a 4-byte aligned stack as a host built with another
- * compiler may call, and writes them for comparison with the Linux build.
+ * is found by name and by ordinal (and nothing else is), makes its first two calls from
+ * two threads at once, then encodes the shared conformance frames, also from a 4-byte
+ * aligned stack as a host built with another compiler may call, and writes them for
+ * comparison with the Linux build.
  * Usage: dll_host OUTPUT_DIR [DLL_PATH]. Exit status 0 when every check passed. */
 #include <windows.h>
 
 #include <malloc.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "frame_cases.h"
@@ -84,6 +86,65 @@ static int OffsetCall15(const EncoderEntries* e, DVEncoderHandle* h, const void*
     return OffsetCall(15, e, h, s, p, o, height, f, c);
 }
 
+/* Two host threads encode at once as the very first calls into the library, so both
+ * run the one-time initialisation together; their frames must equal a later one. */
+typedef struct ConcurrentCall {
+    const EncoderEntries* entries;
+    HANDLE start;
+    unsigned char* output;
+    int length;
+} ConcurrentCall;
+
+static DWORD WINAPI RunConcurrentCall(LPVOID argument) {
+    ConcurrentCall* call = (ConcurrentCall*)argument;
+    WaitForSingleObject(call->start, INFINITE);
+    call->length = EncodeFirstCase(call->entries, call->output);
+    return 0;
+}
+
+static int CheckConcurrentFirstCalls(const EncoderEntries* entries) {
+    enum { kThreads = 2 };
+    ConcurrentCall calls[kThreads];
+    HANDLE threads[kThreads];
+    unsigned char* reference = (unsigned char*)malloc(DVENC_MAX_FRAME_BYTES);
+    const HANDLE start = CreateEventA(NULL, TRUE, FALSE, NULL);
+    int failures = 0;
+    int started = 0;
+    for (int t = 0; t < kThreads; ++t) {
+        calls[t].entries = entries;
+        calls[t].start = start;
+        calls[t].output = (unsigned char*)malloc(DVENC_MAX_FRAME_BYTES);
+        calls[t].length = 0;
+        threads[t] = NULL;
+        if (start && calls[t].output)
+            threads[t] = CreateThread(NULL, 0, RunConcurrentCall, &calls[t], 0, NULL);
+        started += threads[t] != NULL;
+    }
+    if (started != kThreads || !reference) {
+        printf("FAIL concurrent: cannot set up the threads\n");
+        ++failures;
+    }
+    if (start) SetEvent(start);
+    for (int t = 0; t < kThreads; ++t)
+        if (threads[t]) {
+            WaitForSingleObject(threads[t], INFINITE);
+            CloseHandle(threads[t]);
+        }
+    if (!failures) {
+        const int length = EncodeFirstCase(entries, reference);
+        for (int t = 0; t < kThreads; ++t)
+            if (length <= 0 || calls[t].length != length ||
+                memcmp(calls[t].output, reference, (size_t)length) != 0) {
+                printf("FAIL concurrent: thread %d got a different frame\n", t);
+                ++failures;
+            }
+    }
+    for (int t = 0; t < kThreads; ++t) free(calls[t].output);
+    free(reference);
+    if (start) CloseHandle(start);
+    return failures;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {
         fprintf(stderr, "usage: %s OUTPUT_DIR [DLL_PATH]\n", argv[0]);
@@ -112,6 +173,7 @@ int main(int argc, char** argv) {
 
     static const CompressCallFunction kWraps[] = {OffsetCall3, OffsetCall7, OffsetCall11,
                                                   OffsetCall15};
+    failures += CheckConcurrentFirstCalls(&entries);
     failures += CheckQueryInfo(&entries);
     failures += RunFrameCases(&entries, argv[1], SetFeatureSetting, kWraps,
                               (int)(sizeof kWraps / sizeof kWraps[0]));

@@ -47,6 +47,10 @@ int RunFrameCases(const EncoderEntries* entries, const char* outputDir,
                   SetFeatureSettingFunction setFeatureSetting, const CompressCallFunction* wraps,
                   int wrapCount);
 
+/* Encodes the first case with CompressBuffer_DV into output (DVENC_MAX_FRAME_BYTES);
+ * returns the call's result, or -1 when the picture cannot be allocated. */
+int EncodeFirstCase(const EncoderEntries* entries, unsigned char* output);
+
 /* Checks DVEncGetAPIExt and the query function: ids, the three types, exact byte
  * counts. Returns the failure count. */
 int CheckQueryInfo(const EncoderEntries* entries);
