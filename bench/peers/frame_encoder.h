@@ -1,0 +1,42 @@
+#ifndef ENC_DV_BENCH_PEERS_FRAME_ENCODER_H
+#define ENC_DV_BENCH_PEERS_FRAME_ENCODER_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "clip.h"
+
+namespace encdv {
+namespace bench {
+
+// One encoder set up for one clip. Encode writes one DV frame into out and returns the
+// seconds spent inside the encoder's own calls (conversions and copies made for the
+// benchmark stay outside), or a negative value when the encoder failed.
+class FrameEncoder {
+  public:
+    virtual ~FrameEncoder() = default;
+    virtual double Encode(const ClipFrame& frame, std::vector<uint8_t>& out) = 0;
+};
+
+enum class EncDvEntry { kHandle, kNoHandle };
+enum class EncDvSource { kYuy2, kBgr4 };
+
+// This library through its exported functions; flags as for a compress call.
+std::unique_ptr<FrameEncoder> MakeEncDvEncoder(const Clip& clip, EncDvEntry entry,
+                                               EncDvSource source, unsigned flags);
+
+// libavcodec's DV encoder on the clip's planar pictures (4:2:0 or 4:1:1) with the given
+// number of slice threads; null, with a reason, when it refuses the set-up.
+std::unique_ptr<FrameEncoder> MakeLibavcodecEncoder(const Clip& clip, int threads,
+                                                    std::string& reason);
+
+// libdv's encoder on the clip's packed 4:2:2 pictures; null, with a reason, for a clip it
+// cannot encode (it has no 625/50 4:1:1).
+std::unique_ptr<FrameEncoder> MakeLibdvEncoder(const Clip& clip, std::string& reason);
+
+}  // namespace bench
+}  // namespace encdv
+
+#endif

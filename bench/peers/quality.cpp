@@ -1,0 +1,46 @@
+// PSNR of a whole clip from the squared errors of every decoded sample.
+#include "quality.h"
+
+#include <cmath>
+#include <limits>
+
+#include "support/dv_decoder.h"
+
+namespace encdv {
+namespace bench {
+namespace {
+
+double SumSquares(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const double d = static_cast<double>(a[i]) - b[i];
+        sum += d * d;
+    }
+    return sum;
+}
+
+}  // namespace
+
+bool QualityMeter::Add(const Clip& clip, const ClipFrame& source, const std::vector<uint8_t>& dv) {
+    test::DecodedFrame decoded;
+    if (!test::DecodeDvFrame(dv.data(), dv.size(), decoded) || decoded.width != 720 ||
+        decoded.height != clip.height || decoded.chromaWidth != clip.chromaWidth ||
+        decoded.chromaHeight != clip.chromaHeight) {
+        failed_ = true;
+        return false;
+    }
+    lumaSquares_ += SumSquares(decoded.y, source.y);
+    lumaSamples_ += static_cast<double>(source.y.size());
+    chromaSquares_ += SumSquares(decoded.cb, source.cb) + SumSquares(decoded.cr, source.cr);
+    chromaSamples_ += static_cast<double>(source.cb.size() + source.cr.size());
+    return true;
+}
+
+double QualityMeter::Psnr(double squares, double samples) {
+    if (samples == 0) return std::numeric_limits<double>::quiet_NaN();
+    if (squares == 0) return std::numeric_limits<double>::infinity();
+    return 10.0 * std::log10(255.0 * 255.0 * samples / squares);
+}
+
+}  // namespace bench
+}  // namespace encdv
