@@ -4,19 +4,48 @@
 
 namespace dvenc {
 
+namespace {
+
+// Where output n falls among the source samples: between sample *k and *k + 1, at
+// fraction / 16 of the way (floor division of the position in sixteenths).
+void SourcePosition(int n, int ratio, int phase16, int* k, int* fraction) {
+    const int u = (16 * n - phase16) / ratio;
+    *k = u >= 0 ? u / 16 : -((15 - u) / 16);
+    *fraction = u - 16 * *k;
+}
+
+uint8_t Blend(int a, int b, int fraction) {
+    return static_cast<uint8_t>(((16 - fraction) * a + fraction * b + 8) >> 4);
+}
+
+// Vertical resampling of whole lines of a plane: source line k at output line
+// ratio * k + phase16 / 16; lines are stride bytes apart in both planes.
+void ResampleLines(const uint8_t* source, int sourceLines, uint8_t* destination,
+                   int destinationLines, ptrdiff_t stride, int width, int ratio, int phase16) {
+    for (int n = 0; n < destinationLines; ++n) {
+        int k = 0;
+        int fraction = 0;
+        SourcePosition(n, ratio, phase16, &k, &fraction);
+        const uint8_t* a = source + std::clamp(k, 0, sourceLines - 1) * stride;
+        const uint8_t* b = source + std::clamp(k + 1, 0, sourceLines - 1) * stride;
+        uint8_t* out = destination + n * stride;
+        for (int x = 0; x < width; ++x) out[x] = Blend(a[x], b[x], fraction);
+    }
+}
+
+}  // namespace
+
 void ResampleLine(const uint8_t* source, int sourceCount, ptrdiff_t sourceStride,
                   uint8_t* destination, int destinationCount, ptrdiff_t destinationStride,
                   int ratio, int phase16) {
     const int last = sourceCount - 1;
     for (int n = 0; n < destinationCount; ++n) {
-        // Position of output n in source units, in sixteenths; floor division.
-        const int u = (16 * n - phase16) / ratio;
-        const int k = u >= 0 ? u / 16 : -((15 - u) / 16);
-        const int fraction = u - 16 * k;
-        const int a = source[std::clamp(k, 0, last) * sourceStride];
-        const int b = source[std::clamp(k + 1, 0, last) * sourceStride];
+        int k = 0;
+        int fraction = 0;
+        SourcePosition(n, ratio, phase16, &k, &fraction);
         destination[n * destinationStride] =
-            static_cast<uint8_t>(((16 - fraction) * a + fraction * b + 8) >> 4);
+            Blend(source[std::clamp(k, 0, last) * sourceStride],
+                  source[std::clamp(k + 1, 0, last) * sourceStride], fraction);
     }
 }
 
@@ -25,28 +54,29 @@ void Upsample420To422(const uint8_t* chroma, int chromaWidth, int width, int hei
     const int chromaHeight = (height + 1) / 2;
     // Chroma line j of the frame lies at luma line 2j + framePhase16 / 16.
     const int framePhase16 = siting == Siting420::kLeftTop ? 0 : 8;
-    for (int x = 0; x < chromaWidth; ++x) {
-        if (!interlaced) {
-            ResampleLine(chroma + x, chromaHeight, chromaWidth, work + x, height, chromaWidth, 2,
-                         framePhase16);
-            continue;
-        }
+    if (interlaced) {
         // In field f, chroma line j = 2i + f lies at frame line 4i + 2f + phase, which is
         // field line 2i + (f + phase) / 2.
         for (int field = 0; field < 2; ++field) {
-            const int fieldChroma = (chromaHeight - field + 1) / 2;
-            const int fieldLines = (height - field + 1) / 2;
-            ResampleLine(chroma + field * chromaWidth + x, fieldChroma, 2 * chromaWidth,
-                         work + field * chromaWidth + x, fieldLines, 2 * chromaWidth, 2,
-                         (16 * field + framePhase16) / 2);
+            ResampleLines(chroma + field * chromaWidth, (chromaHeight - field + 1) / 2,
+                          work + field * chromaWidth, (height - field + 1) / 2, 2 * chromaWidth,
+                          chromaWidth, 2, (16 * field + framePhase16) / 2);
         }
+    } else {
+        ResampleLines(chroma, chromaHeight, work, height, chromaWidth, chromaWidth, 2,
+                      framePhase16);
     }
-    // Horizontally, 420jpeg chroma sits a quarter of a 4:2:2 chroma step right of the grid.
+    // Horizontally, 420jpeg chroma sits a quarter of a 4:2:2 chroma step right of the grid;
+    // the other sitings are on it already.
     const int width422 = (width + 1) / 2;
-    const int horizontalPhase16 = siting == Siting420::kCentred ? 4 : 0;
     for (int y = 0; y < height; ++y) {
-        ResampleLine(work + y * chromaWidth, chromaWidth, 1, destination + y * width422, width422,
-                     1, 1, horizontalPhase16);
+        const uint8_t* line = work + y * chromaWidth;
+        uint8_t* out = destination + y * width422;
+        if (siting == Siting420::kCentred) {
+            ResampleLine(line, chromaWidth, 1, out, width422, 1, 1, 4);
+        } else {
+            std::copy(line, line + width422, out);
+        }
     }
 }
 

@@ -59,38 +59,44 @@ bool InputFile::Identity(unsigned long long* device, unsigned long long* inode) 
     return true;
 }
 
-bool InputFile::Fill() {
-    if (failed_ || ended_) return false;
-    begin_ = 0;
-    end_ = 0;
-    for (;;) {
-        const ssize_t got = read(fd_, buffer_.data(), buffer_.size());
-        if (got > 0) {
-            end_ = static_cast<size_t>(got);
-            return true;
-        }
-        if (got == 0) {
-            ended_ = true;
-            return false;
-        }
-        if (errno == EINTR) {
-            // A signal without SA_RESTART means the user asked to stop.
-            interrupted_ = true;
-            failed_ = true;
-            errorText_ = "interrupted";
-            return false;
-        }
+size_t InputFile::ReadSome(unsigned char* destination, size_t count) {
+    if (failed_ || ended_) return 0;
+    const ssize_t got = read(fd_, destination, count);
+    if (got > 0) return static_cast<size_t>(got);
+    if (got == 0) {
+        ended_ = true;
+    } else if (errno == EINTR) {
+        // Signals are installed without SA_RESTART: the user asked to stop.
+        interrupted_ = true;
+        failed_ = true;
+        errorText_ = "interrupted";
+    } else {
         failed_ = true;
         errorText_ = "cannot read " + name_ + ": " + std::strerror(errno);
-        return false;
     }
+    return 0;
+}
+
+bool InputFile::Fill() {
+    begin_ = 0;
+    end_ = ReadSome(buffer_.data(), buffer_.size());
+    return end_ > 0;
 }
 
 size_t InputFile::Read(void* destination, size_t count) {
     auto* out = static_cast<unsigned char*>(destination);
     size_t done = 0;
     while (done < count) {
-        if (begin_ == end_ && !Fill()) break;
+        if (begin_ == end_) {
+            // Large reads bypass the buffer.
+            if (count - done >= buffer_.size()) {
+                const size_t got = ReadSome(out + done, count - done);
+                if (got == 0) break;
+                done += got;
+                continue;
+            }
+            if (!Fill()) break;
+        }
         const size_t take = std::min(count - done, end_ - begin_);
         std::memcpy(out + done, buffer_.data() + begin_, take);
         begin_ += take;

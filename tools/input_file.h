@@ -39,6 +39,8 @@ class InputFile {
     bool Identity(unsigned long long* device, unsigned long long* inode) const;
 
   private:
+    // One read() call: the bytes it gave, or 0 at the end of the stream or on an error.
+    size_t ReadSome(unsigned char* destination, size_t count);
     bool Fill();
 
     int fd_ = -1;
