@@ -162,7 +162,7 @@ TEST(DvencErrors, ProgressLineAppearsOnATerminalOnly) {
     // Standard error on a pseudo-terminal: the progress line is drawn with carriage
     // returns and erased before the summary.
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
+    if (master < 0) GTEST_SKIP() << "no pseudo-terminals here";
     ASSERT_EQ(grantpt(master), 0);
     ASSERT_EQ(unlockpt(master), 0);
     const std::string terminal = ptsname(master);
