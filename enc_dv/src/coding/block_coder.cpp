@@ -1,63 +1,101 @@
 #include "coding/block_coder.h"
 
+#include <cstring>
+#if defined(_MSC_VER)
+#include <stdlib.h>
+#endif
+
 #include "coding/vlc_tables.h"
 
 namespace encdv {
 namespace {
 
-// Appends one table entry to the accumulator and stores every byte completed beyond the
-// pending ones; at most 24 code bits plus 8 pending bits fill the 32-bit accumulator.
-inline void Emit(uint32_t entry, uint32_t& bits, uint32_t& count, uint8_t*& position) {
-    bits |= (entry & ~uint32_t{0xFF}) >> count;
-    count += entry & 0xFF;
-    if (count > 8) {
-        *position++ = static_cast<uint8_t>(bits >> 24);
-        bits <<= 8;
-        count -= 8;
-        if (count > 8) {
-            *position++ = static_cast<uint8_t>(bits >> 24);
-            bits <<= 8;
-            count -= 8;
-            if (count > 8) {
-                *position++ = static_cast<uint8_t>(bits >> 24);
-                bits <<= 8;
-                count -= 8;
-            }
+inline uint32_t ByteSwap(uint32_t x) {
+#if defined(_MSC_VER)
+    return _byteswap_ulong(x);
+#else
+    return __builtin_bswap32(x);
+#endif
+}
+
+// The bit writer keeps 0-31 bits left-aligned in a 64-bit accumulator and stores them four
+// bytes at a time, so a code costs one shift, one OR and one well-predicted branch.
+struct BitWriter {
+    uint64_t bits;
+    uint32_t count;
+    uint8_t* position;
+
+    // Appends length (1-32) bits given left-aligned in code.
+    inline void Put(uint64_t code, uint32_t length) {
+        bits |= code >> count;
+        count += length;
+        if (count >= 32) {
+            const uint32_t word = ByteSwap(static_cast<uint32_t>(bits >> 32));
+            std::memcpy(position, &word, 4);  // most significant byte first
+            position += 4;
+            bits <<= 32;
+            count -= 32;
         }
     }
+};
+
+// A table entry's code, left-aligned in 64 bits.
+inline uint64_t Code(uint32_t entry) {
+    return static_cast<uint64_t>(entry & ~uint32_t{0xFF}) << 32;
 }
 
 }  // namespace
 
 int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor) {
     uint8_t* const start = cursor.position;
-    uint8_t* position = start;
-    const uint32_t dc = static_cast<uint32_t>(block.dc);
-    *position++ = static_cast<uint8_t>(dc >> 1);
-    uint32_t bits = ((dc & 1) << 31) | (static_cast<uint32_t>(block.dctMode & 1) << 30) |
-                    (static_cast<uint32_t>(block.classNumber & 3) << 28);
-    uint32_t count = 4;
+    // Header: DC in two's complement (9 bits), DCT mode, class number (2 bits).
+    const uint64_t header =
+        ((static_cast<uint64_t>(static_cast<uint32_t>(block.dc)) & 0x1FF) << 3) |
+        (static_cast<uint64_t>(block.dctMode & 1) << 2) |
+        static_cast<uint64_t>(block.classNumber & 3);
+    BitWriter writer{header << 52, 12, start};
 
     const CoefficientWord* coefficients = block.coefficients;
-    int previous = 0;
+    unsigned previous = 0;
     for (const uint8_t* list = nonzeroList; *list != 0; ++list) {
-        const int q = *list;
-        const unsigned d = static_cast<unsigned>(q - previous);
+        const unsigned q = *list;
+        const unsigned d = q - previous;
         const unsigned word = coefficients[q];
         const unsigned index = 2 * (word & 0xFF) + (word >> 15);
         if (d < 20 && index < 38) {
-            Emit(RunAmpCodeTable[d - 1][index], bits, count, position);
+            const uint32_t entry = RunAmpCodeTable[d - 1][index];
+            writer.Put(Code(entry), CodeLength(entry));
         } else {
-            Emit(ZeroRunCodeTable[d], bits, count, position);
-            Emit(AmplitudeCodeTable[index], bits, count, position);
+            // Zero-run code (at most 13 bits) and amplitude code (at most 16) as one string.
+            const uint32_t run = ZeroRunCodeTable[d];
+            const uint32_t amplitude = AmplitudeCodeTable[index];
+            const uint32_t runLength = CodeLength(run);
+            writer.Put(Code(run) | (Code(amplitude) >> runLength),
+                       runLength + CodeLength(amplitude));
         }
         previous = q;
     }
-    Emit(ZeroRunCodeTable[kEndOfBlockIndex], bits, count, position);
-    *position = static_cast<uint8_t>(bits >> 24);
+    const uint32_t endOfBlock = ZeroRunCodeTable[kEndOfBlockIndex];
+    writer.Put(Code(endOfBlock), CodeLength(endOfBlock));
+
+    // Store the remaining whole bytes but keep the last 1-8 bits pending, their byte stored.
+    uint64_t bits = writer.bits;
+    uint32_t count = writer.count;
+    uint8_t* position = writer.position;
+    if (count == 0) {
+        --position;
+        bits = static_cast<uint64_t>(*position) << 56;
+        count = 8;
+    }
+    while (count > 8) {
+        *position++ = static_cast<uint8_t>(bits >> 56);
+        bits <<= 8;
+        count -= 8;
+    }
+    *position = static_cast<uint8_t>(bits >> 56);
 
     cursor.pendingCount = count;
-    cursor.pendingBits = bits;
+    cursor.pendingBits = static_cast<uint32_t>(bits >> 32);
     cursor.position = position;
     return static_cast<int>(8 * (position - start) + count);
 }
