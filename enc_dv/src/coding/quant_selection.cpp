@@ -1,9 +1,8 @@
 #include "coding/quant_selection.h"
 
 #include <emmintrin.h>
-#if defined(_MSC_VER)
-#include <intrin.h>
-#endif
+
+#include <cstring>
 
 #include "coding/bit_estimate_table.h"
 #include "coding/quantizer.h"
@@ -40,15 +39,27 @@ struct SegmentModel {
     uint32_t totalWeight;
 };
 
-int LowestSetBit(uint32_t x) {
-#if defined(_MSC_VER)
-    unsigned long index;
-    _BitScanForward(&index, x);
-    return static_cast<int>(index);
-#else
-    return __builtin_ctz(x);
-#endif
+// For every byte value, the indices (0-7) of its set bits in ascending order, one per byte
+// from the lowest byte of a little-endian word, and how many there are.
+struct SetBitTable {
+    uint64_t positions[256];
+    uint8_t counts[256];
+};
+
+constexpr SetBitTable MakeSetBitTable() {
+    SetBitTable table{};
+    for (int value = 0; value < 256; ++value) {
+        int count = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            if ((value >> bit) & 1)
+                table.positions[value] |= static_cast<uint64_t>(bit) << (8 * count++);
+        }
+        table.counts[value] = static_cast<uint8_t>(count);
+    }
+    return table;
 }
+
+constexpr SetBitTable kSetBits = MakeSetBitTable();
 
 // Length of the code of one coefficient at distance d (1-63) with amplitude a (1-255). The
 // direct table covers every pair with a + d < 20; beyond it the coder emits a zero-run code
@@ -198,19 +209,27 @@ void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
     const __m128i amplitudeMask = _mm_set1_epi16(0xFF);
     const __m128i zero = _mm_setzero_si128();
     const __m128i* rows = reinterpret_cast<const __m128i*>(block);
-    int count = 0;
-    // 16 words per step: one mask bit per word whose amplitude is nonzero.
+    // One bit per word whose amplitude is nonzero, 16 words per step.
+    uint64_t nonzero = 0;
     for (int group = 0; group < 4; ++group) {
         const __m128i low = _mm_and_si128(_mm_load_si128(rows + 2 * group), amplitudeMask);
         const __m128i high = _mm_and_si128(_mm_load_si128(rows + 2 * group + 1), amplitudeMask);
         const __m128i isZero =
             _mm_packs_epi16(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(high, zero));
-        uint32_t nonzero = ~static_cast<uint32_t>(_mm_movemask_epi8(isZero)) & 0xFFFF;
-        if (group == 0) nonzero &= ~1u;  // the DC slot is never listed
-        while (nonzero != 0) {
-            list[count++] = static_cast<uint8_t>(16 * group + LowestSetBit(nonzero));
-            nonzero &= nonzero - 1;
-        }
+        const uint32_t bits = ~static_cast<uint32_t>(_mm_movemask_epi8(isZero)) & 0xFFFF;
+        nonzero |= static_cast<uint64_t>(bits) << (16 * group);
+    }
+    nonzero &= ~uint64_t{1};  // the DC slot is never listed
+    // Eight positions at a time without a branch: all eight bytes are stored and the list
+    // grows by the number of set bits. Before group g at most 8g - 1 positions are listed,
+    // so the stores stay inside the 64-byte list.
+    constexpr uint64_t kEveryByte = 0x0101010101010101u;
+    int count = 0;
+    for (int group = 0; group < 8; ++group) {
+        const unsigned bits = static_cast<unsigned>(nonzero >> (8 * group)) & 0xFF;
+        const uint64_t positions = kSetBits.positions[bits] + kEveryByte * (8 * group);
+        std::memcpy(list + count, &positions, sizeof positions);
+        count += kSetBits.counts[bits];
     }
     list[count] = 0;
 }

@@ -23,6 +23,7 @@ int BlockShape(int32_t maxAc, int32_t sumAc);
 int ActivityIndex(int32_t sumAc);
 
 // Writes the ascending positions 1-63 whose word has nonzero low 8 bits, then a 0 byte.
+// list holds 64 bytes; those after the 0 byte may be overwritten with anything.
 void BuildNonzeroList(const CoefficientWord* block, uint8_t* list);
 
 // Exact bits of the block's AC codes plus its 4-bit end-of-block code (header excluded).
