@@ -10,6 +10,13 @@ namespace encdv {
 void ReadMacroblock420(SourceReader* reader, int threadIndex, int x, int y,
                        MacroblockPixels* destination);
 
+using ReadMacroblockFunction = void (*)(SourceReader* reader, int threadIndex, int x, int y,
+                                        MacroblockPixels* destination);
+
+// The direct 4:2:0 reader for a variant: ReadMacroblock420, or for the packed 4:2:2 layouts
+// (YUY2, UYVY) a version that reorders the bytes in registers with the same result.
+ReadMacroblockFunction ReadMacroblock420For(ReaderVariant variant);
+
 }  // namespace encdv
 
 #endif

@@ -160,7 +160,7 @@ SourceReader* CreateSourceReader(PixelFormatCode code, uint32_t flags, int threa
     if (mode == MODE_625_420) {
         reader->Open = OpenDirect;
         reader->PrepareFrame = PrepareNothing;
-        reader->ReadMacroblock = ReadMacroblock420;
+        reader->ReadMacroblock = ReadMacroblock420For(variant);
     } else {
         reader->Open = OpenFrameBuffered;
         reader->PrepareFrame = PrepareFrame411;
