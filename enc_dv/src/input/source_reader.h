@@ -29,8 +29,9 @@ enum ReaderVariant : int {
 // A row conversion kernel; reads its source, destinations and constants from the context.
 using RowKernel = void (*)(KernelContext* context);
 
-// Per-thread state of the row kernels; 16-byte aligned, zeroed at construction.
-struct alignas(16) KernelContext {
+// Per-thread state of the row kernels, zeroed at construction. Each starts on its own 64-byte
+// cache line, so that threads writing their contexts never share a line.
+struct alignas(64) KernelContext {
     uint8_t* lumaDestination;
     uint8_t* cbDestination;
     uint8_t* crDestination;
