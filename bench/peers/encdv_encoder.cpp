@@ -1,6 +1,4 @@
 // This library as a host sees it: DVCompressBuffer with a handle, or CompressBuffer_DV.
-#include <chrono>
-
 #include "enc_dv.h"
 #include "frame_encoder.h"
 
@@ -18,23 +16,23 @@ class EncDvEncoder final : public FrameEncoder {
           entry_(entry) {}
     ~EncDvEncoder() override { DVDoneEnc(handle_); }
 
-    double Encode(const ClipFrame& frame, std::vector<uint8_t>& out) override {
-        if (entry_ == EncDvEntry::kHandle && !handle_) return -1;
+    EncodeTime Encode(const ClipFrame& frame, std::vector<uint8_t>& out) override {
+        if (entry_ == EncDvEntry::kHandle && !handle_) return {};
         out.resize(DVENC_MAX_FRAME_BYTES);
         const bool bgr = source_ == EncDvSource::kBgr4;
         const uint8_t* pixels = bgr ? frame.bgr4.data() : frame.yuy2.data();
         const int pitch = bgr ? 4 * 720 : 2 * 720;
         const unsigned fourcc = bgr ? DVENC_FOURCC_BGR4 : DVENC_FOURCC_YUY2;
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         const int length =
             entry_ == EncDvEntry::kHandle
                 ? DVCompressBuffer(handle_, pixels, pitch, out.data(), 0, 720, height_, 0, flags_,
                                    fourcc)
                 : CompressBuffer_DV(pixels, pitch, out.data(), 0, 720, height_, 0, flags_, fourcc);
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        if (length <= 0) return -1;
+        const EncodeTime time = watch.Stop();
+        if (length <= 0) return {};
         out.resize(length);
-        return elapsed.count();
+        return time;
     }
 
   private:

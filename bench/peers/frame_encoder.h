@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "clip.h"
+#include "stopwatch.h"
 
 namespace encdv {
 namespace bench {
 
-// One encoder set up for one clip. Encode writes one DV frame into out and returns the
-// seconds spent inside the encoder's own calls (conversions and copies made for the
-// benchmark stay outside), or a negative value when the encoder failed.
+// One encoder set up for one clip. Encode writes one DV frame into out and returns the time
+// spent inside the encoder's own calls (conversions and copies made for the benchmark stay
+// outside), or a failed time.
 class FrameEncoder {
   public:
     virtual ~FrameEncoder() = default;
-    virtual double Encode(const ClipFrame& frame, std::vector<uint8_t>& out) = 0;
+    virtual EncodeTime Encode(const ClipFrame& frame, std::vector<uint8_t>& out) = 0;
 };
 
 enum class EncDvEntry { kHandle, kNoHandle };

@@ -1,5 +1,4 @@
 // libavcodec's DV encoder, run as a black box on planar pictures.
-#include <chrono>
 #include <cstring>
 
 extern "C" {
@@ -53,22 +52,22 @@ class LibavcodecEncoder final : public FrameEncoder {
         return true;
     }
 
-    double Encode(const ClipFrame& frame, std::vector<uint8_t>& out) override {
-        if (av_frame_make_writable(picture_) < 0) return -1;
+    EncodeTime Encode(const ClipFrame& frame, std::vector<uint8_t>& out) override {
+        if (av_frame_make_writable(picture_) < 0) return {};
         CopyPlane(frame.y, 720, clip_->height, picture_->data[0], picture_->linesize[0]);
         CopyPlane(frame.cb, clip_->chromaWidth, clip_->chromaHeight, picture_->data[1],
                   picture_->linesize[1]);
         CopyPlane(frame.cr, clip_->chromaWidth, clip_->chromaHeight, picture_->data[2],
                   picture_->linesize[2]);
         picture_->pts = pts_++;
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         const bool encoded = avcodec_send_frame(context_, picture_) >= 0 &&
                              avcodec_receive_packet(context_, packet_) >= 0;
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        if (!encoded) return -1;
+        const EncodeTime time = watch.Stop();
+        if (!encoded) return {};
         out.assign(packet_->data, packet_->data + packet_->size);
         av_packet_unref(packet_);
-        return elapsed.count();
+        return time;
     }
 
   private:

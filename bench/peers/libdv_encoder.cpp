@@ -1,6 +1,4 @@
 // libdv's encoder, run as a black box on packed 4:2:2 pictures.
-#include <chrono>
-
 #include <libdv/dv.h>
 
 #include "frame_encoder.h"
@@ -23,15 +21,15 @@ class LibdvEncoder final : public FrameEncoder {
     }
     bool Ready() const { return encoder_ != nullptr; }
 
-    double Encode(const ClipFrame& frame, std::vector<uint8_t>& out) override {
+    EncodeTime Encode(const ClipFrame& frame, std::vector<uint8_t>& out) override {
         // libdv takes a non-const picture pointer; give it its own copy.
         input_ = frame.yuy2;
         out.assign(frameBytes_, 0);
         uint8_t* planes[3] = {input_.data(), nullptr, nullptr};
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         const int status = dv_encode_full_frame(encoder_, planes, e_dv_color_yuv, out.data());
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        return status < 0 ? -1 : elapsed.count();
+        const EncodeTime time = watch.Stop();
+        return status < 0 ? EncodeTime{} : time;
     }
 
   private:
