@@ -102,18 +102,22 @@ TEST(Geometry, LargerPicturesEncodeExactlyAsTheirTop720By576) {
     struct Size {
         int width, height, pitchPadding;
     };
-    const Size sizes[] = {{720, 576, 0}, {720, 577, 0},  {720, 600, 0},
-                          {800, 600, 0}, {721, 1080, 0}, {720, 576, 13}};
+    const Size sizes[] = {
+        {720, 576, 0}, {720, 577, 0}, {800, 600, 0}, {721, 1080, 0}, {720, 576, 13}};
+    int layoutIndex = 0;
     for (const Layout& layout : kLayouts) {
         const int bpp = layout.bytesPerPixel;
         const int line = 720 * bpp;
         const Bytes top = SeededPicture(bpp, 576, 0x5EED + bpp);
         for (unsigned flags : {0u, unsigned{DVENC_FLAG_SMPTE314M}}) {
+            // The short run takes one of the two samplings per layout, in turn.
+            if (ShortRun() && (flags != 0) != (layoutIndex % 2 == 1)) continue;
             SCOPED_TRACE(::testing::Message() << layout.name << " flags " << flags);
             Bytes reference(DVENC_MAX_FRAME_BYTES, kFill);
             ASSERT_EQ(CompressBuffer_DV(top.data(), line, reference.data(), 0, 720, 576, 0, flags,
                                         layout.fourcc),
                       DVENC_FRAME_BYTES_625);
+            int sizeIndex = 0;
             for (const Size& size : sizes) {
                 const int pitch = size.width * bpp + size.pitchPadding;
                 // Top-down, the last byte of the picture against the upper fence.
@@ -131,20 +135,22 @@ TEST(Geometry, LargerPicturesEncodeExactlyAsTheirTop720By576) {
                                 topDown.data() + size_t(y) * pitch, size_t(size.width) * bpp);
                 const uint8_t* bottomUpTop = bottomUp.data() + size_t(size.height - 1) * pitch;
 
-                for (DVEncoderHandle* h : {handle, static_cast<DVEncoderHandle*>(nullptr)}) {
-                    Bytes out(DVENC_MAX_FRAME_BYTES, kFill);
-                    EXPECT_EQ(Compress(h, topDown.data(), pitch, out.data(), size.width,
-                                       size.height, flags, layout.fourcc),
-                              DVENC_FRAME_BYTES_625);
-                    EXPECT_EQ(out, reference) << size.width << "x" << size.height;
-                    out.assign(DVENC_MAX_FRAME_BYTES, kFill);
-                    EXPECT_EQ(Compress(h, bottomUpTop, -pitch, out.data(), size.width, size.height,
-                                       flags, layout.fourcc),
-                              DVENC_FRAME_BYTES_625);
-                    EXPECT_EQ(out, reference) << size.width << "x" << size.height << " bottom-up";
-                }
+                // One presentation with the handle and the other without, in turn.
+                DVEncoderHandle* first = sizeIndex++ % 2 ? handle : nullptr;
+                DVEncoderHandle* second = first ? nullptr : handle;
+                Bytes out(DVENC_MAX_FRAME_BYTES, kFill);
+                EXPECT_EQ(Compress(first, topDown.data(), pitch, out.data(), size.width,
+                                   size.height, flags, layout.fourcc),
+                          DVENC_FRAME_BYTES_625);
+                EXPECT_EQ(out, reference) << size.width << "x" << size.height;
+                out.assign(DVENC_MAX_FRAME_BYTES, kFill);
+                EXPECT_EQ(Compress(second, bottomUpTop, -pitch, out.data(), size.width, size.height,
+                                   flags, layout.fourcc),
+                          DVENC_FRAME_BYTES_625);
+                EXPECT_EQ(out, reference) << size.width << "x" << size.height << " bottom-up";
             }
         }
+        ++layoutIndex;
     }
     DVDoneEnc(handle);
 }

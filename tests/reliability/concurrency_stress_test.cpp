@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,10 +23,8 @@ namespace {
 
 namespace hooks = platform::test_hooks;
 
-// The sanitizer jobs set ENC_DV_TEST_SHORT to run fewer repetitions of the loops.
 int Scaled(int normal, int shortRun) {
-    const char* text = std::getenv("ENC_DV_TEST_SHORT");
-    return text && *text && std::string(text) != "0" ? shortRun : normal;
+    return ShortRun() ? shortRun : normal;
 }
 
 // A job: one picture, layout and system, with its single-threaded frame.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "enc_dv.h"
 #include "platform/test_hooks.h"
@@ -35,6 +36,11 @@ int Compress(DVEncoderHandle* handle, const void* source, int pitch, void* outpu
     if (handle)
         return DVCompressBuffer(handle, source, pitch, output, 0, width, height, 0, flags, fourcc);
     return CompressBuffer_DV(source, pitch, output, 0, width, height, 0, flags, fourcc);
+}
+
+bool ShortRun() {
+    const char* text = std::getenv("ENC_DV_TEST_SHORT");
+    return text != nullptr && *text != '\0' && std::strcmp(text, "0") != 0;
 }
 
 size_t PageBytes() {

@@ -56,6 +56,10 @@ size_t PageBytes();
 int Compress(DVEncoderHandle* handle, const void* source, int pitch, void* output, int width,
              int height, unsigned flags, uint32_t fourcc);
 
+// True when ENC_DV_TEST_SHORT is set (and not "0"): the sanitizer jobs, where every
+// frame is slow, then run thinner loops.
+bool ShortRun();
+
 // Live platform resources (threads, events, locks, heap blocks) at one moment.
 struct LiveCounts {
     long threads, events, locks, allocations;
