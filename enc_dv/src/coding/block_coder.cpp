@@ -44,9 +44,10 @@ inline uint64_t Code(uint32_t entry) {
     return static_cast<uint64_t>(entry & ~uint32_t{0xFF}) << 32;
 }
 
-}  // namespace
-
-int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor) {
+// Codes the block; with kPrefix, stops coding once every byte before stop is complete.
+template <bool kPrefix>
+int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor,
+                  const uint8_t* stop) {
     uint8_t* const start = cursor.position;
     // Header: DC in two's complement (9 bits), DCT mode, class number (2 bits).
     const uint64_t header =
@@ -74,6 +75,7 @@ int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cur
                        runLength + CodeLength(amplitude));
         }
         previous = q;
+        if (kPrefix && writer.position >= stop) break;
     }
     const uint32_t endOfBlock = ZeroRunCodeTable[kEndOfBlockIndex];
     writer.Put(Code(endOfBlock), CodeLength(endOfBlock));
@@ -98,6 +100,17 @@ int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cur
     cursor.pendingBits = static_cast<uint32_t>(bits >> 32);
     cursor.position = position;
     return static_cast<int>(8 * (position - start) + count);
+}
+
+}  // namespace
+
+int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor) {
+    return CodeBlockUpTo<false>(block, nonzeroList, cursor, nullptr);
+}
+
+void CodeBlockPrefix(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor,
+                     int bits) {
+    CodeBlockUpTo<true>(block, nonzeroList, cursor, cursor.position + (bits + 7) / 8);
 }
 
 }  // namespace encdv

@@ -27,6 +27,8 @@ constexpr int32_t kTargetBias = kBlocksPerMacroblock * kEndOfBlockBits;
 // draws totalBits - 72 from R.
 constexpr int32_t kPerMacroblockAllowance = static_cast<int32_t>(kMinimumTarget) + kTargetBias;
 constexpr int32_t kToleranceFloor = 36;
+// totalBits of a macroblock whose codes were not counted (one-pass mode).
+constexpr int32_t kNotCounted = -1;
 
 // Distance between patterns in BitEstimateTable, for walking one (shape, activity) column.
 constexpr int kPatternStride = kShapeCount * kActivityIndexCount;
@@ -128,6 +130,7 @@ void SelectOnePass(MacroblockWork* macroblocks, const SegmentModel& model) {
         const uint32_t target =
             (model.weight[k] * kOnePassSharedBits + (w >> 1)) / w + kMinimumTarget;
         SearchQno(macroblocks[k], model.column[k], target);
+        macroblocks[k].totalBits = kNotCounted;
     }
 }
 

@@ -10,7 +10,8 @@ namespace encdv {
 constexpr int kMacroblocksPerSegment = 5;
 
 // Chooses classes and QNOs for the segment's five macroblocks, quantizes them and builds
-// their nonzero lists (and, in the sequential mode, the exact code lengths).
+// their nonzero lists (and, in the sequential mode, the exact code lengths; the one-pass
+// mode sets totalBits to -1 instead, so that no one takes the stale codeBits for exact).
 void SelectQuantization(MacroblockWork* macroblocks, uint32_t flags);
 
 // Class number 0-3 of block blockIndex (0-3 luminance, 4-5 colour difference) from maxAc.

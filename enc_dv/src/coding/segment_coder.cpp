@@ -15,6 +15,10 @@ constexpr int kSegmentDataBytes = kMacroblocksPerSegment * kDifDataBytes;
 // 10-byte colour-difference areas.
 constexpr int kAreaOffset[kBlocksPerMacroblock] = {0, 14, 28, 42, 56, 66};
 constexpr int kAreaBits[kBlocksPerMacroblock] = {112, 112, 112, 112, 80, 80};
+constexpr int32_t kSegmentAreaBits = kMacroblocksPerSegment * (4 * 112 + 2 * 80);
+// DC, DCT mode and class number open every block's code; the end-of-block code closes it.
+constexpr int32_t kBlockHeaderBits = 12;
+constexpr int32_t kEndOfBlockBits = 4;
 
 // The last block's code may run this far past the segment's data.
 constexpr int kCodeSlackBytes = (kMaxBlockCodeBits - 80) / 8;
@@ -22,8 +26,8 @@ constexpr int kCodeSlackBytes = (kMaxBlockCodeBits - 80) / 8;
 // Worst case of the overflow copies: each of the 20 luminance and 10 colour-difference
 // blocks overflowing as far as it can, each copy rounded up to bytes and followed by a zero
 // byte.
-constexpr int kSpillStoreBytes = 20 * ((kMaxBlockCodeBits - 112 + 7) / 8 + 1) +
-                                 10 * ((kMaxBlockCodeBits - 80 + 7) / 8 + 1);
+constexpr int kSpillStoreBytes =
+    20 * ((kMaxBlockCodeBits - 112 + 7) / 8 + 1) + 10 * ((kMaxBlockCodeBits - 80 + 7) / 8 + 1);
 static_assert(kSpillStoreBytes == 3490, "spill store holds every block's longest overflow");
 
 // A list of cursors (overflowing or with room) consumed from its front.
@@ -91,6 +95,59 @@ void ZeroFill(CursorList& room) {
     }
 }
 
+// With the exact code lengths that the sequential quantization selection leaves in codeBits
+// (totalBits is their sum; the one-pass mode sets it to -1), the three passes can be worked
+// out on lengths alone before anything is coded: placed[j] becomes the number of leading bits
+// of block j's code that end up in the stream. Overflow bits beyond that are dropped by the
+// distribution, so they need not be coded at all, which matters for segments far over
+// budget. False, with nothing planned, when the lengths are not known or every bit fits.
+bool PlanPlacedBits(const SegmentWork& segment, int32_t* length, int32_t* placed) {
+    int32_t total = 0;
+    for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+        const MacroblockWork& macroblock = segment.macroblocks[k];
+        int32_t sum = 0;
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            const int32_t codeBits = macroblock.blocks[b].codeBits;
+            if (codeBits < kEndOfBlockBits) return false;
+            sum += codeBits;
+            length[kBlocksPerMacroblock * k + b] = kBlockHeaderBits + codeBits;
+        }
+        if (macroblock.totalBits != sum) return false;
+        total += kBlocksPerMacroblock * kBlockHeaderBits + sum;
+    }
+    if (total <= kSegmentAreaBits) return false;
+    // Pass 2 within each macroblock; what is left of the overflow and of the free space
+    // goes on to pass 3.
+    int32_t leftover[kBlocksPerSegment];
+    int32_t segmentRoom = 0;
+    for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+        int32_t room = 0;
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            const int32_t excess = length[kBlocksPerMacroblock * k + b] - kAreaBits[b];
+            if (excess < 0) room -= excess;
+        }
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            const int j = kBlocksPerMacroblock * k + b;
+            const int32_t excess = length[j] - kAreaBits[b];
+            placed[j] = length[j];
+            leftover[j] = 0;
+            if (excess <= 0) continue;
+            const int32_t poured = excess < room ? excess : room;
+            room -= poured;
+            leftover[j] = excess - poured;
+        }
+        segmentRoom += room;
+    }
+    // Pass 3 across the segment, in macroblock and block order.
+    for (int j = 0; j < kBlocksPerSegment; ++j) {
+        if (leftover[j] == 0) continue;
+        const int32_t poured = leftover[j] < segmentRoom ? leftover[j] : segmentRoom;
+        segmentRoom -= poured;
+        placed[j] -= leftover[j] - poured;
+    }
+    return true;
+}
+
 }  // namespace
 
 void CodeSegment(SegmentWork& segment, uint8_t*& output) {
@@ -102,20 +159,34 @@ void CodeSegment(SegmentWork& segment, uint8_t*& output) {
     CursorList segmentOverflow;
     CursorList segmentRoom;
 
+    int32_t length[kBlocksPerSegment];
+    int32_t placed[kBlocksPerSegment];
+    const bool planned = PlanPlacedBits(segment, length, placed);
+
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
         MacroblockWork& macroblock = segment.macroblocks[k];
         uint8_t* const blockData = data + k * kDifDataBytes;
         CursorList overflow;
         CursorList room;
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-            BitCursor& cursor = cursors[k * kBlocksPerMacroblock + b];
+            const int j = k * kBlocksPerMacroblock + b;
+            BitCursor& cursor = cursors[j];
             uint8_t* const area = blockData + kAreaOffset[b];
             cursor.position = area;
-            const int excess =
-                CodeBlock(macroblock.blocks[b], macroblock.nonzeroList[b], cursor) - kAreaBits[b];
+            int excess;
+            int kept;  // overflow bits that the distribution will read
+            if (planned && placed[j] < length[j]) {
+                CodeBlockPrefix(macroblock.blocks[b], macroblock.nonzeroList[b], cursor, placed[j]);
+                excess = length[j] - kAreaBits[b];
+                kept = placed[j] - kAreaBits[b];
+            } else {
+                excess = CodeBlock(macroblock.blocks[b], macroblock.nonzeroList[b], cursor) -
+                         kAreaBits[b];
+                kept = excess;
+            }
             if (excess > 0) {
                 // Save the bits that ran into the following areas before they are overwritten.
-                const int bytes = (excess + 7) / 8;
+                const int bytes = (kept + 7) / 8;
                 std::memcpy(spillEnd, area + kAreaBits[b] / 8, static_cast<size_t>(bytes));
                 cursor = BitCursor{0, 0, spillEnd, excess};
                 spillEnd[bytes] = 0;
