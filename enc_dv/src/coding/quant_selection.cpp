@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "coding/bit_estimate_table.h"
+#include "coding/code_length_table.h"
 #include "coding/quantizer.h"
-#include "coding/vlc_tables.h"
 #include "enc_dv.h"
 
 namespace encdv {
@@ -62,14 +62,6 @@ constexpr SetBitTable MakeSetBitTable() {
 }
 
 constexpr SetBitTable kSetBits = MakeSetBitTable();
-
-// Length of the code of one coefficient at distance d (1-63) with amplitude a (1-255). The
-// direct table covers every pair with a + d < 20; beyond it the coder emits a zero-run code
-// and an amplitude code.
-inline int32_t CoefficientCodeBits(uint32_t d, uint32_t a) {
-    if (a + d < 20) return CodeLength(RunAmpCodeTable[d - 1][2 * a]);
-    return CodeLength(ZeroRunCodeTable[d]) + CodeLength(AmplitudeCodeTable[2 * a]);
-}
 
 // Estimated AC bits of the macroblock at QNO q.
 uint32_t EstimateMacroblock(const MacroblockWork& mb, const uint8_t* const* column, int q) {

@@ -1,0 +1,27 @@
+// The length table the quantization selection counts with agrees, for every distance,
+// amplitude and sign, with the codes the segment coder emits from the code tables.
+#include <gtest/gtest.h>
+
+#include "coding/code_length_table.h"
+#include "coding/vlc_tables.h"
+
+namespace encdv {
+namespace {
+
+TEST(CodeLengthTable, EveryDistanceAmplitudeAndSignCountsAsCoded) {
+    for (unsigned d = 1; d < 64; ++d) {
+        for (unsigned a = 1; a < 256; ++a) {
+            for (unsigned s = 0; s < 2; ++s) {
+                const unsigned index = 2 * a + s;
+                const int coded = d < 20 && index < 38 ? CodeLength(RunAmpCodeTable[d - 1][index])
+                                                       : CodeLength(ZeroRunCodeTable[d]) +
+                                                             CodeLength(AmplitudeCodeTable[index]);
+                ASSERT_EQ(static_cast<int>(CoefficientCodeBits(d, a)), coded)
+                    << "d " << d << " a " << a << " s " << s;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace encdv
