@@ -41,7 +41,7 @@ struct BitWriter {
 
 // A table entry's code, left-aligned in 64 bits.
 inline uint64_t Code(uint32_t entry) {
-    return static_cast<uint64_t>(entry & ~uint32_t{0xFF}) << 32;
+    return static_cast<uint64_t>(entry >> 8) << 40;
 }
 
 // Codes the block; with kPrefix, stops coding once every byte before stop is complete.
