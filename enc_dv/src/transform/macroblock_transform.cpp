@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 #include "transform/forward_dct.h"
@@ -20,6 +21,26 @@ template <const uint8_t* Order, std::size_t... K>
 inline void CopyInScanOrder(CoefficientWord* coefficients, const CoefficientWord* transformed,
                             std::index_sequence<K...>) {
     ((coefficients[K + 1] = transformed[Order[K + 1]]), ...);
+}
+
+// The 2-4-8 scan visits the sum and the difference coefficient of each (u, h) one after the
+// other, and the transform stores them side by side: positions 2m and 2m + 1 (m >= 1) are
+// copied as one 32-bit pair.
+constexpr bool ScanPairsAreNeighbours248() {
+    for (int m = 1; m < 32; ++m) {
+        if (kScanOrder248[2 * m + 1] != kScanOrder248[2 * m] + 1 || kScanOrder248[2 * m] % 2 != 0)
+            return false;
+    }
+    return true;
+}
+static_assert(ScanPairsAreNeighbours248(), "2-4-8 scan pairs are aligned neighbours in T");
+
+template <std::size_t... M>
+inline void CopyPairsInScanOrder248(CoefficientWord* coefficients,
+                                    const CoefficientWord* transformed, std::index_sequence<M...>) {
+    ((std::memcpy(coefficients + 2 * (M + 1), transformed + kScanOrder248[2 * (M + 1)],
+                  2 * sizeof(CoefficientWord))),
+     ...);
 }
 
 using ForwardDct = void (*)(CoefficientWord*, const uint8_t*, const OutputScaleTable&);
@@ -60,7 +81,8 @@ void ScanCoefficients88(CoefficientWord* coefficients, const CoefficientWord* tr
 }
 
 void ScanCoefficients248(CoefficientWord* coefficients, const CoefficientWord* transformed) {
-    CopyInScanOrder<kScanOrder248>(coefficients, transformed, std::make_index_sequence<63>());
+    coefficients[1] = transformed[kScanOrder248[1]];
+    CopyPairsInScanOrder248(coefficients, transformed, std::make_index_sequence<31>());
 }
 
 uint32_t MeasureAc(const CoefficientWord* coefficients) {
