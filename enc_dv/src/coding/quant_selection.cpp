@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "coding/bit_estimate_table.h"
+#include "coding/block_coder.h"
 #include "coding/code_length_table.h"
 #include "coding/quantizer.h"
 #include "enc_dv.h"
@@ -29,6 +30,9 @@ constexpr int32_t kPerMacroblockAllowance = static_cast<int32_t>(kMinimumTarget)
 constexpr int32_t kToleranceFloor = 36;
 // totalBits of a macroblock whose codes were not counted (one-pass mode).
 constexpr int32_t kNotCounted = -1;
+// DC, DCT mode and class number open every block's code.
+constexpr int32_t kBlockHeaderBits = 12;
+constexpr uint32_t kAllBlocksCoded = (1u << kBlocksPerMacroblock) - 1;
 
 // Distance between patterns in BitEstimateTable, for walking one (shape, activity) column.
 constexpr int kPatternStride = kShapeCount * kActivityIndexCount;
@@ -80,6 +84,7 @@ void SearchQno(MacroblockWork& mb, const uint8_t* const* column, uint32_t target
     while (q > 0 && EstimateMacroblock(mb, column, q) > target) --q;
     mb.qno = q;
     mb.targetBits = static_cast<int32_t>(target) + kTargetBias;
+    mb.codedBlocks = 0;
     for (int b = 0; b < kBlocksPerMacroblock; ++b) {
         BlockWork& block = mb.blocks[b];
         ApplyQuantPattern[QuantPatternIndex[block.classNumber][q]](block.coefficients);
@@ -87,14 +92,19 @@ void SearchQno(MacroblockWork& mb, const uint8_t* const* column, uint32_t target
     }
 }
 
-void CountMacroblock(MacroblockWork& mb) {
+// Counts the exact code lengths by coding every block into the macroblock's code store:
+// the segment coder then copies the codes instead of coding them again. The classes are
+// final, so the headers are too.
+void CodeAndCountMacroblock(MacroblockWork& mb) {
     int32_t total = 0;
     for (int b = 0; b < kBlocksPerMacroblock; ++b) {
         BlockWork& block = mb.blocks[b];
-        block.codeBits = CountBlockBits(block.coefficients, mb.nonzeroList[b]);
+        BitCursor cursor{0, 0, mb.blockCode[b], 0};
+        block.codeBits = CodeBlock(block, mb.nonzeroList[b], cursor) - kBlockHeaderBits;
         total += block.codeBits;
     }
     mb.totalBits = total;
+    mb.codedBlocks = kAllBlocksCoded;
 }
 
 void BuildModel(MacroblockWork* macroblocks, SegmentModel& model) {
@@ -141,7 +151,7 @@ void SelectSequential(MacroblockWork* macroblocks, const SegmentModel& model) {
             target += (static_cast<uint32_t>(remaining) * model.weight[k] + (w >> 1)) / w;
         }
         SearchQno(mb, model.column[k], target);
-        CountMacroblock(mb);
+        CodeAndCountMacroblock(mb);
         // Arithmetic shift: once the segment is over budget (C < 0) the tolerance turns
         // negative and the macroblock must come in under its target.
         const int32_t tolerance = ((following * freeBits) >> 4) + kToleranceFloor;
@@ -267,6 +277,7 @@ void RequantizeMacroblock(MacroblockWork& mb, int newQno) {
             continue;
         }
         mb.totalBits -= block.codeBits;
+        mb.codedBlocks &= ~(1u << b);  // the stored code is stale; the segment coder codes it
         StepDownArea(block.coefficients, classNumber, oldQno, newQno);
         block.codeBits = PruneAndCountBlockBits(block.coefficients, mb.nonzeroList[b]);
         mb.totalBits += block.codeBits;

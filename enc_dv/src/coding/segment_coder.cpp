@@ -1,5 +1,7 @@
 #include "coding/segment_coder.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 
 #include "coding/block_coder.h"
@@ -83,6 +85,26 @@ void Pour(CursorList& overflow, CursorList& room) {
         if (o.bitCount == 0) overflow.Pop();
         if (r.bitCount == 0) room.Pop();
     }
+}
+
+// Puts the first bytes (1-128) of a block code stored by the quantization selection at the
+// start of the block's area, in whole 16-byte chunks. The bytes copied after them belong to
+// the block's free space or to later areas: the distribution and the zero filling overwrite
+// the first, the later blocks' codes the second, as they would after CodeBlock.
+inline void CopyStoredCode(uint8_t* area, const uint8_t* code, int bytes) {
+    for (int i = 0; i < bytes; i += 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(area + i),
+                         _mm_load_si128(reinterpret_cast<const __m128i*>(code + i)));
+    }
+}
+
+// The cursor CodeBlock leaves after writing a code of bits bits at area: the last 1-8 bits
+// pending, their byte stored with zero bits after them.
+inline void PlaceAfterCode(BitCursor& cursor, uint8_t* area, int bits) {
+    const int pending = ((bits - 1) & 7) + 1;
+    cursor.position = area + (bits - pending) / 8;
+    cursor.pendingCount = static_cast<uint32_t>(pending);
+    cursor.pendingBits = static_cast<uint32_t>(cursor.position[0]) << 24;
 }
 
 // Stores the pending bits and zeroes the rest of the free space of every cursor left.
@@ -175,7 +197,14 @@ void CodeSegment(SegmentWork& segment, uint8_t*& output) {
             cursor.position = area;
             int excess;
             int kept;  // overflow bits that the distribution will read
-            if (planned && placed[j] < length[j]) {
+            if (macroblock.codedBlocks & (1u << b)) {
+                const int bits = kBlockHeaderBits + macroblock.blocks[b].codeBits;
+                const int used = planned ? placed[j] : bits;
+                CopyStoredCode(area, macroblock.blockCode[b], (used + 7) / 8);
+                PlaceAfterCode(cursor, area, bits);
+                excess = bits - kAreaBits[b];
+                kept = used - kAreaBits[b];
+            } else if (planned && placed[j] < length[j]) {
                 CodeBlockPrefix(macroblock.blocks[b], macroblock.nonzeroList[b], cursor, placed[j]);
                 excess = length[j] - kAreaBits[b];
                 kept = placed[j] - kAreaBits[b];

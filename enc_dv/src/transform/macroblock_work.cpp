@@ -11,6 +11,7 @@ void PrepareMacroblockWork(MacroblockWork& work) {
         work.blocks[b].coefficients = work.coefficientStore + 64 * b;
     }
     work.blockCount = kBlocksPerMacroblock;
+    work.codedBlocks = 0;
 }
 
 }  // namespace encdv

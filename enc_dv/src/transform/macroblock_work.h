@@ -12,6 +12,10 @@ namespace encdv {
 using CoefficientWord = uint16_t;
 constexpr CoefficientWord kSignBit = 0x8000;
 
+// Room for the longest code of one block (1024 bits: header, 63 escape-coded amplitudes,
+// end-of-block) and 16 bytes more, so that it can be moved in whole 16-byte chunks.
+constexpr int kBlockCodeBytes = 1024 / 8 + 16;
+
 // Results of one 8x8 block, filled by the transform and the quantization selection.
 struct BlockWork {
     int32_t dc;           // DC value, -256 .. 254
@@ -36,9 +40,15 @@ struct MacroblockWork {
     int32_t sta;  // status nibble, always 0
     int32_t totalBits;
     int32_t blockCount;  // always 6
+    // Per block, its whole code (header, AC codes, end-of-block: codeBits + 12 bits) as the
+    // segment coder writes it at the start of the block's area, stored when the exact length
+    // was counted; valid for the blocks whose bit (1 << b) is set in codedBlocks.
+    alignas(16) uint8_t blockCode[kBlocksPerMacroblock][kBlockCodeBytes];
+    uint32_t codedBlocks;
 };
 
-// Points the coefficient store and block pointers into the record's own area (done once).
+// Points the coefficient store and block pointers into the record's own area and marks no
+// block code stored (done once).
 void PrepareMacroblockWork(MacroblockWork& work);
 
 }  // namespace encdv
