@@ -17,10 +17,33 @@ namespace {
 // Field-difference sum at or above which a block is coded with the 2-4-8 DCT.
 constexpr int kMotionThreshold = 1200;
 
-template <const uint8_t* Order, std::size_t... K>
-inline void CopyInScanOrder(CoefficientWord* coefficients, const CoefficientWord* transformed,
-                            std::index_sequence<K...>) {
-    ((coefficients[K + 1] = transformed[Order[K + 1]]), ...);
+// Row r (words 8r to 8r + 7) of the 8-8 scan, gathered word by word into one register
+// (one insert from memory per word, then one aligned store per row).
+template <std::size_t Row, std::size_t... L>
+inline __m128i GatherScanRow88(__m128i row, const CoefficientWord* transformed,
+                               std::index_sequence<L...>) {
+    ((row = _mm_insert_epi16(row, transformed[kScanOrder88[8 * Row + L]], L)), ...);
+    return row;
+}
+
+// The 8-8 scan of words 1-63 into eight registers; word 0 takes the value word0.
+inline void GatherScan88(__m128i rows[8], const CoefficientWord* transformed,
+                         CoefficientWord word0) {
+    const __m128i first = _mm_cvtsi32_si128(word0);
+    rows[0] = GatherScanRow88<0>(first, transformed, std::index_sequence<1, 2, 3, 4, 5, 6, 7>());
+    const std::make_index_sequence<8> lanes;
+    rows[1] = GatherScanRow88<1>(first, transformed, lanes);
+    rows[2] = GatherScanRow88<2>(first, transformed, lanes);
+    rows[3] = GatherScanRow88<3>(first, transformed, lanes);
+    rows[4] = GatherScanRow88<4>(first, transformed, lanes);
+    rows[5] = GatherScanRow88<5>(first, transformed, lanes);
+    rows[6] = GatherScanRow88<6>(first, transformed, lanes);
+    rows[7] = GatherScanRow88<7>(first, transformed, lanes);
+}
+
+inline void StoreRows(CoefficientWord* coefficients, const __m128i rows[8]) {
+    __m128i* out = reinterpret_cast<__m128i*>(coefficients);
+    for (int i = 0; i < 8; ++i) _mm_store_si128(out + i, rows[i]);
 }
 
 // The 2-4-8 scan visits the sum and the difference coefficient of each (u, h) one after the
@@ -43,13 +66,6 @@ inline void CopyPairsInScanOrder248(CoefficientWord* coefficients,
      ...);
 }
 
-using ForwardDct = void (*)(CoefficientWord*, const uint8_t*, const OutputScaleTable&);
-using Scan = void (*)(CoefficientWord*, const CoefficientWord*);
-
-// Transform and scan of each DCT mode, indexed by dctMode.
-const ForwardDct kForwardDct[2] = {ForwardDct88, ForwardDct248};
-const Scan kScan[2] = {ScanCoefficients88, ScanCoefficients248};
-
 // Horizontal reduction of eight 16-bit lanes with a lane-wise operation; the result is in
 // lane 0.
 template <typename Op>
@@ -57,6 +73,26 @@ inline __m128i ReduceLanes(__m128i x, Op op) {
     x = op(x, _mm_shuffle_epi32(x, _MM_SHUFFLE(1, 0, 3, 2)));
     x = op(x, _mm_shuffle_epi32(x, _MM_SHUFFLE(2, 3, 0, 1)));
     return op(x, _mm_shufflelo_epi16(x, _MM_SHUFFLE(2, 3, 0, 1)));
+}
+
+// MeasureAc of a coefficient block held in eight registers.
+inline uint32_t MeasureRows(const __m128i rows[8]) {
+    const __m128i magnitudeMask = _mm_set1_epi16(0x07FF);
+    // Word 0 (the DC slot) does not count.
+    __m128i row = _mm_and_si128(
+        rows[0], _mm_set_epi16(0x07FF, 0x07FF, 0x07FF, 0x07FF, 0x07FF, 0x07FF, 0x07FF, 0));
+    __m128i largest = row;
+    __m128i sum = row;
+    for (int i = 1; i < 8; ++i) {
+        row = _mm_and_si128(rows[i], magnitudeMask);
+        largest = _mm_max_epi16(largest, row);
+        sum = _mm_add_epi16(sum, row);
+    }
+    largest = ReduceLanes(largest, [](__m128i a, __m128i b) { return _mm_max_epi16(a, b); });
+    sum = ReduceLanes(sum, [](__m128i a, __m128i b) { return _mm_add_epi16(a, b); });
+    const uint32_t maxAc = static_cast<uint16_t>(_mm_cvtsi128_si32(largest));
+    const uint32_t sumAc = static_cast<uint16_t>(_mm_cvtsi128_si32(sum));
+    return (sumAc << 16) | maxAc;
 }
 
 }  // namespace
@@ -77,7 +113,9 @@ int ChooseDctMode(const uint8_t* samples) {
 }
 
 void ScanCoefficients88(CoefficientWord* coefficients, const CoefficientWord* transformed) {
-    CopyInScanOrder<kScanOrder88>(coefficients, transformed, std::make_index_sequence<63>());
+    __m128i rows[8];
+    GatherScan88(rows, transformed, coefficients[0]);
+    StoreRows(coefficients, rows);
 }
 
 void ScanCoefficients248(CoefficientWord* coefficients, const CoefficientWord* transformed) {
@@ -86,39 +124,37 @@ void ScanCoefficients248(CoefficientWord* coefficients, const CoefficientWord* t
 }
 
 uint32_t MeasureAc(const CoefficientWord* coefficients) {
-    const __m128i* rows = reinterpret_cast<const __m128i*>(coefficients);
-    const __m128i magnitudeMask = _mm_set1_epi16(0x07FF);
-    // Word 0 (the DC slot) does not count.
-    __m128i row = _mm_and_si128(_mm_load_si128(rows), _mm_set_epi16(0x07FF, 0x07FF, 0x07FF, 0x07FF,
-                                                                    0x07FF, 0x07FF, 0x07FF, 0));
-    __m128i largest = row;
-    __m128i sum = row;
-    for (int i = 1; i < 8; ++i) {
-        row = _mm_and_si128(_mm_load_si128(rows + i), magnitudeMask);
-        largest = _mm_max_epi16(largest, row);
-        sum = _mm_add_epi16(sum, row);
-    }
-    largest = ReduceLanes(largest, [](__m128i a, __m128i b) { return _mm_max_epi16(a, b); });
-    sum = ReduceLanes(sum, [](__m128i a, __m128i b) { return _mm_add_epi16(a, b); });
-    const uint32_t maxAc = static_cast<uint16_t>(_mm_cvtsi128_si32(largest));
-    const uint32_t sumAc = static_cast<uint16_t>(_mm_cvtsi128_si32(sum));
-    return (sumAc << 16) | maxAc;
+    const __m128i* words = reinterpret_cast<const __m128i*>(coefficients);
+    __m128i rows[8];
+    for (int i = 0; i < 8; ++i) rows[i] = _mm_load_si128(words + i);
+    return MeasureRows(rows);
 }
 
 void TransformMacroblock(MacroblockWork& work, const MacroblockPixels& pixels) {
     alignas(64) CoefficientWord transformed[64];
+    const OutputScaleTable* const tables[2] = {&GetOutputScaleTable(0), &GetOutputScaleTable(1)};
     for (int b = 0; b < kBlocksPerMacroblock; ++b) {
         const uint8_t* samples = pixels.blocks[b];
         BlockWork& block = work.blocks[b];
         const int mode = ChooseDctMode(samples);
         block.dctMode = mode;
-        kForwardDct[mode](transformed, samples, GetOutputScaleTable(mode));
-        kScan[mode](block.coefficients, transformed);
+        uint32_t activity;
+        if (mode == 0) {
+            // The common case, fused: the scanned rows stay in registers for the measures.
+            ForwardDct88(transformed, samples, *tables[0]);
+            __m128i rows[8];
+            GatherScan88(rows, transformed, 0);
+            StoreRows(block.coefficients, rows);
+            activity = MeasureRows(rows);
+        } else {
+            ForwardDct248(transformed, samples, *tables[1]);
+            ScanCoefficients248(block.coefficients, transformed);
+            block.coefficients[0] = 0;
+            activity = MeasureAc(block.coefficients);
+        }
         // T[0] = floor((S + 1) / 4) <= 4080; the 9-bit DC field takes it in units of 8,
         // offset by 256, with a rounding offset of 3.
         block.dc = ((static_cast<int16_t>(transformed[0]) + 3) >> 3) - 256;
-        block.coefficients[0] = 0;
-        const uint32_t activity = MeasureAc(block.coefficients);
         block.sumAc = static_cast<int32_t>(activity >> 16);
         block.maxAc = static_cast<int32_t>(activity & 0xFFFF);
     }
