@@ -17,7 +17,7 @@ void FillLanes(int16_t (&lanes)[8], int16_t value) {
 
 // The constants as registers, loaded once per block.
 struct FlowgraphConstants {
-    __m128i tan2, cos4, sin2x2, secant2, one;
+    __m128i tan2, cos4, sin2x2, secant2;
 };
 
 inline FlowgraphConstants LoadConstants() {
@@ -25,8 +25,7 @@ inline FlowgraphConstants LoadConstants() {
     return {_mm_load_si128(reinterpret_cast<const __m128i*>(k.tan2)),
             _mm_load_si128(reinterpret_cast<const __m128i*>(k.cos4)),
             _mm_load_si128(reinterpret_cast<const __m128i*>(k.sin2x2)),
-            _mm_load_si128(reinterpret_cast<const __m128i*>(k.secant2)),
-            _mm_load_si128(reinterpret_cast<const __m128i*>(k.one))};
+            _mm_load_si128(reinterpret_cast<const __m128i*>(k.secant2))};
 }
 
 inline __m128i Add(__m128i a, __m128i b) {
@@ -56,18 +55,18 @@ inline void EightPointStep(__m128i x[8], const FlowgraphConstants& k) {
 
     const __m128i b0 = Add(a0, a3), b3 = Sub(a0, a3);
     const __m128i b1 = Add(a1, a2), b2 = Sub(a1, a2);
-    const __m128i z = RoundMul<2>(Add(b2, b3), k.cos4, k.one);
+    const __m128i z = RoundMul<2>(Add(b2, b3), k.cos4);
     x[0] = Add(b0, b1);
     x[4] = Sub(b0, b1);
     x[2] = Add(b3, z);
     x[6] = Sub(b3, z);
 
     const __m128i p = Add(a4, a5), q = Add(a5, a6), r = Add(a6, a7);
-    const __m128i m1 = RoundMul<2>(q, k.sin2x2, k.one);
-    const __m128i m2 = RoundMul<3>(a7, k.secant2, k.one);
+    const __m128i m1 = RoundMul<2>(q, k.sin2x2);
+    const __m128i m2 = RoundMul<3>(a7, k.secant2);
     const __m128i e = Add(m2, m1), f = Sub(m2, m1);
-    const __m128i g = Add(r, RoundMul<1>(p, k.tan2, k.one));
-    const __m128i kk = Sub(p, RoundMul<1>(r, k.tan2, k.one));
+    const __m128i g = Add(r, RoundMul<1>(p, k.tan2));
+    const __m128i kk = Sub(p, RoundMul<1>(r, k.tan2));
     x[1] = Add(e, g);
     x[7] = Sub(e, g);
     x[3] = Sub(f, kk);
@@ -84,8 +83,8 @@ inline void FourPointStep(__m128i s0, __m128i s1, __m128i s2, __m128i s3, __m128
     const __m128i p = Add(e1, e3), q = Sub(e1, e3);
     out[0] = Add(e0, e2);
     out[4] = Sub(e0, e2);
-    out[2] = Add(q, RoundMul<1>(p, k.tan2, k.one));
-    out[6] = Sub(p, RoundMul<1>(q, k.tan2, k.one));
+    out[2] = Add(q, RoundMul<1>(p, k.tan2));
+    out[6] = Sub(p, RoundMul<1>(q, k.tan2));
 }
 
 // Vertical pass of the 2-4-8 DCT: rows become S0, D0, S1, D1, S2, D2, S3, D3.
