@@ -62,14 +62,12 @@ class ForwardDct : public ::testing::Test {
 template <int S>
 void CheckRoundMulExhaustively(int c) {
     const __m128i constant = _mm_set1_epi16(static_cast<int16_t>(c));
-    const __m128i one = _mm_set1_epi16(1);
     int checked = 0;
     for (int base = -32768; base < 32768; base += 8) {
         alignas(16) int16_t x[8], y[8];
         for (int i = 0; i < 8; ++i) x[i] = static_cast<int16_t>(base + i);
-        _mm_store_si128(
-            reinterpret_cast<__m128i*>(y),
-            RoundMul<S>(_mm_load_si128(reinterpret_cast<const __m128i*>(x)), constant, one));
+        _mm_store_si128(reinterpret_cast<__m128i*>(y),
+                        RoundMul<S>(_mm_load_si128(reinterpret_cast<const __m128i*>(x)), constant));
         for (int i = 0; i < 8; ++i) {
             const int expected = scalar::RoundMul(x[i], c, S);
             if (expected < -32768 || expected > 32767) continue;
