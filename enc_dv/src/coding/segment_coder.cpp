@@ -91,19 +91,21 @@ void Pour(CursorList& overflow, CursorList& room) {
 // start of the block's area, in whole 16-byte chunks. The bytes copied after them belong to
 // the block's free space or to later areas: the distribution and the zero filling overwrite
 // the first, the later blocks' codes the second, as they would after CodeBlock.
-inline void CopyStoredCode(uint8_t* area, const uint8_t* code, int bytes) {
-    for (int i = 0; i < bytes; i += 16) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(area + i),
-                         _mm_load_si128(reinterpret_cast<const __m128i*>(code + i)));
-    }
+inline void CopyStoredCode(uint8_t* area, const uint8_t* code, uint32_t bytes) {
+    // Most codes fit in the first two chunks, which are moved whatever the length.
+    const __m128i* from = reinterpret_cast<const __m128i*>(code);
+    __m128i* to = reinterpret_cast<__m128i*>(area);
+    _mm_storeu_si128(to, _mm_load_si128(from));
+    _mm_storeu_si128(to + 1, _mm_load_si128(from + 1));
+    for (uint32_t i = 2; 16 * i < bytes; ++i) _mm_storeu_si128(to + i, _mm_load_si128(from + i));
 }
 
 // The cursor CodeBlock leaves after writing a code of bits bits at area: the last 1-8 bits
 // pending, their byte stored with zero bits after them.
-inline void PlaceAfterCode(BitCursor& cursor, uint8_t* area, int bits) {
-    const int pending = ((bits - 1) & 7) + 1;
+inline void PlaceAfterCode(BitCursor& cursor, uint8_t* area, uint32_t bits) {
+    const uint32_t pending = ((bits - 1) & 7) + 1;
     cursor.position = area + (bits - pending) / 8;
-    cursor.pendingCount = static_cast<uint32_t>(pending);
+    cursor.pendingCount = pending;
     cursor.pendingBits = static_cast<uint32_t>(cursor.position[0]) << 24;
 }
 
@@ -200,8 +202,8 @@ void CodeSegment(SegmentWork& segment, uint8_t*& output) {
             if (macroblock.codedBlocks & (1u << b)) {
                 const int bits = kBlockHeaderBits + macroblock.blocks[b].codeBits;
                 const int used = planned ? placed[j] : bits;
-                CopyStoredCode(area, macroblock.blockCode[b], (used + 7) / 8);
-                PlaceAfterCode(cursor, area, bits);
+                CopyStoredCode(area, macroblock.blockCode[b], static_cast<uint32_t>(used + 7) / 8);
+                PlaceAfterCode(cursor, area, static_cast<uint32_t>(bits));
                 excess = bits - kAreaBits[b];
                 kept = used - kAreaBits[b];
             } else if (planned && placed[j] < length[j]) {
