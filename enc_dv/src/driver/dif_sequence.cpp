@@ -65,6 +65,7 @@ void EncodeDifSequences(const WorkerRecord& record) {
     const bool writeAux = (record.flags & DVENC_FLAG_VIDEO_ONLY) == 0;
     const bool swapFields = (record.flags & DVENC_FLAG_SWAP_FIELDS) != 0;
     SourceReader* reader = record.reader;
+    const auto prefetch = reader->PrefetchMacroblock;
 
     SegmentArea area;
     PrepareSegmentArea(area);
@@ -118,6 +119,11 @@ void EncodeDifSequences(const WorkerRecord& record) {
             work.pixelY = y;
             work.qno = 15;
             work.sta = 0;
+            // The shuffle scatters a segment's macroblocks over the picture, beyond what the
+            // hardware prefetchers foresee: ask for the next one while this one is coded.
+            if (prefetch != nullptr && v + 1 < kVideoBlocksPerSequence) {
+                prefetch(reader, positions[2 * v + 2], positions[2 * v + 3]);
+            }
             reader->ReadMacroblock(reader, record.threadIndex, x, y, &area.pixels);
             if (swapFields) SwapFields(area.pixels);
             TransformMacroblock(work, area.pixels);

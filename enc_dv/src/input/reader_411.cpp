@@ -1,5 +1,7 @@
 #include "input/reader_411.h"
 
+#include <xmmintrin.h>
+
 #include <cstddef>
 #include <cstring>
 
@@ -69,6 +71,28 @@ void PrepareFrame411(SourceReader* reader) {
             }
         }
     }
+}
+
+namespace {
+
+inline void PrefetchRecord(const uint8_t* record) {
+    const char* const bytes = reinterpret_cast<const char*>(record);
+    for (int i = 0; i < kRecordBytes; i += 64) _mm_prefetch(bytes + i, _MM_HINT_T0);
+    _mm_prefetch(bytes + kRecordBytes - 1, _MM_HINT_T0);
+}
+
+}  // namespace
+
+void PrefetchMacroblock411(const SourceReader* reader, int x, int y) {
+    const uint8_t* const band =
+        reader->frameBlocks + static_cast<std::ptrdiff_t>(y / 8) * kBandBytes;
+    if (x < kRightEdgeX) {
+        PrefetchRecord(band + (x / 32) * kRecordBytes);
+        return;
+    }
+    const uint8_t* const top = band + (kRecordsPerBand - 1) * kRecordBytes;
+    PrefetchRecord(top);
+    PrefetchRecord(top + kBandBytes);
 }
 
 void ReadMacroblock411(SourceReader* reader, int, int x, int y, MacroblockPixels* destination) {

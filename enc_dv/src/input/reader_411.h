@@ -21,6 +21,9 @@ void PrepareFrame411(SourceReader* reader);
 void ReadMacroblock411(SourceReader* reader, int threadIndex, int x, int y,
                        MacroblockPixels* destination);
 
+// Prefetches the record(s) of the frame block buffer that ReadMacroblock411 reads for (x, y).
+void PrefetchMacroblock411(const SourceReader* reader, int x, int y);
+
 }  // namespace encdv
 
 #endif

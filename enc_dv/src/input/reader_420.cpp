@@ -1,6 +1,7 @@
 #include "input/reader_420.h"
 
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 #include <cstddef>
 
@@ -70,6 +71,18 @@ void ReadMacroblock420Packed(SourceReader* reader, int, int x, int y,
 }
 
 }  // namespace
+
+void PrefetchMacroblock420(const SourceReader* reader, int x, int y) {
+    const std::ptrdiff_t pitch = reader->pitch;
+    const std::ptrdiff_t bytes = 16 * reader->bytesPerPixel;  // 32 to 64: one or two cache lines
+    const char* line = reinterpret_cast<const char*>(reader->source) +
+                       static_cast<std::ptrdiff_t>(y) * pitch +
+                       static_cast<std::ptrdiff_t>(x) * reader->bytesPerPixel;
+    for (int j = 0; j < 16; ++j, line += pitch) {
+        _mm_prefetch(line, _MM_HINT_T0);
+        _mm_prefetch(line + bytes - 1, _MM_HINT_T0);
+    }
+}
 
 ReadMacroblockFunction ReadMacroblock420For(ReaderVariant variant) {
     if (variant == kVariantYUY2) return ReadMacroblock420Packed<true>;

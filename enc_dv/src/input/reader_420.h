@@ -10,6 +10,9 @@ namespace encdv {
 void ReadMacroblock420(SourceReader* reader, int threadIndex, int x, int y,
                        MacroblockPixels* destination);
 
+// Prefetches the 16 source lines of the 16x16 macroblock at (x, y), any layout.
+void PrefetchMacroblock420(const SourceReader* reader, int x, int y);
+
 using ReadMacroblockFunction = void (*)(SourceReader* reader, int threadIndex, int x, int y,
                                         MacroblockPixels* destination);
 

@@ -161,10 +161,12 @@ SourceReader* CreateSourceReader(PixelFormatCode code, uint32_t flags, int threa
         reader->Open = OpenDirect;
         reader->PrepareFrame = PrepareNothing;
         reader->ReadMacroblock = ReadMacroblock420For(variant);
+        reader->PrefetchMacroblock = PrefetchMacroblock420;
     } else {
         reader->Open = OpenFrameBuffered;
         reader->PrepareFrame = PrepareFrame411;
         reader->ReadMacroblock = ReadMacroblock411;
+        reader->PrefetchMacroblock = PrefetchMacroblock411;
     }
     reader->Release = ReleaseReader;
     return reader;

@@ -56,6 +56,10 @@ struct SourceReader {
                            MacroblockPixels* destination);
     void (*PrepareFrame)(SourceReader* reader);
     void (*Release)(SourceReader* reader);
+    // Asks the processor to start loading the bytes that ReadMacroblock will read for the
+    // macroblock at (x, y), so that a loop can fetch the next macroblock while it works on
+    // this one; reads and writes nothing. Null when a reader has nothing to fetch ahead.
+    void (*PrefetchMacroblock)(const SourceReader* reader, int x, int y);
 
     int32_t threadCount;
     int32_t pitch;
