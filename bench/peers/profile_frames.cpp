@@ -3,6 +3,7 @@
 // (valgrind --tool=callgrind) when counting the instructions of a frame.
 //
 //   profile_frames [--content natural|noise] [--height 576|480] [--frames N] [--passes N]
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     if (!handle) return 1;
     std::vector<uint8_t> out(DVENC_MAX_FRAME_BYTES);
     unsigned long checksum = 0;
+    const auto start = std::chrono::steady_clock::now();
     for (int pass = 0; pass < passes; ++pass) {
         for (const ClipFrame& frame : clip.frames) {
             const int length =
@@ -51,7 +53,10 @@ int main(int argc, char** argv) {
             for (int i = 0; i < length; i += 997) checksum += out[i];
         }
     }
+    const std::chrono::duration<double, std::milli> elapsed =
+        std::chrono::steady_clock::now() - start;
     DVDoneEnc(handle);
-    std::printf("%d frames encoded, checksum %lu\n", passes * frames, checksum);
+    std::printf("%d frames encoded, %.3f ms per frame, checksum %lu\n", passes * frames,
+                elapsed.count() / (passes * frames), checksum);
     return 0;
 }
