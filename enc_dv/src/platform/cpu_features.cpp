@@ -115,11 +115,18 @@ uint32_t DetectFeatures(CpuidFunction cpuid) {
     return word | kFeatureValid;
 }
 
+// The processor does not change while the process runs, so it is asked once (CPUID traps
+// to the hypervisor in a virtual machine, which every frame would pay); the setting is still
+// read on every call.
+static uint32_t DetectedFeatures() {
+    static const uint32_t detected = DetectFeatures(platform::ExecuteCpuid);
+    return detected;
+}
+
 uint32_t GetFeatureWord() {
     char setting[256];
     platform::ReadProfileString("DVCODEC", "CPUFeatures", setting, sizeof(setting));
-    if (setting[0] == '\0' || std::strcmp(setting, "auto") == 0)
-        return DetectFeatures(platform::ExecuteCpuid);
+    if (setting[0] == '\0' || std::strcmp(setting, "auto") == 0) return DetectedFeatures();
     return ParseFeatureList(setting);
 }
 

@@ -9,8 +9,9 @@ namespace encdv {
 
 constexpr uint32_t kFeatureSse2 = 0x2000;
 
-// Processor feature bits: detected with CPUID, or taken from the CPUFeatures setting of
-// section DVCODEC when that names a list. Read anew on every call.
+// Processor feature bits: detected with CPUID (once per process), or taken from the
+// CPUFeatures setting of section DVCODEC when that names a list. The setting is read anew
+// on every call.
 uint32_t GetFeatureWord();
 
 // The feature word of a CPUFeatures list: words separated by runs of space, comma, tab
