@@ -129,6 +129,8 @@ bool PlanPlacedBits(const SegmentWork& segment, int32_t* length, int32_t* placed
     int32_t total = 0;
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
         const MacroblockWork& macroblock = segment.macroblocks[k];
+        // The one-pass mode writes no codeBits at all: they must not be read.
+        if (macroblock.totalBits < 0) return false;
         int32_t sum = 0;
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             const int32_t codeBits = macroblock.blocks[b].codeBits;
