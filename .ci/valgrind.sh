@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs short encodes of dvenc under valgrind memcheck: no invalid access, no use of
+# Runs short encodes of dvenc, and the stress and fault-injection tests (16 threads, failed
+# allocations, threads and events), under valgrind memcheck: no invalid access, no use of
 # undefined values, no leak. Assumes `apt-get update` has run. Build directory: $BUILD_DIR
 # (build-valgrind), an optimised build with debug information and no sanitizer.
 set -euo pipefail
@@ -7,31 +8,39 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 export DEBIAN_FRONTEND=noninteractive
-apt-get install -y --no-install-recommends valgrind cmake make g++ pkg-config
+apt-get install -y --no-install-recommends valgrind cmake make g++ pkg-config \
+    libgtest-dev libgmock-dev libavcodec-dev libavutil-dev
 
 build=${BUILD_DIR:-build-valgrind}
 case $build in /*) ;; *) build=$root/$build ;; esac
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENC_DV_BUILD_TESTS=OFF
-cmake --build "$build" -j"$(nproc)" --target dvenc
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j"$(nproc)" --target dvenc test_reliability
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+valgrind_memcheck() {
+    valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --show-leak-kinds=all \
+        --errors-for-leak-kinds=definite,indirect,possible --track-origins=yes --quiet "$@"
+}
 memcheck() {
     echo "valgrind: dvenc $*"
-    valgrind --tool=memcheck --error-exitcode=99 --leak-check=full --show-leak-kinds=all \
-        --errors-for-leak-kinds=definite,indirect,possible --track-origins=yes \
-        --quiet "$build/tools/dvenc" --quiet "$@"
+    valgrind_memcheck "$build/tools/dvenc" --quiet "$@"
 }
 
-# 625/50 4:2:0 on the processors' threads; 525/60 on 16 threads with the 4:1:1 path and
-# no header blocks; raw 32-bit BGRA stored bottom-up with alpha weighting, on one thread.
+# 625/50 4:2:0 on the processors' threads; 525/60 with the 4:1:1 path and no header
+# blocks; raw 32-bit BGRA stored bottom-up with alpha weighting, on one thread.
 memcheck --frames 3 --demo "$work/demo625.dv"
-memcheck --frames 2 --size 720x480 --threads 16 --smpte314m --no-header-block \
+memcheck --frames 2 --size 720x480 --smpte314m --no-header-block \
     --demo "$work/demo525.dv"
 head -c $((720 * 4 * 576 * 2)) /dev/urandom > "$work/raw.bgra"
 memcheck --fourcc BGRA --size 720x576 --bottom-up --alpha-weight --smpte314m --single-thread \
     "$work/raw.bgra" "$work/raw.dv"
+
+# Handles and handle-less calls on 8 threads each, all at once, and injected failures.
+echo "valgrind: test_reliability (stress and fault injection)"
+ENC_DV_TEST_SHORT=1 valgrind_memcheck "$build/tests/test_reliability" \
+    --gtest_filter='ConcurrencyStress.*:FaultInjection.*'
 
 test "$(stat -c %s "$work/demo625.dv")" -eq $((3 * 144000))
 test "$(stat -c %s "$work/demo525.dv")" -eq $((2 * 119200))
