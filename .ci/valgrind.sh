@@ -28,10 +28,10 @@ memcheck() {
     valgrind_memcheck "$build/tools/dvenc" --quiet "$@"
 }
 
-# 625/50 4:2:0 on the processors' threads; 525/60 with the 4:1:1 path and no header
+# 625/50 4:2:0 on the processors' threads; 525/60 with one-pass quantization and no header
 # blocks; raw 32-bit BGRA stored bottom-up with alpha weighting, on one thread.
 memcheck --frames 3 --demo "$work/demo625.dv"
-memcheck --frames 2 --size 720x480 --smpte314m --no-header-block \
+memcheck --frames 2 --size 720x480 --smpte314m --no-header-block --mb-quant \
     --demo "$work/demo525.dv"
 head -c $((720 * 4 * 576 * 2)) /dev/urandom > "$work/raw.bgra"
 memcheck --fourcc BGRA --size 720x576 --bottom-up --alpha-weight --smpte314m --single-thread \
