@@ -90,6 +90,11 @@ void ExpectCodes(const TestBlock& block, const std::string& expected) {
     EXPECT_EQ(coded.buffer[lastByte] & (0xFF >> pending), 0);
     for (size_t i = lastByte + 1; i < coded.buffer.size(); ++i)
         ASSERT_EQ(coded.buffer[i], kGuard) << "byte " << i << " written";
+    // The code store the quantization selection fills: the same bits, zeros after them.
+    std::vector<uint8_t> store(kBlockCodeBytes, kGuard);
+    ASSERT_EQ(CodeBlockToStore(block.work, block.list, store.data()), length);
+    EXPECT_EQ(BitsOf(store.data(), length), expected);
+    EXPECT_EQ(store[lastByte] & (0xFF >> pending), 0);
 }
 
 TEST(CodeBlock, WorkedExamplesGiveTheirBytes) {

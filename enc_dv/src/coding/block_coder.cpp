@@ -44,8 +44,10 @@ inline uint64_t Code(uint32_t entry) {
     return static_cast<uint64_t>(entry >> 8) << 40;
 }
 
-// Codes the block; with kPrefix, stops coding once every byte before stop is complete.
-template <bool kPrefix>
+// Codes the block; with kPrefix, stops coding once every byte before stop is complete. With
+// kLooseEnd, ends by storing the whole accumulator (up to eight bytes, the bits after the
+// code zero) and leaves the cursor as it is.
+template <bool kPrefix, bool kLooseEnd = false>
 int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor,
                   const uint8_t* stop) {
     uint8_t* const start = cursor.position;
@@ -79,6 +81,13 @@ int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor&
     }
     const uint32_t endOfBlock = ZeroRunCodeTable[kEndOfBlockIndex];
     writer.Put(Code(endOfBlock), CodeLength(endOfBlock));
+    if (kLooseEnd) {
+        const uint32_t high = ByteSwap(static_cast<uint32_t>(writer.bits >> 32));
+        const uint32_t low = ByteSwap(static_cast<uint32_t>(writer.bits));
+        std::memcpy(writer.position, &high, 4);
+        std::memcpy(writer.position + 4, &low, 4);
+        return static_cast<int>(8 * (writer.position - start) + writer.count);
+    }
 
     // Store the remaining whole bytes but keep the last 1-8 bits pending, their byte stored.
     uint64_t bits = writer.bits;
@@ -106,6 +115,11 @@ int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor&
 
 int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor) {
     return CodeBlockUpTo<false>(block, nonzeroList, cursor, nullptr);
+}
+
+int CodeBlockToStore(const BlockWork& block, const uint8_t* nonzeroList, uint8_t* store) {
+    BitCursor cursor{0, 0, store, 0};
+    return CodeBlockUpTo<false, true>(block, nonzeroList, cursor, nullptr);
 }
 
 void CodeBlockPrefix(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor,

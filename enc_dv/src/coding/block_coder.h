@@ -27,6 +27,10 @@ constexpr int kMaxBlockCodeBits = 12 + 63 * 16 + 4;
 // there with zero low bits). Writes at most kMaxBlockCodeBits / 8 bytes.
 int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor);
 
+// Writes the block's code at store as CodeBlock does at the start of an area, followed by up
+// to eight zero bytes, and returns its bits. store holds kMaxBlockCodeBits / 8 + 8 bytes.
+int CodeBlockToStore(const BlockWork& block, const uint8_t* nonzeroList, uint8_t* store);
+
 // Writes at least the first bits bits of the block's code as CodeBlock does (all of it when
 // the code is shorter), for a block whose later bits will never be read; the bytes after
 // them and the cursor are left in no particular state. Writes at most what CodeBlock writes.

@@ -33,6 +33,7 @@ constexpr int32_t kNotCounted = -1;
 // DC, DCT mode and class number open every block's code.
 constexpr int32_t kBlockHeaderBits = 12;
 constexpr uint32_t kAllBlocksCoded = (1u << kBlocksPerMacroblock) - 1;
+static_assert(kBlockCodeBytes >= kMaxBlockCodeBits / 8 + 8, "a block code store takes any code");
 
 // Distance between patterns in BitEstimateTable, for walking one (shape, activity) column.
 constexpr int kPatternStride = kShapeCount * kActivityIndexCount;
@@ -99,8 +100,8 @@ void CodeAndCountMacroblock(MacroblockWork& mb) {
     int32_t total = 0;
     for (int b = 0; b < kBlocksPerMacroblock; ++b) {
         BlockWork& block = mb.blocks[b];
-        BitCursor cursor{0, 0, mb.blockCode[b], 0};
-        block.codeBits = CodeBlock(block, mb.nonzeroList[b], cursor) - kBlockHeaderBits;
+        block.codeBits =
+            CodeBlockToStore(block, mb.nonzeroList[b], mb.blockCode[b]) - kBlockHeaderBits;
         total += block.codeBits;
     }
     mb.totalBits = total;
