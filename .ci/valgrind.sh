@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs short encodes of dvenc, and the reliability tests (every layout and mode, up to 16
 # threads, failed allocations, threads and events), under valgrind memcheck: no invalid
-# access, no use of undefined values, no leak. Assumes `apt-get update` has run. Build directory: $BUILD_DIR
-# (build-valgrind), an optimised build with debug information and no sanitizer.
+# access, no use of undefined values, no leak. Assumes `apt-get update` has run.
+# Build directory: $BUILD_DIR (build-valgrind), optimised with debug information.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
