@@ -65,8 +65,9 @@ int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor&
         const unsigned d = q - previous;
         const unsigned word = coefficients[q];
         const unsigned index = 2 * (word & 0xFF) + (word >> 15);
-        if (d < 20 && index < 38) {
-            const uint32_t entry = RunAmpCodeTable[d - 1][index];
+        // d < 20 and index < 38 at once: both differences below zero.
+        if (((d - 20) & (index - 38)) >> 31) {
+            const uint32_t entry = (&RunAmpCodeTable[0][0])[d * 38 + index - 38];
             writer.Put(Code(entry), CodeLength(entry));
         } else {
             // Zero-run code (at most 13 bits) and amplitude code (at most 16) as one string.
