@@ -15,89 +15,62 @@ inline void Shift8(CoefficientWord* words) {
     }
 }
 
-// 4 words: one 64-bit shift.
-template <int K>
-inline void Shift4(CoefficientWord* words) {
-    if constexpr (K != 0) {
+// 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H: both shifts of the
+// whole row, merged by a constant lane mask. Rows that straddle an area boundary are done
+// this way, with one aligned store, so that the next aligned load of the row (the nonzero
+// list) is served from the store without waiting for narrower stores to retire.
+template <int L, int H, int kSplit>
+inline void ShiftSplit8(CoefficientWord* words) {
+    static_assert(kSplit > 0 && kSplit < 8, "the split falls inside the row");
+    if constexpr (L == H) {
+        Shift8<L>(words);
+    } else {
         __m128i* p = reinterpret_cast<__m128i*>(words);
-        _mm_storel_epi64(p, _mm_srai_epi16(_mm_loadl_epi64(p), K));
+        const __m128i x = _mm_load_si128(p);
+        const __m128i low = L != 0 ? _mm_srai_epi16(x, L) : x;
+        const __m128i high = H != 0 ? _mm_srai_epi16(x, H) : x;
+        const __m128i lowLanes = _mm_set_epi16(
+            kSplit > 7 ? -1 : 0, kSplit > 6 ? -1 : 0, kSplit > 5 ? -1 : 0, kSplit > 4 ? -1 : 0,
+            kSplit > 3 ? -1 : 0, kSplit > 2 ? -1 : 0, kSplit > 1 ? -1 : 0, -1);
+        _mm_store_si128(
+            p, _mm_or_si128(_mm_and_si128(lowLanes, low), _mm_andnot_si128(lowLanes, high)));
     }
-}
-
-// 1 word: arithmetic shift of the 16-bit word, as the vector shifts do.
-template <int K>
-inline void Shift1(CoefficientWord* word) {
-    if constexpr (K != 0) *word = static_cast<CoefficientWord>(static_cast<int16_t>(*word) >> K);
 }
 
 // Area boundaries fall inside rows 0 (5/6), 2 (20/21) and 5 (42/43) of the eight 8-word
-// rows; the other rows lie wholly in one area. A boundary row whose two areas have the same
-// count is shifted as a whole.
+// rows; the other rows lie wholly in one area.
 template <int A0, int A1, int A2, int A3>
 void QuantizeWithPattern(CoefficientWord* b) {
-    if constexpr (A0 == A1) {
-        Shift8<A0>(b);
-    } else {
-        Shift4<A0>(b);
-        Shift1<A0>(b + 4);
-        Shift1<A0>(b + 5);
-        Shift1<A1>(b + 6);
-        Shift1<A1>(b + 7);
-    }
+    ShiftSplit8<A0, A1, 6>(b);
     Shift8<A1>(b + 8);
-    if constexpr (A1 == A2) {
-        Shift8<A1>(b + 16);
-    } else {
-        Shift4<A1>(b + 16);
-        Shift1<A1>(b + 20);
-        Shift1<A2>(b + 21);
-        Shift1<A2>(b + 22);
-        Shift1<A2>(b + 23);
-    }
+    ShiftSplit8<A1, A2, 5>(b + 16);
     Shift8<A2>(b + 24);
     Shift8<A2>(b + 32);
-    if constexpr (A2 == A3) {
-        Shift8<A2>(b + 40);
-    } else {
-        Shift1<A2>(b + 40);
-        Shift1<A2>(b + 41);
-        Shift1<A2>(b + 42);
-        Shift1<A3>(b + 43);
-        Shift4<A3>(b + 44);
-    }
+    ShiftSplit8<A2, A3, 3>(b + 40);
     Shift8<A3>(b + 48);
     Shift8<A3>(b + 56);
 }
 
 // One more bit of shift over a single area (positions 0-5, 6-20, 21-42, 43-63).
 void ShiftArea0(CoefficientWord* b) {
-    Shift4<1>(b);
-    Shift1<1>(b + 4);
-    Shift1<1>(b + 5);
+    ShiftSplit8<1, 0, 6>(b);
 }
 
 void ShiftArea1(CoefficientWord* b) {
-    Shift1<1>(b + 6);
-    Shift1<1>(b + 7);
+    ShiftSplit8<0, 1, 6>(b);
     Shift8<1>(b + 8);
-    Shift4<1>(b + 16);
-    Shift1<1>(b + 20);
+    ShiftSplit8<1, 0, 5>(b + 16);
 }
 
 void ShiftArea2(CoefficientWord* b) {
-    Shift1<1>(b + 21);
-    Shift1<1>(b + 22);
-    Shift1<1>(b + 23);
+    ShiftSplit8<0, 1, 5>(b + 16);
     Shift8<1>(b + 24);
     Shift8<1>(b + 32);
-    Shift1<1>(b + 40);
-    Shift1<1>(b + 41);
-    Shift1<1>(b + 42);
+    ShiftSplit8<1, 0, 3>(b + 40);
 }
 
 void ShiftArea3(CoefficientWord* b) {
-    Shift1<1>(b + 43);
-    Shift4<1>(b + 44);
+    ShiftSplit8<0, 1, 3>(b + 40);
     Shift8<1>(b + 48);
     Shift8<1>(b + 56);
 }
