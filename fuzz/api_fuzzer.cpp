@@ -1,7 +1,8 @@
 // Fuzzes the exported compress calls: FOURCC (all eleven, their misspellings and random
 // words), picture size (the three heights, sizes next to them, random ones), pitch
-// (positive, negative, too short, padded), every flag bit, with a handle or without, and
-// the picture bytes. The picture buffer is exactly as large as the lines the call
+// (positive, negative, too short, padded), every flag bit, with a handle or without, the
+// number of processors the driver sees (through the platform's test seam), and the
+// picture bytes. The picture buffer is exactly as large as the lines the call
 // describes, so the address sanitizer sees any read outside it.
 //
 // Checked on every input:
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "enc_dv.h"
+#include "platform/test_hooks.h"
 #include "support/dv_decoder.h"
 
 namespace {
@@ -121,6 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const unsigned flags = fuzz.ConsumeIntegral<uint32_t>();
     const bool withHandle = fuzz.ConsumeBool();
+    // Processors the driver sees: 0 keeps this machine's count, 17 is limited to 16 threads.
+    // Frames in turn start, park and wake the shared handle's workers in every combination.
+    encdv::platform::test_hooks::ForceProcessorCount(fuzz.ConsumeIntegralInRange(0, 17));
     const std::vector<uint8_t> pattern = fuzz.ConsumeRemainingBytes<uint8_t>();
 
     // Exactly the bytes of the lines described: height lines, the last one width pixels.
