@@ -1,22 +1,12 @@
 #include "coding/block_coder.h"
 
 #include <cstring>
-#if defined(_MSC_VER)
-#include <stdlib.h>
-#endif
 
+#include "coding/byte_order.h"
 #include "coding/vlc_tables.h"
 
 namespace encdv {
 namespace {
-
-inline uint32_t ByteSwap(uint32_t x) {
-#if defined(_MSC_VER)
-    return _byteswap_ulong(x);
-#else
-    return __builtin_bswap32(x);
-#endif
-}
 
 // The bit writer keeps 0-31 bits left-aligned in a 64-bit accumulator and stores them four
 // bytes at a time, so a code costs one shift, one OR and one well-predicted branch.

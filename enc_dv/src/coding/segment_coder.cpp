@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "coding/block_coder.h"
+#include "coding/byte_order.h"
 
 namespace encdv {
 namespace {
@@ -67,6 +68,62 @@ inline void PutBits(BitCursor& to, uint32_t bits, uint32_t count) {
     }
 }
 
+inline uint64_t LoadBigEndian64(const uint8_t* bytes) {
+    uint32_t high, low;
+    std::memcpy(&high, bytes, 4);
+    std::memcpy(&low, bytes + 4, 4);
+    return (static_cast<uint64_t>(ByteSwap(high)) << 32) | ByteSwap(low);
+}
+
+// Moves the next n bits of the overflowing cursor o to the room cursor r, leaving both as
+// moving them a few bits at a time would: o's pending bits first, then whole 32-bit words
+// read from o's bytes at any bit offset and stored at r's, then the last 0-31 bits. Reads up
+// to eight bytes past o's last bit (the spill store has that slack).
+void MoveBits(BitCursor& o, BitCursor& r, uint32_t n) {
+    if (n <= 24) {  // most moves: one take and one put
+        PutBits(r, TakeBits(o, n), n);
+        return;
+    }
+    const uint32_t fromPending = o.pendingCount < n ? o.pendingCount : n;
+    if (fromPending != 0) {
+        PutBits(r, TakeBits(o, fromPending), fromPending);
+        n -= fromPending;
+    }
+    if (n == 0) return;
+    // o has no pending bits left: its string goes on byte-aligned at o.position.
+    if (r.pendingCount == 8) PutBits(r, 0, 0);  // store the full pending byte
+    const uint8_t* const from = o.position;
+    uint32_t offset = 0;
+    for (; n - offset >= 32; offset += 32) {
+        const uint32_t word =
+            static_cast<uint32_t>((LoadBigEndian64(from + offset / 8) << (offset % 8)) >> 32);
+        const uint64_t joined = (static_cast<uint64_t>(r.pendingBits) << 32) |
+                                (static_cast<uint64_t>(word) << (32 - r.pendingCount));
+        const uint32_t full = ByteSwap(static_cast<uint32_t>(joined >> 32));
+        std::memcpy(r.position, &full, 4);
+        r.position += 4;
+        r.pendingBits = static_cast<uint32_t>(joined);
+    }
+    for (uint32_t left = n - offset; left > 0;) {
+        const uint32_t count = left < 24 ? left : 24;
+        const uint32_t word =
+            static_cast<uint32_t>((LoadBigEndian64(from + offset / 8) << (offset % 8)) >> 32);
+        PutBits(r, word & ~(~uint32_t{0} >> count), count);
+        offset += count;
+        left -= count;
+    }
+    // The bits of o's last byte read that were not moved become its pending bits.
+    const uint32_t partial = n % 8;
+    o.position = const_cast<uint8_t*>(from) + n / 8;
+    if (partial == 0) {
+        o.pendingCount = 0;
+        o.pendingBits = 0;
+    } else {
+        o.pendingCount = 8 - partial;
+        o.pendingBits = static_cast<uint32_t>(*o.position++) << (24 + partial);
+    }
+}
+
 // Moves overflow bits into free space in list order until either list runs out. A cursor
 // leaves its list when it is used up (overflow) or full (room).
 void Pour(CursorList& overflow, CursorList& room) {
@@ -74,12 +131,7 @@ void Pour(CursorList& overflow, CursorList& room) {
         BitCursor& o = *overflow.Front();
         BitCursor& r = *room.Front();
         const int32_t n = o.bitCount < r.bitCount ? o.bitCount : r.bitCount;
-        int32_t left = n;
-        while (left > 0) {
-            const uint32_t count = left < 24 ? static_cast<uint32_t>(left) : 24;
-            PutBits(r, TakeBits(o, count), count);
-            left -= static_cast<int32_t>(count);
-        }
+        MoveBits(o, r, static_cast<uint32_t>(n));
         o.bitCount -= n;
         r.bitCount -= n;
         if (o.bitCount == 0) overflow.Pop();
@@ -179,7 +231,8 @@ bool PlanPlacedBits(const SegmentWork& segment, int32_t* length, int32_t* placed
 void CodeSegment(SegmentWork& segment, uint8_t*& output) {
     // The DIF block data of the segment, then room for the last block's longest overflow.
     uint8_t data[kSegmentDataBytes + kCodeSlackBytes];
-    uint8_t spill[kSpillStoreBytes];
+    // The bit mover reads up to eight bytes past the last bit it moves.
+    uint8_t spill[kSpillStoreBytes + 8];
     uint8_t* spillEnd = spill;
     BitCursor cursors[kBlocksPerSegment];
     CursorList segmentOverflow;
@@ -222,7 +275,7 @@ void CodeSegment(SegmentWork& segment, uint8_t*& output) {
                 const int bytes = (kept + 7) / 8;
                 std::memcpy(spillEnd, area + kAreaBits[b] / 8, static_cast<size_t>(bytes));
                 cursor = BitCursor{0, 0, spillEnd, excess};
-                spillEnd[bytes] = 0;
+                std::memset(spillEnd + bytes, 0, 8);  // the zero byte, and the read slack zeroed
                 spillEnd += bytes + 1;
                 overflow.Push(&cursor);
             } else if (excess < 0) {
