@@ -17,53 +17,36 @@ namespace {
 // Field-difference sum at or above which a block is coded with the 2-4-8 DCT.
 constexpr int kMotionThreshold = 1200;
 
-// Row r (words 8r to 8r + 7) of the 8-8 scan, gathered word by word into one register
-// (one insert from memory per word, then one aligned store per row).
-template <std::size_t Row, std::size_t... L>
-inline __m128i GatherScanRow88(__m128i row, const CoefficientWord* transformed,
-                               std::index_sequence<L...>) {
-    ((row = _mm_insert_epi16(row, transformed[kScanOrder88[8 * Row + L]], L)), ...);
+// Row r (words 8r to 8r + 7) of a scan, gathered word by word into one register (one insert
+// from memory per word, then one aligned store per row, which the measures and the nonzero
+// list read back whole).
+template <const uint8_t* Order, std::size_t Row, std::size_t... L>
+inline __m128i GatherScanRow(__m128i row, const CoefficientWord* transformed,
+                             std::index_sequence<L...>) {
+    ((row = _mm_insert_epi16(row, transformed[Order[8 * Row + L]], L)), ...);
     return row;
 }
 
-// The 8-8 scan of words 1-63 into eight registers; word 0 takes the value word0.
-inline void GatherScan88(__m128i rows[8], const CoefficientWord* transformed,
-                         CoefficientWord word0) {
+// The scan of words 1-63 in the given order into eight registers; word 0 takes the value
+// word0.
+template <const uint8_t* Order>
+inline void GatherScan(__m128i rows[8], const CoefficientWord* transformed, CoefficientWord word0) {
     const __m128i first = _mm_cvtsi32_si128(word0);
-    rows[0] = GatherScanRow88<0>(first, transformed, std::index_sequence<1, 2, 3, 4, 5, 6, 7>());
+    rows[0] =
+        GatherScanRow<Order, 0>(first, transformed, std::index_sequence<1, 2, 3, 4, 5, 6, 7>());
     const std::make_index_sequence<8> lanes;
-    rows[1] = GatherScanRow88<1>(first, transformed, lanes);
-    rows[2] = GatherScanRow88<2>(first, transformed, lanes);
-    rows[3] = GatherScanRow88<3>(first, transformed, lanes);
-    rows[4] = GatherScanRow88<4>(first, transformed, lanes);
-    rows[5] = GatherScanRow88<5>(first, transformed, lanes);
-    rows[6] = GatherScanRow88<6>(first, transformed, lanes);
-    rows[7] = GatherScanRow88<7>(first, transformed, lanes);
+    rows[1] = GatherScanRow<Order, 1>(first, transformed, lanes);
+    rows[2] = GatherScanRow<Order, 2>(first, transformed, lanes);
+    rows[3] = GatherScanRow<Order, 3>(first, transformed, lanes);
+    rows[4] = GatherScanRow<Order, 4>(first, transformed, lanes);
+    rows[5] = GatherScanRow<Order, 5>(first, transformed, lanes);
+    rows[6] = GatherScanRow<Order, 6>(first, transformed, lanes);
+    rows[7] = GatherScanRow<Order, 7>(first, transformed, lanes);
 }
 
 inline void StoreRows(CoefficientWord* coefficients, const __m128i rows[8]) {
     __m128i* out = reinterpret_cast<__m128i*>(coefficients);
     for (int i = 0; i < 8; ++i) _mm_store_si128(out + i, rows[i]);
-}
-
-// The 2-4-8 scan visits the sum and the difference coefficient of each (u, h) one after the
-// other, and the transform stores them side by side: positions 2m and 2m + 1 (m >= 1) are
-// copied as one 32-bit pair.
-constexpr bool ScanPairsAreNeighbours248() {
-    for (int m = 1; m < 32; ++m) {
-        if (kScanOrder248[2 * m + 1] != kScanOrder248[2 * m] + 1 || kScanOrder248[2 * m] % 2 != 0)
-            return false;
-    }
-    return true;
-}
-static_assert(ScanPairsAreNeighbours248(), "2-4-8 scan pairs are aligned neighbours in T");
-
-template <std::size_t... M>
-inline void CopyPairsInScanOrder248(CoefficientWord* coefficients,
-                                    const CoefficientWord* transformed, std::index_sequence<M...>) {
-    ((std::memcpy(coefficients + 2 * (M + 1), transformed + kScanOrder248[2 * (M + 1)],
-                  2 * sizeof(CoefficientWord))),
-     ...);
 }
 
 // Horizontal reduction of eight 16-bit lanes with a lane-wise operation; the result is in
@@ -95,6 +78,11 @@ inline uint32_t MeasureRows(const __m128i rows[8]) {
     return (sumAc << 16) | maxAc;
 }
 
+using ForwardDct = void (*)(CoefficientWord*, const uint8_t*, const OutputScaleTable&);
+
+// Transform of each DCT mode, indexed by dctMode.
+const ForwardDct kForwardDct[2] = {ForwardDct88, ForwardDct248};
+
 }  // namespace
 
 int ChooseDctMode(const uint8_t* samples) {
@@ -114,13 +102,14 @@ int ChooseDctMode(const uint8_t* samples) {
 
 void ScanCoefficients88(CoefficientWord* coefficients, const CoefficientWord* transformed) {
     __m128i rows[8];
-    GatherScan88(rows, transformed, coefficients[0]);
+    GatherScan<kScanOrder88>(rows, transformed, coefficients[0]);
     StoreRows(coefficients, rows);
 }
 
 void ScanCoefficients248(CoefficientWord* coefficients, const CoefficientWord* transformed) {
-    coefficients[1] = transformed[kScanOrder248[1]];
-    CopyPairsInScanOrder248(coefficients, transformed, std::make_index_sequence<31>());
+    __m128i rows[8];
+    GatherScan<kScanOrder248>(rows, transformed, coefficients[0]);
+    StoreRows(coefficients, rows);
 }
 
 uint32_t MeasureAc(const CoefficientWord* coefficients) {
@@ -138,20 +127,16 @@ void TransformMacroblock(MacroblockWork& work, const MacroblockPixels& pixels) {
         BlockWork& block = work.blocks[b];
         const int mode = ChooseDctMode(samples);
         block.dctMode = mode;
-        uint32_t activity;
+        // The scanned rows stay in registers for the measures.
+        kForwardDct[mode](transformed, samples, *tables[mode]);
+        __m128i rows[8];
         if (mode == 0) {
-            // The common case, fused: the scanned rows stay in registers for the measures.
-            ForwardDct88(transformed, samples, *tables[0]);
-            __m128i rows[8];
-            GatherScan88(rows, transformed, 0);
-            StoreRows(block.coefficients, rows);
-            activity = MeasureRows(rows);
+            GatherScan<kScanOrder88>(rows, transformed, 0);
         } else {
-            ForwardDct248(transformed, samples, *tables[1]);
-            ScanCoefficients248(block.coefficients, transformed);
-            block.coefficients[0] = 0;
-            activity = MeasureAc(block.coefficients);
+            GatherScan<kScanOrder248>(rows, transformed, 0);
         }
+        StoreRows(block.coefficients, rows);
+        const uint32_t activity = MeasureRows(rows);
         // T[0] = floor((S + 1) / 4) <= 4080; the 9-bit DC field takes it in units of 8,
         // offset by 256, with a rounding offset of 3.
         block.dc = ((static_cast<int16_t>(transformed[0]) + 3) >> 3) - 256;
