@@ -77,6 +77,27 @@ TEST(BlockModel, ShapeAndActivityIndex) {
     }
 }
 
+// Every measure pair the transform can deliver (16-bit values) against the definitions: the
+// shape as a capped unsigned quotient, the index by the halving steps written out.
+TEST(BlockModel, ShapeAndActivityIndexMatchTheirDefinitionsEverywhere) {
+    for (uint32_t maxAc = 0; maxAc < 65536; maxAc += (maxAc < 2048 ? 1 : 997)) {
+        for (uint32_t sumAc = 0; sumAc < 65536; sumAc += 1 + (maxAc % 13)) {
+            const uint32_t quotient = (sumAc - maxAc) / (maxAc + 1);
+            ASSERT_EQ(BlockShape(static_cast<int32_t>(maxAc), static_cast<int32_t>(sumAc)),
+                      static_cast<int>(std::min(quotient, 3u)))
+                << maxAc << " " << sumAc;
+        }
+    }
+    for (uint32_t sumAc = 0; sumAc < 65536; ++sumAc) {
+        uint32_t x = sumAc, g = 0;
+        if (x > 8191) x >>= 8, g += 64;
+        if (x > 511) x >>= 4, g += 32;
+        while (x > 31) x >>= 1, g += 8;
+        const uint32_t index = std::min((EstimateLog8[x] + g + 2) >> 2, 31u);
+        ASSERT_EQ(ActivityIndex(static_cast<int32_t>(sumAc)), static_cast<int>(index)) << sumAc;
+    }
+}
+
 // Quantized blocks of every kind: sparse and dense, amplitudes 1-255 around the direct-code
 // limits, negative words whose bits 8-14 carry the sign copies a shift leaves.
 TEST(BlockBits, ListAndCountsMatchScalarRecountFromTheCodeTables) {

@@ -3,6 +3,9 @@
 #include <emmintrin.h>
 
 #include <cstring>
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 
 #include "coding/bit_estimate_table.h"
 #include "coding/block_coder.h"
@@ -67,6 +70,17 @@ constexpr SetBitTable MakeSetBitTable() {
 }
 
 constexpr SetBitTable kSetBits = MakeSetBitTable();
+
+// Index of the highest set bit of a nonzero x.
+inline int HighestBit(uint32_t x) {
+#if defined(_MSC_VER)
+    unsigned long index;
+    _BitScanReverse(&index, x);
+    return static_cast<int>(index);
+#else
+    return 31 - __builtin_clz(x);
+#endif
+}
 
 // Estimated AC bits of the macroblock at QNO q.
 uint32_t EstimateMacroblock(const MacroblockWork& mb, const uint8_t* const* column, int q) {
@@ -183,9 +197,12 @@ int BlockClass(int blockIndex, int32_t maxAc) {
 }
 
 int BlockShape(int32_t maxAc, int32_t sumAc) {
-    const uint32_t shape = (static_cast<uint32_t>(sumAc) - static_cast<uint32_t>(maxAc)) /
-                           (static_cast<uint32_t>(maxAc) + 1);
-    return shape > 3 ? 3 : static_cast<int>(shape);
+    // min(3, spread / step) by three comparisons instead of a division: the quotient is at
+    // least k exactly when spread >= k * step (step is at most 65536, so 3 * step fits).
+    const uint32_t spread = static_cast<uint32_t>(sumAc) - static_cast<uint32_t>(maxAc);
+    const uint32_t step = static_cast<uint32_t>(maxAc) + 1;
+    return static_cast<int>(spread >= step) + static_cast<int>(spread >= 2 * step) +
+           static_cast<int>(spread >= 3 * step);
 }
 
 int ActivityIndex(int32_t sumAc) {
@@ -203,9 +220,10 @@ int ActivityIndex(int32_t sumAc) {
         x >>= 4;
         g += 32;
     }
-    while (x > 31) {
-        x >>= 1;
-        g += 8;
+    if (x > 31) {  // x is 32-511: halve it until it is below 32
+        const uint32_t halvings = static_cast<uint32_t>(HighestBit(x)) - 4;
+        x >>= halvings;
+        g += 8 * halvings;
     }
     const uint32_t index = (EstimateLog8[x] + g + 2) >> 2;
     return index > 31 ? 31 : static_cast<int>(index);
