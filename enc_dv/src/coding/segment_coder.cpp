@@ -153,12 +153,14 @@ inline void CopyStoredCode(uint8_t* area, const uint8_t* code, uint32_t bytes) {
 }
 
 // The cursor CodeBlock leaves after writing a code of bits bits at area: the last 1-8 bits
-// pending, their byte stored with zero bits after them.
-inline void PlaceAfterCode(BitCursor& cursor, uint8_t* area, uint32_t bits) {
+// pending, their byte stored with zero bits after them. The byte is read from the code store,
+// not from the area that was just written.
+inline void PlaceAfterCode(BitCursor& cursor, uint8_t* area, const uint8_t* code, uint32_t bits) {
     const uint32_t pending = ((bits - 1) & 7) + 1;
-    cursor.position = area + (bits - pending) / 8;
+    const uint32_t last = (bits - pending) / 8;
+    cursor.position = area + last;
     cursor.pendingCount = pending;
-    cursor.pendingBits = static_cast<uint32_t>(cursor.position[0]) << 24;
+    cursor.pendingBits = static_cast<uint32_t>(code[last]) << 24;
 }
 
 // Stores the pending bits and zeroes the rest of the free space of every cursor left.
@@ -258,7 +260,7 @@ void CodeSegment(SegmentWork& segment, uint8_t*& output) {
                 const int bits = kBlockHeaderBits + macroblock.blocks[b].codeBits;
                 const int used = planned ? placed[j] : bits;
                 CopyStoredCode(area, macroblock.blockCode[b], static_cast<uint32_t>(used + 7) / 8);
-                PlaceAfterCode(cursor, area, static_cast<uint32_t>(bits));
+                PlaceAfterCode(cursor, area, macroblock.blockCode[b], static_cast<uint32_t>(bits));
                 excess = bits - kAreaBits[b];
                 kept = used - kAreaBits[b];
             } else if (planned && placed[j] < length[j]) {
