@@ -15,11 +15,21 @@ struct BitWriter {
     uint32_t count;
     uint8_t* position;
 
-    // Appends length (1-32) bits given left-aligned in code.
+    // Appends length (1-32) bits given left-aligned in code. kAlwaysStore: without a
+    // branch, storing the top four bytes whether or not they are complete (a later store
+    // overwrites them), for a destination that may take bytes past the code.
+    template <bool kAlwaysStore = false>
     inline void Put(uint64_t code, uint32_t length) {
         bits |= code >> count;
         count += length;
-        if (count >= 32) {
+        if (kAlwaysStore) {
+            const uint32_t word = ByteSwap(static_cast<uint32_t>(bits >> 32));
+            std::memcpy(position, &word, 4);
+            const uint32_t full = count >> 5;  // count < 64
+            position += 4 * full;
+            bits <<= 32 * full;
+            count -= 32 * full;
+        } else if (count >= 32) {
             const uint32_t word = ByteSwap(static_cast<uint32_t>(bits >> 32));
             std::memcpy(position, &word, 4);  // most significant byte first
             position += 4;
@@ -58,14 +68,14 @@ int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor&
         // d < 20 and index < 38 at once: both differences below zero.
         if (((d - 20) & (index - 38)) >> 31) {
             const uint32_t entry = (&RunAmpCodeTable[0][0])[d * 38 + index - 38];
-            writer.Put(Code(entry), CodeLength(entry));
+            writer.Put<kLooseEnd>(Code(entry), CodeLength(entry));
         } else {
             // Zero-run code (at most 13 bits) and amplitude code (at most 16) as one string.
             const uint32_t run = ZeroRunCodeTable[d];
             const uint32_t amplitude = AmplitudeCodeTable[index];
             const uint32_t runLength = CodeLength(run);
-            writer.Put(Code(run) | (Code(amplitude) >> runLength),
-                       runLength + CodeLength(amplitude));
+            writer.Put<kLooseEnd>(Code(run) | (Code(amplitude) >> runLength),
+                                  runLength + CodeLength(amplitude));
         }
         previous = q;
         if (kPrefix && writer.position >= stop) break;
