@@ -185,15 +185,13 @@ void SelectSequential(MacroblockWork* macroblocks, const SegmentModel& model) {
 }  // namespace
 
 int BlockClass(int blockIndex, int32_t maxAc) {
+    // Counted thresholds rather than a chain of branches: the class varies from block to
+    // block in a way no branch predictor follows.
     if (blockIndex < kBlockCr) {
-        if (maxAc <= 23) return 0;
-        if (maxAc <= 35) return 1;
-        if (maxAc <= 255) return 2;
-        return 3;
+        return static_cast<int>(maxAc > 23) + static_cast<int>(maxAc > 35) +
+               static_cast<int>(maxAc > 255);
     }
-    if (maxAc <= 4) return 1;
-    if (maxAc <= 11) return 2;
-    return 3;
+    return 1 + static_cast<int>(maxAc > 4) + static_cast<int>(maxAc > 11);
 }
 
 int BlockShape(int32_t maxAc, int32_t sumAc) {
@@ -208,23 +206,22 @@ int BlockShape(int32_t maxAc, int32_t sumAc) {
 int ActivityIndex(int32_t sumAc) {
     uint32_t x = static_cast<uint32_t>(sumAc);
     uint32_t g = 0;
-    if (x > 0x1FFFFF) {
+    if (x > 0x1FFFFF) {  // never for a 16-bit sum
         x >>= 16;
         g += 128;
     }
-    if (x > 8191) {
-        x >>= 8;
-        g += 64;
-    }
-    if (x > 511) {
-        x >>= 4;
-        g += 32;
-    }
-    if (x > 31) {  // x is 32-511: halve it until it is below 32
-        const uint32_t halvings = static_cast<uint32_t>(HighestBit(x)) - 4;
-        x >>= halvings;
-        g += 8 * halvings;
-    }
+    // The steps without data-dependent branches: each shift is taken by 0 or its count.
+    const uint32_t large = static_cast<uint32_t>(x > 8191);
+    x >>= 8 * large;
+    g += 64 * large;
+    const uint32_t medium = static_cast<uint32_t>(x > 511);
+    x >>= 4 * medium;
+    g += 32 * medium;
+    // x is now below 512: halve it until it is below 32, bit length - 5 times.
+    const int excess = HighestBit(x | 1) - 4;
+    const uint32_t halvings = excess > 0 ? static_cast<uint32_t>(excess) : 0;
+    x >>= halvings;
+    g += 8 * halvings;
     const uint32_t index = (EstimateLog8[x] + g + 2) >> 2;
     return index > 31 ? 31 : static_cast<int>(index);
 }
