@@ -139,17 +139,23 @@ void Pour(CursorList& overflow, CursorList& room) {
     }
 }
 
+// Copies bytes (1-128) in whole 16-byte chunks, as many as they take: up to 15 bytes more
+// are read and written. Nearly every copy fits in the first two chunks, which are moved
+// whatever the length, without the size dispatch of a library call.
+inline void CopyChunks(uint8_t* to, const uint8_t* from, uint32_t bytes) {
+    __m128i* out = reinterpret_cast<__m128i*>(to);
+    const __m128i* in = reinterpret_cast<const __m128i*>(from);
+    _mm_storeu_si128(out, _mm_loadu_si128(in));
+    _mm_storeu_si128(out + 1, _mm_loadu_si128(in + 1));
+    for (uint32_t i = 2; 16 * i < bytes; ++i) _mm_storeu_si128(out + i, _mm_loadu_si128(in + i));
+}
+
 // Puts the first bytes (1-128) of a block code stored by the quantization selection at the
 // start of the block's area, in whole 16-byte chunks. The bytes copied after them belong to
 // the block's free space or to later areas: the distribution and the zero filling overwrite
 // the first, the later blocks' codes the second, as they would after CodeBlock.
 inline void CopyStoredCode(uint8_t* area, const uint8_t* code, uint32_t bytes) {
-    // Most codes fit in the first two chunks, which are moved whatever the length.
-    const __m128i* from = reinterpret_cast<const __m128i*>(code);
-    __m128i* to = reinterpret_cast<__m128i*>(area);
-    _mm_storeu_si128(to, _mm_load_si128(from));
-    _mm_storeu_si128(to + 1, _mm_load_si128(from + 1));
-    for (uint32_t i = 2; 16 * i < bytes; ++i) _mm_storeu_si128(to + i, _mm_load_si128(from + i));
+    CopyChunks(area, code, bytes);
 }
 
 // The cursor CodeBlock leaves after writing a code of bits bits at area: the last 1-8 bits
@@ -232,9 +238,11 @@ bool PlanPlacedBits(const SegmentWork& segment, int32_t* length, int32_t* placed
 
 void CodeSegment(SegmentWork& segment, uint8_t*& output) {
     // The DIF block data of the segment, then room for the last block's longest overflow.
-    uint8_t data[kSegmentDataBytes + kCodeSlackBytes];
-    // The bit mover reads up to eight bytes past the last bit it moves.
-    uint8_t spill[kSpillStoreBytes + 8];
+    // The chunk copies of the overflow read up to 16 bytes more.
+    uint8_t data[kSegmentDataBytes + kCodeSlackBytes + 16];
+    // The bit mover reads up to eight bytes past the last bit it moves, and the chunk copies
+    // write up to 16 bytes past the last byte they copy.
+    uint8_t spill[kSpillStoreBytes + 16];
     uint8_t* spillEnd = spill;
     BitCursor cursors[kBlocksPerSegment];
     CursorList segmentOverflow;
@@ -275,7 +283,7 @@ void CodeSegment(SegmentWork& segment, uint8_t*& output) {
             if (excess > 0) {
                 // Save the bits that ran into the following areas before they are overwritten.
                 const int bytes = (kept + 7) / 8;
-                std::memcpy(spillEnd, area + kAreaBits[b] / 8, static_cast<size_t>(bytes));
+                CopyChunks(spillEnd, area + kAreaBits[b] / 8, static_cast<uint32_t>(bytes));
                 cursor = BitCursor{0, 0, spillEnd, excess};
                 std::memset(spillEnd + bytes, 0, 8);  // the zero byte, and the read slack zeroed
                 spillEnd += bytes + 1;
