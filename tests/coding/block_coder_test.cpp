@@ -95,6 +95,8 @@ void ExpectCodes(const TestBlock& block, const std::string& expected) {
     ASSERT_EQ(CodeBlockToStore(block.work, block.list, store.data()), length);
     EXPECT_EQ(BitsOf(store.data(), length), expected);
     EXPECT_EQ(store[lastByte] & (0xFF >> pending), 0);
+    for (size_t i = kMaxBlockCodeBits / 8 + 8; i < store.size(); ++i)
+        ASSERT_EQ(store[i], kGuard) << "store byte " << i << " written";
 }
 
 TEST(CodeBlock, WorkedExamplesGiveTheirBytes) {
@@ -148,6 +150,9 @@ TEST(CodeBlock, EverySingleCoefficientCodesAsTheStandardAndAsCounted) {
                     << "d " << d << " a " << a << " s " << s;
                 ASSERT_EQ(BitsOf(coded.buffer.data(), coded.bits), expected);
                 ASSERT_EQ(coded.bits, 12 + CountBlockBits(block.words, block.list));
+                uint8_t store[kBlockCodeBytes];
+                ASSERT_EQ(CodeBlockToStore(block.work, block.list, store), coded.bits);
+                ASSERT_EQ(BitsOf(store, coded.bits), expected);
             }
         }
     }

@@ -15,21 +15,11 @@ struct BitWriter {
     uint32_t count;
     uint8_t* position;
 
-    // Appends length (1-32) bits given left-aligned in code. kAlwaysStore: without a
-    // branch, storing the top four bytes whether or not they are complete (a later store
-    // overwrites them), for a destination that may take bytes past the code.
-    template <bool kAlwaysStore = false>
+    // Appends length (1-32) bits given left-aligned in code.
     inline void Put(uint64_t code, uint32_t length) {
         bits |= code >> count;
         count += length;
-        if (kAlwaysStore) {
-            const uint32_t word = ByteSwap(static_cast<uint32_t>(bits >> 32));
-            std::memcpy(position, &word, 4);
-            const uint32_t full = count >> 5;  // count < 64
-            position += 4 * full;
-            bits <<= 32 * full;
-            count -= 32 * full;
-        } else if (count >= 32) {
+        if (count >= 32) {
             const uint32_t word = ByteSwap(static_cast<uint32_t>(bits >> 32));
             std::memcpy(position, &word, 4);  // most significant byte first
             position += 4;
@@ -44,10 +34,8 @@ inline uint64_t Code(uint32_t entry) {
     return static_cast<uint64_t>(entry >> 8) << 40;
 }
 
-// Codes the block; with kPrefix, stops coding once every byte before stop is complete. With
-// kLooseEnd, ends by storing the whole accumulator (up to eight bytes, the bits after the
-// code zero) and leaves the cursor as it is.
-template <bool kPrefix, bool kLooseEnd = false>
+// Codes the block; with kPrefix, stops coding once every byte before stop is complete.
+template <bool kPrefix>
 int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor,
                   const uint8_t* stop) {
     uint8_t* const start = cursor.position;
@@ -68,27 +56,20 @@ int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor&
         // d < 20 and index < 38 at once: both differences below zero.
         if (((d - 20) & (index - 38)) >> 31) {
             const uint32_t entry = (&RunAmpCodeTable[0][0])[d * 38 + index - 38];
-            writer.Put<kLooseEnd>(Code(entry), CodeLength(entry));
+            writer.Put(Code(entry), CodeLength(entry));
         } else {
             // Zero-run code (at most 13 bits) and amplitude code (at most 16) as one string.
             const uint32_t run = ZeroRunCodeTable[d];
             const uint32_t amplitude = AmplitudeCodeTable[index];
             const uint32_t runLength = CodeLength(run);
-            writer.Put<kLooseEnd>(Code(run) | (Code(amplitude) >> runLength),
-                                  runLength + CodeLength(amplitude));
+            writer.Put(Code(run) | (Code(amplitude) >> runLength),
+                       runLength + CodeLength(amplitude));
         }
         previous = q;
         if (kPrefix && writer.position >= stop) break;
     }
     const uint32_t endOfBlock = ZeroRunCodeTable[kEndOfBlockIndex];
     writer.Put(Code(endOfBlock), CodeLength(endOfBlock));
-    if (kLooseEnd) {
-        const uint32_t high = ByteSwap(static_cast<uint32_t>(writer.bits >> 32));
-        const uint32_t low = ByteSwap(static_cast<uint32_t>(writer.bits));
-        std::memcpy(writer.position, &high, 4);
-        std::memcpy(writer.position + 4, &low, 4);
-        return static_cast<int>(8 * (writer.position - start) + writer.count);
-    }
 
     // Store the remaining whole bytes but keep the last 1-8 bits pending, their byte stored.
     uint64_t bits = writer.bits;
@@ -112,6 +93,87 @@ int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor&
     return static_cast<int>(8 * (position - start) + count);
 }
 
+// The coefficient's column in the code tables: 2a + s from its word.
+inline unsigned TableIndex(unsigned word) {
+    return 2 * (word & 0xFF) + (word >> 15);
+}
+
+// A table entry's code, right after the first skip bits of a 64-bit string.
+inline uint64_t CodeAt(uint32_t entry, uint32_t skip) {
+    return static_cast<uint64_t>(entry & ~uint32_t{0xFF}) << (32 - skip);
+}
+
+// The code of the one coefficient at distance d with table index i, left-aligned in 64 bits
+// (at most 29 bits: a zero-run code and an escaped amplitude); its length goes to length.
+inline uint64_t CoefficientCode(unsigned d, unsigned i, uint32_t& length) {
+    if (((d - 20) & (i - 38)) >> 31) {
+        const uint32_t entry = (&RunAmpCodeTable[0][0])[d * 38 + i - 38];
+        length = CodeLength(entry);
+        return CodeAt(entry, 0);
+    }
+    const uint32_t run = ZeroRunCodeTable[d];
+    const uint32_t amplitude = AmplitudeCodeTable[i];
+    const uint32_t runLength = CodeLength(run);
+    length = runLength + CodeLength(amplitude);
+    return CodeAt(run, 0) | CodeAt(amplitude, runLength);
+}
+
+// Codes the whole block into a store with eight bytes of slack after the code. The
+// accumulator keeps 0-7 bits after each step: every step stores all eight of its bytes
+// without a branch and moves on by the whole bytes it completed, so it can then take up to
+// 57 bits. Two coefficients at a time take that path when both have a code in the direct
+// table (at most 23 bits each); any other coefficient goes alone.
+int CodeWholeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* const start) {
+    const uint64_t header =
+        ((static_cast<uint64_t>(static_cast<uint32_t>(block.dc)) & 0x1FF) << 3) |
+        (static_cast<uint64_t>(block.dctMode & 1) << 2) |
+        static_cast<uint64_t>(block.classNumber & 3);
+    uint64_t bits = header << 52;
+    uint32_t count = 12;
+    uint8_t* position = start;
+    const CoefficientWord* const coefficients = block.coefficients;
+    const uint32_t* const direct = &RunAmpCodeTable[0][0];
+    unsigned previous = 0;
+    for (;;) {
+        const unsigned q1 = list[0];
+        if (q1 == 0) break;
+        const unsigned q2 = list[1];
+        const unsigned d1 = q1 - previous;
+        const unsigned i1 = TableIndex(coefficients[q1]);
+        // The list's end as q2 reads the DC word, which the test of q2 then discards.
+        const unsigned d2 = q2 - q1;
+        const unsigned i2 = TableIndex(coefficients[q2]);
+        uint64_t code;
+        uint32_t length;
+        if (((d1 - 20) & (d2 - 20) & (i1 - 38) & (i2 - 38) & (0u - q2)) >> 31) {
+            const uint32_t e1 = direct[d1 * 38 + i1 - 38];
+            const uint32_t e2 = direct[d2 * 38 + i2 - 38];
+            const uint32_t l1 = CodeLength(e1);
+            code = CodeAt(e1, 0) | CodeAt(e2, l1);
+            length = l1 + CodeLength(e2);
+            previous = q2;
+            list += 2;
+        } else {
+            code = CoefficientCode(d1, i1, length);
+            previous = q1;
+            list += 1;
+        }
+        bits |= code >> count;
+        count += length;  // at most 7 + 2 * 23 or 12 + 29, below 64
+        const uint64_t stored = ByteSwap64(bits);
+        std::memcpy(position, &stored, 8);
+        position += count >> 3;
+        bits <<= count & ~7u;
+        count &= 7;
+    }
+    const uint32_t endOfBlock = ZeroRunCodeTable[kEndOfBlockIndex];
+    bits |= CodeAt(endOfBlock, 0) >> count;
+    count += CodeLength(endOfBlock);
+    const uint64_t stored = ByteSwap64(bits);
+    std::memcpy(position, &stored, 8);  // the last bits and zeros after them
+    return static_cast<int>(8 * (position - start) + count);
+}
+
 }  // namespace
 
 int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor) {
@@ -119,8 +181,7 @@ int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cur
 }
 
 int CodeBlockToStore(const BlockWork& block, const uint8_t* nonzeroList, uint8_t* store) {
-    BitCursor cursor{0, 0, store, 0};
-    return CodeBlockUpTo<false, true>(block, nonzeroList, cursor, nullptr);
+    return CodeWholeBlockToStore(block, nonzeroList, store);
 }
 
 void CodeBlockPrefix(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor,

@@ -18,6 +18,15 @@ inline uint32_t ByteSwap(uint32_t x) {
 #endif
 }
 
+// Reverses the bytes of a 64-bit word.
+inline uint64_t ByteSwap64(uint64_t x) {
+#if defined(_MSC_VER)
+    return _byteswap_uint64(x);
+#else
+    return __builtin_bswap64(x);
+#endif
+}
+
 }  // namespace encdv
 
 #endif
