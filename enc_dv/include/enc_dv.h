@@ -117,15 +117,15 @@ DVENC_EXPORT void DVDoneEnc(DVEncoderHandle* handle);
  * Calls on one handle run one at a time; calls on different handles may run
  * concurrently. The two ignored arguments are not read. */
 DVENC_EXPORT int DVCompressBuffer(DVEncoderHandle* handle, const void* source, int sourcePitch,
-                                  void* output, int ignored1, int width, int height,
-                                  int ignored2, unsigned flags, unsigned fourcc);
+                                  void* output, int ignored1, int width, int height, int ignored2,
+                                  unsigned flags, unsigned fourcc);
 
 /* As DVCompressBuffer, without a handle and without a lock: worker threads are
  * created for this call and ended before it returns. May run concurrently with
  * any other compress call. */
-DVENC_EXPORT int CompressBuffer_DV(const void* source, int sourcePitch, void* output,
-                                   int ignored1, int width, int height, int ignored2,
-                                   unsigned flags, unsigned fourcc);
+DVENC_EXPORT int CompressBuffer_DV(const void* source, int sourcePitch, void* output, int ignored1,
+                                   int width, int height, int ignored2, unsigned flags,
+                                   unsigned fourcc);
 
 /* Returns the information query function for id DVENC_API_QUERY_INFO (1), else
  * null. The query writes only the bytes listed with DVENC_QUERY_* and returns 1,

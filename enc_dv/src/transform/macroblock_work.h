@@ -18,12 +18,12 @@ constexpr int kBlockCodeBytes = 1024 / 8 + 16;
 
 // Results of one 8x8 block, filled by the transform and the quantization selection.
 struct BlockWork {
-    int32_t dc;           // DC value, -256 .. 254
-    int32_t dctMode;      // 0 = 8-8 DCT, 1 = 2-4-8 DCT
-    int32_t classNumber;  // 0 .. 3
-    int32_t codeBits;     // exact bits of the AC codes plus end-of-block
-    int32_t maxAc;        // largest AC magnitude of the unquantized block
-    int32_t sumAc;        // sum of AC magnitudes modulo 65536
+    int32_t dc;                     // DC value, -256 .. 254
+    int32_t dctMode;                // 0 = 8-8 DCT, 1 = 2-4-8 DCT
+    int32_t classNumber;            // 0 .. 3
+    int32_t codeBits;               // exact bits of the AC codes plus end-of-block
+    int32_t maxAc;                  // largest AC magnitude of the unquantized block
+    int32_t sumAc;                  // sum of AC magnitudes modulo 65536
     CoefficientWord* coefficients;  // 64 words in scan order, 16-byte aligned
 };
 
