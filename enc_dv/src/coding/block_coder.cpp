@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "coding/byte_order.h"
+#include "coding/short_code_table.h"
 #include "coding/vlc_tables.h"
 
 namespace encdv {
@@ -132,7 +133,6 @@ int CodeWholeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* 
     uint32_t count = 12;
     uint8_t* position = start;
     const CoefficientWord* const coefficients = block.coefficients;
-    const uint32_t* const direct = &RunAmpCodeTable[0][0];
     unsigned previous = 0;
     for (;;) {
         const unsigned q1 = list[0];
@@ -148,11 +148,12 @@ int CodeWholeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* 
         // Both distances below 16 and both amplitudes below 16: a power-of-two bound takes
         // one OR for both, and covers nearly every pair of a natural picture.
         if ((d1 | d2 | ((i1 | i2) >> 1)) < 16) {
-            const uint32_t e1 = direct[d1 * 38 + i1 - 38];
-            const uint32_t e2 = direct[d2 * 38 + i2 - 38];
-            const uint32_t l1 = CodeLength(e1);
-            code = CodeAt(e1, 0) | CodeAt(e2, l1);
-            length = l1 + CodeLength(e2);
+            // The second code shifted past the first; the lengths add up in the low bits
+            // (at most 46) and are then masked off the code.
+            const uint64_t e1 = ShortCodeTable[d1][i1];
+            const uint64_t e2 = ShortCodeTable[d2][i2];
+            code = (e1 | (e2 >> ShortCodeLength(e1))) & ~uint64_t{63};
+            length = ShortCodeLength(e1 + e2);
             previous = q2;
             list += 2;
         } else {

@@ -1,0 +1,21 @@
+#ifndef ENC_DV_CODING_SHORT_CODE_TABLE_H
+#define ENC_DV_CODING_SHORT_CODE_TABLE_H
+
+#include <cstdint>
+
+namespace encdv {
+
+// Row d (distance 1-15 from the previous coded position), entry 2a + s (amplitude a = 1-15,
+// sign s): the coefficient's code as RunAmpCodeTable gives it (at most 23 bits), left-aligned
+// in bits 63 down, and its length in bits 5..0; the bits between are zero. Row 0 and entries
+// 0 and 1 are zero. The block coder combines several entries with shifts and ORs.
+extern const uint64_t ShortCodeTable[16][32];
+
+// Length in bits of a ShortCodeTable entry.
+constexpr uint32_t ShortCodeLength(uint64_t entry) {
+    return static_cast<uint32_t>(entry & 63);
+}
+
+}  // namespace encdv
+
+#endif
