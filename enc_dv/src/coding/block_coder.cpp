@@ -139,15 +139,18 @@ int CodeWholeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* 
         if (q1 == 0) break;
         const unsigned q2 = list[1];
         const unsigned d1 = q1 - previous;
-        const unsigned i1 = TableIndex(coefficients[q1]);
+        const unsigned w1 = coefficients[q1];
+        const unsigned i1 = TableIndex(w1);
         // At the list's end q2 reads the DC word, and d2 wraps round to fail the test.
         const unsigned d2 = q2 - q1;
-        const unsigned i2 = TableIndex(coefficients[q2]);
+        const unsigned w2 = coefficients[q2];
+        const unsigned i2 = TableIndex(w2);
         uint64_t code;
         uint32_t length;
-        // Both distances below 16 and both amplitudes below 16: a power-of-two bound takes
-        // one OR for both, and covers nearly every pair of a natural picture.
-        if ((d1 | d2 | ((i1 | i2) >> 1)) < 16) {
+        // Both distances below 16 and both amplitudes below 16 (bits 4-7 of the words clear):
+        // power-of-two bounds test all four with ORs, and cover most pairs of a natural
+        // picture.
+        if ((d1 | d2 | ((w1 | w2) & 0xF0)) < 16) {
             // The second code shifted past the first; the lengths add up in the low bits
             // (at most 46) and are then masked off the code.
             const uint64_t e1 = ShortCodeTable[d1][i1];
