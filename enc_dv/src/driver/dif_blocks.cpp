@@ -1,6 +1,7 @@
 // Fixed payloads of the header, VAUX and audio DIF blocks (IEC 61834-2, SMPTE 314M).
 #include "driver/dif_blocks.h"
 
+#include "api/video_mode.h"
 #include "enc_dv.h"
 
 namespace encdv {
@@ -15,7 +16,8 @@ constexpr uint8_t kHeader625With420[kHeaderPayloadBytes] = {0xBF, 0x68, 0x78, 0x
 constexpr uint8_t kHeader625With411[kHeaderPayloadBytes] = {0xBF, 0xF9, 0xF9, 0x79, 0xF9};
 
 // VAUX source pack (50-field flag in byte 3 bit 5) and source control pack (display
-// select mode in byte 2 bits 2-0: 4:3, or 16:9), by mode 0, 2, 3 and 4:3 / 16:9.
+// select mode in byte 2 bits 2-0: 4:3, or 16:9), for 625/50 4:2:0, 625/50 4:1:1 and
+// 525/60, each 4:3 then 16:9.
 constexpr uint8_t kVauxPacks[3][2][kVauxPackBytes] = {
     {{0x60, 0xFF, 0xFF, 0x20, 0xFF, 0x61, 0x33, 0xC8, 0xFD, 0xFF},
      {0x60, 0xFF, 0xFF, 0x20, 0xFF, 0x61, 0x33, 0xCF, 0xFD, 0xFF}},
@@ -35,9 +37,9 @@ constexpr uint8_t kEmptyPack[kPackBytes] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 const uint8_t* HeaderBlockBytes(int mode, uint32_t flags) {
     // At 625/50 the mode already says which form: 4:1:1 is only sent as SMPTE 314M.
     switch (mode) {
-        case 3:
+        case MODE_525_411:
             return (flags & DVENC_FLAG_SMPTE314M) ? kHeader525Smpte : kHeader525;
-        case 2:
+        case MODE_625_411:
             return kHeader625With411;
         default:
             return kHeader625With420;
@@ -45,7 +47,7 @@ const uint8_t* HeaderBlockBytes(int mode, uint32_t flags) {
 }
 
 const uint8_t* VauxPackBytes(int mode, uint32_t flags) {
-    const int row = mode == 3 ? 2 : mode == 2 ? 1 : 0;
+    const int row = mode == MODE_525_411 ? 2 : mode == MODE_625_411 ? 1 : 0;
     return kVauxPacks[row][(flags & DVENC_FLAG_WIDE) ? 1 : 0];
 }
 

@@ -3,6 +3,8 @@
 // computed from the rule at compile time and live in read-only storage.
 #include "driver/shuffle.h"
 
+#include "api/video_mode.h"
+
 namespace encdv {
 namespace {
 
@@ -66,11 +68,11 @@ constexpr ShuffleTable<10> kShuffle525With411 = BuildShuffleTable<10>(true);
 
 const int32_t* GetShuffleTable(int mode) {
     switch (mode) {
-        case 0:
+        case MODE_625_420:
             return kShuffle625With420.entries;
-        case 2:
+        case MODE_625_411:
             return kShuffle625With411.entries;
-        case 3:
+        case MODE_525_411:
             return kShuffle525With411.entries;
         default:
             return nullptr;
