@@ -5,18 +5,14 @@
 #include <vector>
 
 #include "enc_dv.h"
+#include "support/synthetic_picture.h"
 
 namespace {
 
 // Random bytes enough for any accepted layout at up to 1440 x 576.
 std::vector<uint8_t> NoiseSource(uint32_t seed) {
     std::vector<uint8_t> source(1440 * 4 * 576);
-    for (uint8_t& b : source) {
-        seed ^= seed << 13;
-        seed ^= seed >> 17;
-        seed ^= seed << 5;
-        b = static_cast<uint8_t>(seed >> 24);
-    }
+    encdv::test::FillXorshiftNoise(source, seed);
     return source;
 }
 

@@ -9,6 +9,7 @@
 
 #include "enc_dv.h"
 #include "platform/test_hooks.h"
+#include "support/synthetic_picture.h"
 
 namespace encdv {
 namespace {
@@ -27,15 +28,7 @@ struct Picture {
 Picture MakePicture(unsigned fourcc, int bytesPerPixel, int height, bool noise) {
     Picture picture{std::vector<uint8_t>(static_cast<size_t>(720) * bytesPerPixel * height, 128),
                     bytesPerPixel, fourcc};
-    uint32_t state = 0x2545F491u;
-    if (noise) {
-        for (uint8_t& byte : picture.bytes) {
-            state ^= state << 13;
-            state ^= state >> 17;
-            state ^= state << 5;
-            byte = static_cast<uint8_t>(state >> 24);
-        }
-    }
+    if (noise) test::FillXorshiftNoise(picture.bytes, 0x2545F491u);
     return picture;
 }
 

@@ -8,6 +8,7 @@
 
 #include "enc_dv.h"
 #include "platform/test_hooks.h"
+#include "support/synthetic_picture.h"
 
 namespace encdv::test {
 
@@ -21,13 +22,7 @@ const Layout kLayouts[11] = {
 Bytes SeededPicture(int bytesPerPixel, int lines, uint32_t seed, int pitch) {
     if (pitch == 0) pitch = 720 * bytesPerPixel;
     Bytes picture(static_cast<size_t>(pitch) * lines);
-    uint32_t state = seed | 1;
-    for (uint8_t& byte : picture) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<uint8_t>(state >> 24);
-    }
+    FillXorshiftNoise(picture, seed | 1);
     return picture;
 }
 

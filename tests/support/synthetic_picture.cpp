@@ -119,14 +119,17 @@ Yuy2Picture MakeNoisePicture(int width, int height, uint32_t seed) {
     picture.width = width;
     picture.height = height;
     picture.bytes.resize(static_cast<size_t>(2) * width * height);
-    uint32_t state = seed ? seed : 1;
-    for (uint8_t& byte : picture.bytes) {
+    FillXorshiftNoise(picture.bytes, seed ? seed : 1);
+    return picture;
+}
+
+void FillXorshiftNoise(std::vector<uint8_t>& bytes, uint32_t state) {
+    for (uint8_t& byte : bytes) {
         state ^= state << 13;
         state ^= state >> 17;
         state ^= state << 5;
         byte = static_cast<uint8_t>(state >> 24);
     }
-    return picture;
 }
 
 std::vector<uint8_t> LumaPlane(const Yuy2Picture& picture) {

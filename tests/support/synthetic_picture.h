@@ -24,6 +24,10 @@ Yuy2Picture MakeSmoothPicture(int width, int height);
 // Every byte uniformly random in 0-255 from a xorshift generator started at seed.
 Yuy2Picture MakeNoisePicture(int width, int height, uint32_t seed);
 
+// Overwrites each byte with the top byte of the next xorshift32 (13, 17, 5) state after
+// state; a zero state stays zero.
+void FillXorshiftNoise(std::vector<uint8_t>& bytes, uint32_t state);
+
 // The luma plane (width x height) and a chroma plane at the source's 4:2:2 resolution
 // (width / 2 x height) of a YUY2 picture.
 std::vector<uint8_t> LumaPlane(const Yuy2Picture& picture);

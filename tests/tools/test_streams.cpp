@@ -31,13 +31,7 @@ std::string Bytes(const std::vector<uint8_t>& v) {
 
 std::vector<uint8_t> Noise(size_t bytes, uint32_t seed) {
     std::vector<uint8_t> out(bytes);
-    uint32_t x = seed ? seed : 1;
-    for (uint8_t& b : out) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<uint8_t>(x >> 24);
-    }
+    encdv::test::FillXorshiftNoise(out, seed ? seed : 1);
     return out;
 }
 
