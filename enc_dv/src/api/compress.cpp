@@ -39,18 +39,16 @@ int CompressFrame(EncoderHandle* handle, const void* source, int sourcePitch, vo
     // Caller errors that can be seen without touching memory are refused here.
     if (!source || !output || width < kPictureWidth) return 0;
     InitializeLibrary();
+    PixelFormatCode format;
+    if (!MapFourcc(fourcc, &format)) return 0;
     if (!handle) {
-        PixelFormatCode format;
-        if (!MapFourcc(fourcc, &format)) return 0;
         return EncodeWithEncoderObject(nullptr, source, sourcePitch, output, width, height, flags,
                                        format);
     }
+    // One frame at a time per handle: its worker records and parked threads are shared.
     platform::EnterLock(handle->lock);
-    PixelFormatCode format;
-    int result = 0;
-    if (MapFourcc(fourcc, &format))
-        result = EncodeWithEncoderObject(handle, source, sourcePitch, output, width, height, flags,
-                                         format);
+    const int result =
+        EncodeWithEncoderObject(handle, source, sourcePitch, output, width, height, flags, format);
     platform::LeaveLock(handle->lock);
     return result;
 }
