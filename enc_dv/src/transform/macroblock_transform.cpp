@@ -3,7 +3,6 @@
 #include <emmintrin.h>
 
 #include <cstddef>
-#include <cstring>
 #include <utility>
 
 #include "transform/forward_dct.h"
