@@ -159,10 +159,12 @@ int Run(const dvenc::Options& options) {
         if (result == FrameSource::Result::kError) {
             if (source->Interrupted()) break;
             code = kExitInput;
-            message = error + "; " +
-                      (done == 1 ? "the frame" : "the " + std::to_string(done) + " frames") +
-                      " before it " + (done == 1 ? "is" : "are") + " in the output";
-            if (done == 0) message = error;
+            message = error;
+            if (done > 0) {
+                message += std::string("; ") +
+                           (done == 1 ? "the frame" : "the " + std::to_string(done) + " frames") +
+                           " before it " + (done == 1 ? "is" : "are") + " in the output";
+            }
             break;
         }
         const int bytes =
