@@ -77,6 +77,32 @@ bool ParseSize(const std::string& text, int* width, int* height) {
     return true;
 }
 
+// The options that take no value and set one field.
+struct Switch {
+    const char* name;
+    bool Options::*member;
+};
+constexpr Switch kSwitches[] = {
+    {"--bottom-up", &Options::bottomUp},
+    {"--demo", &Options::demo},
+    {"--wide", &Options::wide},
+    {"--smpte314m", &Options::smpte314m},
+    {"--no-header-block", &Options::noHeaderBlock},
+    {"--swap-fields", &Options::swapFields},
+    {"--mb-quant", &Options::mbQuant},
+    {"--alpha-weight", &Options::alphaWeight},
+    {"--single-thread", &Options::singleThread},
+    {"--quiet", &Options::quiet},
+};
+
+// The field a switch sets; null when name is not a switch.
+bool Options::*FindSwitch(const std::string& name) {
+    for (const Switch& option : kSwitches) {
+        if (name == option.name) return option.member;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 const char* HelpText() {
@@ -180,26 +206,8 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
                 ok = false;
             }
             o.threads = static_cast<int>(threads);
-        } else if (arg == "--bottom-up") {
-            ok = flag(&o.bottomUp);
-        } else if (arg == "--demo") {
-            ok = flag(&o.demo);
-        } else if (arg == "--wide") {
-            ok = flag(&o.wide);
-        } else if (arg == "--smpte314m") {
-            ok = flag(&o.smpte314m);
-        } else if (arg == "--no-header-block") {
-            ok = flag(&o.noHeaderBlock);
-        } else if (arg == "--swap-fields") {
-            ok = flag(&o.swapFields);
-        } else if (arg == "--mb-quant") {
-            ok = flag(&o.mbQuant);
-        } else if (arg == "--alpha-weight") {
-            ok = flag(&o.alphaWeight);
-        } else if (arg == "--single-thread") {
-            ok = flag(&o.singleThread);
-        } else if (arg == "--quiet") {
-            ok = flag(&o.quiet);
+        } else if (bool Options::*const member = FindSwitch(arg)) {
+            ok = flag(&(o.*member));
         } else {
             *error = "unknown option '" + arg + "' (see dvenc --help)";
             ok = false;
