@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "input/packed_422.h"
+
 namespace encdv {
 
 namespace {
@@ -23,23 +25,6 @@ inline void FieldAverage(const uint8_t* scratch, uint8_t* block, int group) {
     Store8(block + 16 * group + 8, _mm_avg_epu8(Load8(scratch + 8), Load8(scratch + 24)));
 }
 
-// YUY2 (kLumaFirst) or UYVY: 16 pixels of one line split into 16 luma bytes and eight Cb
-// and eight Cr samples as 16-bit lanes.
-template <bool kLumaFirst>
-inline __m128i SplitLine(const uint8_t* source, __m128i* cb, __m128i* cr) {
-    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 16));
-    const __m128i lumaA = kLumaFirst ? _mm_and_si128(a, lowBytes) : _mm_srli_epi16(a, 8);
-    const __m128i lumaB = kLumaFirst ? _mm_and_si128(b, lowBytes) : _mm_srli_epi16(b, 8);
-    const __m128i chromaA = kLumaFirst ? _mm_srli_epi16(a, 8) : _mm_and_si128(a, lowBytes);
-    const __m128i chromaB = kLumaFirst ? _mm_srli_epi16(b, 8) : _mm_and_si128(b, lowBytes);
-    const __m128i chroma = _mm_packus_epi16(chromaA, chromaB);  // Cb Cr Cb Cr ...
-    *cb = _mm_and_si128(chroma, lowBytes);
-    *cr = _mm_srli_epi16(chroma, 8);
-    return _mm_packus_epi16(lumaA, lumaB);
-}
-
 // The packed 4:2:2 layouts need no conversion, only reordering, so their macroblock is read
 // in registers without the row kernel: the same bytes as the generic path, without its
 // round trips through the context.
@@ -53,7 +38,7 @@ void ReadMacroblock420Packed(SourceReader* reader, int, int x, int y,
         uint8_t* const right = destination->blocks[group < 2 ? kBlockY1 : kBlockY3];
         __m128i cb[4], cr[4];
         for (int j = 0; j < 4; ++j, line += pitch) {
-            const __m128i luma = SplitLine<kLumaFirst>(line, &cb[j], &cr[j]);
+            const __m128i luma = SplitPacked422<kLumaFirst>(line, &cb[j], &cr[j]);
             const int row = 4 * (group & 1) + j;
             Store8(left + 8 * row, luma);
             Store8(right + 8 * row, _mm_srli_si128(luma, 8));

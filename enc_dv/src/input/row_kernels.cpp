@@ -2,6 +2,8 @@
 
 #include <emmintrin.h>
 
+#include "input/packed_422.h"
+
 namespace encdv {
 
 namespace {
@@ -27,17 +29,8 @@ inline __m128i ConstantRow(const KernelContext* context, int row) {
 
 template <bool kLumaFirst>  // YUY2: Y0 Cb Y1 Cr; UYVY: Cb Y0 Cr Y1
 inline void Reorder16(const uint8_t* source, uint8_t* luma, uint8_t* cb, uint8_t* cr) {
-    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
-    const __m128i a = Load(source);
-    const __m128i b = Load(source + 16);
-    const __m128i lumaA = kLumaFirst ? _mm_and_si128(a, lowBytes) : _mm_srli_epi16(a, 8);
-    const __m128i lumaB = kLumaFirst ? _mm_and_si128(b, lowBytes) : _mm_srli_epi16(b, 8);
-    const __m128i chromaA = kLumaFirst ? _mm_srli_epi16(a, 8) : _mm_and_si128(a, lowBytes);
-    const __m128i chromaB = kLumaFirst ? _mm_srli_epi16(b, 8) : _mm_and_si128(b, lowBytes);
-    const __m128i chroma = _mm_packus_epi16(chromaA, chromaB);  // Cb Cr Cb Cr ...
-    const __m128i cbWords = _mm_and_si128(chroma, lowBytes);
-    const __m128i crWords = _mm_srli_epi16(chroma, 8);
-    Store16(luma, _mm_packus_epi16(lumaA, lumaB));
+    __m128i cbWords, crWords;
+    Store16(luma, SplitPacked422<kLumaFirst>(source, &cbWords, &crWords));
     Store8(cb, _mm_packus_epi16(cbWords, cbWords));
     Store8(cr, _mm_packus_epi16(crWords, crWords));
 }
