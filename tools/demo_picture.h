@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "frame_buffer.h"
 #include "frame_source.h"
 
 namespace dvenc {

@@ -11,6 +11,7 @@
 
 #include "demo_picture.h"
 #include "enc_dv.h"
+#include "frame_buffer.h"
 #include "options.h"
 #include "output_file.h"
 #include "progress.h"

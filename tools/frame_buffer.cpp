@@ -1,7 +1,7 @@
+#include "frame_buffer.h"
+
 #include <cstdint>
 #include <cstring>
-
-#include "frame_source.h"
 
 namespace dvenc {
 

@@ -2,9 +2,7 @@
 #ifndef DVENC_FRAME_SOURCE_H
 #define DVENC_FRAME_SOURCE_H
 
-#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace dvenc {
@@ -32,21 +30,6 @@ class FrameSource {
     virtual long long FrameCount() const { return -1; }
     // True when reading stopped because of a signal.
     virtual bool Interrupted() const { return false; }
-};
-
-// A 16-byte-aligned frame buffer with slack on both sides, so that no vector read of the
-// encoder near the picture's edges leaves the allocation.
-class FrameBuffer {
-  public:
-    void Allocate(size_t bytes);
-    uint8_t* Data() { return data_; }
-    size_t Size() const { return size_; }
-
-  private:
-    static constexpr size_t kSlack = 64;
-    std::unique_ptr<uint8_t[]> storage_;
-    uint8_t* data_ = nullptr;
-    size_t size_ = 0;
 };
 
 }  // namespace dvenc

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fourcc.h"
+#include "frame_buffer.h"
 #include "frame_source.h"
 #include "input_file.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_buffer.h"
 #include "frame_source.h"
 #include "input_file.h"
 #include "y4m_reader.h"
