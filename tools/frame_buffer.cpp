@@ -10,7 +10,6 @@ void FrameBuffer::Allocate(size_t bytes) {
     std::memset(storage_.get(), 0, bytes + 2 * kSlack + 16);
     const auto base = reinterpret_cast<uintptr_t>(storage_.get()) + kSlack;
     data_ = reinterpret_cast<uint8_t*>((base + 15) & ~static_cast<uintptr_t>(15));
-    size_ = bytes;
 }
 
 }  // namespace dvenc

@@ -14,13 +14,11 @@ class FrameBuffer {
   public:
     void Allocate(size_t bytes);
     uint8_t* Data() { return data_; }
-    size_t Size() const { return size_; }
 
   private:
     static constexpr size_t kSlack = 64;
     std::unique_ptr<uint8_t[]> storage_;
     uint8_t* data_ = nullptr;
-    size_t size_ = 0;
 };
 
 }  // namespace dvenc

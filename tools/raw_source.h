@@ -31,7 +31,6 @@ class RawSource : public FrameSource {
     long long FrameCount() const override;
     bool Interrupted() const override { return input_.Interrupted(); }
     const InputFile& Input() const { return input_; }
-    size_t FrameBytes() const { return frameBytes_; }
 
   private:
     RawSource() = default;
