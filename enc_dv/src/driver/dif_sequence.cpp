@@ -30,10 +30,11 @@ struct SegmentArea {
     MacroblockPixels pixels;
 };
 
+// Video block IDs differ only in dseq and dbn, which the sequence loop sets per macroblock.
 void PrepareSegmentArea(SegmentArea& area) {
     for (int m = 0; m < kMacroblocksPerSegment; ++m) {
         PrepareMacroblockWork(area.segment.macroblocks[m]);
-        area.ids[m] = DifIdRecord{0, 1, kSectionHeader, 7, 0, 0, 0};
+        area.ids[m] = DifIdRecord{0, 1, kSectionVideo, 7, 0, 0, 0};
         area.segment.ids[m] = &area.ids[m];
     }
 }
@@ -110,10 +111,8 @@ void EncodeDifSequences(const WorkerRecord& record) {
             const int x = positions[2 * v];
             const int y = positions[2 * v + 1];
             DifIdRecord& id = area.ids[m];
-            id.sct = kSectionVideo;
             id.dbn = v;
             id.dseq = s;
-            id.fsc = 0;
             MacroblockWork& work = area.segment.macroblocks[m];
             work.pixelX = x;
             work.pixelY = y;
