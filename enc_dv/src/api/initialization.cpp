@@ -9,14 +9,14 @@ namespace encdv {
 namespace {
 
 platform::SharedWord initialized = 0;
-platform::SharedWord spin_lock = 0;
+platform::SharedWord spinLock = 0;
 
 }  // namespace
 
 void InitializeLibrary() {
     if (platform::LoadWord(&initialized)) return;
-    while (platform::ExchangeWord(&spin_lock, 1) != 0) {
-        while (platform::LoadWord(&spin_lock) != 0) platform::PauseProcessor();
+    while (platform::ExchangeWord(&spinLock, 1) != 0) {
+        while (platform::LoadWord(&spinLock) != 0) platform::PauseProcessor();
     }
     if (!platform::LoadWord(&initialized)) {
         BuildTransformTables();
@@ -24,7 +24,7 @@ void InitializeLibrary() {
         // Set only once everything is built: readers of the flag use the tables at once.
         platform::ExchangeWord(&initialized, 1);
     }
-    platform::ExchangeWord(&spin_lock, 0);
+    platform::ExchangeWord(&spinLock, 0);
 }
 
 }  // namespace encdv

@@ -103,11 +103,11 @@ uint32_t DetectFeatures(CpuidFunction cpuid) {
 
     if (cpuid(0x80000000u).eax <= 0x80000000u) return word | kFeatureValid;
     word |= kFeatureExtendedLeaf1;
-    const uint32_t extended_edx = cpuid(0x80000001u).edx;
-    if (Bit(extended_edx, 31)) word |= kFeature3dnow;
+    const uint32_t extendedEdx = cpuid(0x80000001u).edx;
+    if (Bit(extendedEdx, 31)) word |= kFeature3dnow;
     if (amd) {
-        if (Bit(extended_edx, 30)) word |= kFeature3dnowExt;
-        if (!(word & kFeature3dnowExt) && Bit(extended_edx, 22)) word |= kFeatureMmxExt;
+        if (Bit(extendedEdx, 30)) word |= kFeature3dnowExt;
+        if (!(word & kFeature3dnowExt) && Bit(extendedEdx, 22)) word |= kFeatureMmxExt;
         // K6 family, model and stepping 0x588 .. 0x5FF have the K6 range registers.
         const uint32_t signature = leaf1.eax & 0xFFF;
         if (signature >= 0x588 && signature < 0x600) word |= kFeatureK6Mtrr;

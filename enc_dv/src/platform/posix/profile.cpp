@@ -11,14 +11,14 @@ void ReadProfileString(const char* section, const char* key, char* buffer, std::
     if (size == 0) return;
     buffer[0] = '\0';
     char name[128];
-    const std::size_t section_length = std::strlen(section);
-    const std::size_t key_length = std::strlen(key);
-    if (section_length + 1 + key_length >= sizeof(name)) return;
+    const std::size_t sectionLength = std::strlen(section);
+    const std::size_t keyLength = std::strlen(key);
+    if (sectionLength + 1 + keyLength >= sizeof(name)) return;
     std::size_t n = 0;
-    for (std::size_t i = 0; i < section_length; ++i)
+    for (std::size_t i = 0; i < sectionLength; ++i)
         name[n++] = static_cast<char>(std::toupper(static_cast<unsigned char>(section[i])));
     name[n++] = '_';
-    for (std::size_t i = 0; i < key_length; ++i)
+    for (std::size_t i = 0; i < keyLength; ++i)
         name[n++] = static_cast<char>(std::toupper(static_cast<unsigned char>(key[i])));
     name[n] = '\0';
 

@@ -18,7 +18,7 @@ struct ThreadObject {
 
 struct EventObject {
     pthread_mutex_t mutex;
-    pthread_cond_t signalled_changed;
+    pthread_cond_t signalledChanged;
     bool signalled;
 };
 
@@ -65,7 +65,7 @@ EventHandle CreateManualResetEvent() {
         delete event;
         return nullptr;
     }
-    if (pthread_cond_init(&event->signalled_changed, nullptr) != 0) {
+    if (pthread_cond_init(&event->signalledChanged, nullptr) != 0) {
         pthread_mutex_destroy(&event->mutex);
         delete event;
         return nullptr;
@@ -78,7 +78,7 @@ EventHandle CreateManualResetEvent() {
 void SignalEvent(EventHandle event) {
     pthread_mutex_lock(&event->mutex);
     event->signalled = true;
-    pthread_cond_broadcast(&event->signalled_changed);
+    pthread_cond_broadcast(&event->signalledChanged);
     pthread_mutex_unlock(&event->mutex);
 }
 
@@ -90,13 +90,13 @@ void ResetEvent(EventHandle event) {
 
 void WaitEvent(EventHandle event) {
     pthread_mutex_lock(&event->mutex);
-    while (!event->signalled) pthread_cond_wait(&event->signalled_changed, &event->mutex);
+    while (!event->signalled) pthread_cond_wait(&event->signalledChanged, &event->mutex);
     pthread_mutex_unlock(&event->mutex);
 }
 
 void CloseEvent(EventHandle event) {
     if (!event) return;
-    pthread_cond_destroy(&event->signalled_changed);
+    pthread_cond_destroy(&event->signalledChanged);
     pthread_mutex_destroy(&event->mutex);
     delete event;
     test_hooks::NoteReleased(test_hooks::Resource::kEvent);

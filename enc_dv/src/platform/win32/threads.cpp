@@ -116,11 +116,11 @@ void DeleteLock(LockHandle lock) {
 int CountProcessors() {
     const int forced = test_hooks::ForcedProcessorCount();
     if (forced > 0) return forced;
-    DWORD_PTR process_mask = 0;
-    DWORD_PTR system_mask = 0;
+    DWORD_PTR processMask = 0;
+    DWORD_PTR systemMask = 0;
     uint32_t mask;
-    if (GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask)) {
-        mask = static_cast<uint32_t>(process_mask);
+    if (GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask)) {
+        mask = static_cast<uint32_t>(processMask);
     } else {
         SYSTEM_INFO info;
         GetSystemInfo(&info);
