@@ -18,10 +18,10 @@ std::vector<uint8_t> NoiseSource(uint32_t seed) {
 
 // The frame of one call (empty when refused), with or without a handle.
 std::vector<uint8_t> Encode(const std::vector<uint8_t>& source, unsigned fourcc, int height,
-                            unsigned flags = 0, int width = 720, int bytes_per_pixel = 2,
+                            unsigned flags = 0, int width = 720, int bytesPerPixel = 2,
                             DVEncoderHandle* handle = nullptr) {
     std::vector<uint8_t> output(DVENC_MAX_FRAME_BYTES, 0x5A);
-    const int pitch = width * bytes_per_pixel;
+    const int pitch = width * bytesPerPixel;
     const int n = handle ? DVCompressBuffer(handle, source.data(), pitch, output.data(), 0, width,
                                             height, 0, flags, fourcc)
                          : CompressBuffer_DV(source.data(), pitch, output.data(), 0, width, height,
@@ -34,7 +34,7 @@ TEST(Frames, EveryListedFourccGivesAFrameOfItsSystemsSize) {
     const std::vector<uint8_t> source = NoiseSource(1);
     const struct {
         unsigned fourcc;
-        int bytes_per_pixel;
+        int bytesPerPixel;
     } layouts[] = {
         {DVENC_FOURCC_YUY2, 2}, {DVENC_FOURCC_YUYV, 2}, {DVENC_FOURCC_YuYv, 2},
         {DVENC_FOURCC_UYVY, 2}, {DVENC_FOURCC_UyVy, 2}, {DVENC_FOURCC_BGR3, 3},
@@ -56,7 +56,7 @@ TEST(Frames, EveryListedFourccGivesAFrameOfItsSystemsSize) {
     for (const auto& layout : layouts) {
         for (const auto& size : sizes) {
             EXPECT_EQ(
-                Encode(source, layout.fourcc, size.height, size.flags, 720, layout.bytes_per_pixel)
+                Encode(source, layout.fourcc, size.height, size.flags, 720, layout.bytesPerPixel)
                     .size(),
                 size.bytes)
                 << std::hex << layout.fourcc << std::dec << " 720x" << size.height;
@@ -104,19 +104,19 @@ TEST(Frames, FlagBitsOutsideTheListChangeNothing) {
 }
 
 TEST(Frames, HandleAndConcurrentCallsGiveTheSameFrames) {
-    const std::vector<uint8_t> source_a = NoiseSource(5);
-    const std::vector<uint8_t> source_b = NoiseSource(6);
-    const std::vector<uint8_t> frame_a = Encode(source_a, DVENC_FOURCC_YUY2, 576);
-    const std::vector<uint8_t> frame_b = Encode(source_b, DVENC_FOURCC_UYVY, 480);
-    ASSERT_EQ(frame_a.size(), 144000u);
-    ASSERT_EQ(frame_b.size(), 120000u);
+    const std::vector<uint8_t> sourceA = NoiseSource(5);
+    const std::vector<uint8_t> sourceB = NoiseSource(6);
+    const std::vector<uint8_t> frameA = Encode(sourceA, DVENC_FOURCC_YUY2, 576);
+    const std::vector<uint8_t> frameB = Encode(sourceB, DVENC_FOURCC_UYVY, 480);
+    ASSERT_EQ(frameA.size(), 144000u);
+    ASSERT_EQ(frameB.size(), 120000u);
 
     // With a handle: parked workers reused across frames, the calling thread alone in
     // between; DVDoneEnc ends them (the sanitizer builds see any thread or leak left).
     DVEncoderHandle* handle = DVNewEnc();
     ASSERT_NE(handle, nullptr);
     for (unsigned flags : {0u, unsigned(DVENC_FLAG_SINGLE_THREAD), 0u})
-        EXPECT_EQ(Encode(source_a, DVENC_FOURCC_YUY2, 576, flags, 720, 2, handle), frame_a);
+        EXPECT_EQ(Encode(sourceA, DVENC_FOURCC_YUY2, 576, flags, 720, 2, handle), frameA);
 
     // Two threads without handles and two sharing one handle, all at once.
     int mismatches[4] = {0, 0, 0, 0};
@@ -124,9 +124,9 @@ TEST(Frames, HandleAndConcurrentCallsGiveTheSameFrames) {
         const bool a = index % 2 == 0;
         for (int i = 0; i < 3; ++i) {
             const std::vector<uint8_t> frame =
-                a ? Encode(source_a, DVENC_FOURCC_YUY2, 576, 0, 720, 2, h)
-                  : Encode(source_b, DVENC_FOURCC_UYVY, 480, 0, 720, 2, h);
-            if (frame != (a ? frame_a : frame_b)) ++mismatches[index];
+                a ? Encode(sourceA, DVENC_FOURCC_YUY2, 576, 0, 720, 2, h)
+                  : Encode(sourceB, DVENC_FOURCC_UYVY, 480, 0, 720, 2, h);
+            if (frame != (a ? frameA : frameB)) ++mismatches[index];
         }
     };
     std::thread threads[] = {std::thread(run, 0, nullptr), std::thread(run, 1, nullptr),

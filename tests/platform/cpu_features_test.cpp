@@ -38,27 +38,27 @@ TEST(FeatureList, WordsOrTheirBitsIntoSeven) {
 // A fake processor answering the four identification leaves that detection uses.
 struct FakeCpu {
     const char* vendor;  // 12 characters
-    uint32_t max_leaf;
-    uint32_t leaf1_eax, leaf1_ecx, leaf1_edx;
-    uint32_t max_extended_leaf;
-    uint32_t extended_edx;
+    uint32_t maxLeaf;
+    uint32_t leaf1Eax, leaf1Ecx, leaf1Edx;
+    uint32_t maxExtendedLeaf;
+    uint32_t extendedEdx;
 };
-const FakeCpu* fake_cpu = nullptr;
+const FakeCpu* fakeCpu = nullptr;
 
 platform::CpuidRegisters FakeCpuid(uint32_t leaf) {
-    const FakeCpu& cpu = *fake_cpu;
+    const FakeCpu& cpu = *fakeCpu;
     platform::CpuidRegisters r{0, 0, 0, 0};
     if (leaf == 0) {
-        r.eax = cpu.max_leaf;
+        r.eax = cpu.maxLeaf;
         std::memcpy(&r.ebx, cpu.vendor, 4);
         std::memcpy(&r.edx, cpu.vendor + 4, 4);
         std::memcpy(&r.ecx, cpu.vendor + 8, 4);
     } else if (leaf == 1) {
-        r = {cpu.leaf1_eax, 0, cpu.leaf1_ecx, cpu.leaf1_edx};
+        r = {cpu.leaf1Eax, 0, cpu.leaf1Ecx, cpu.leaf1Edx};
     } else if (leaf == 0x80000000u) {
-        r.eax = cpu.max_extended_leaf;
+        r.eax = cpu.maxExtendedLeaf;
     } else if (leaf == 0x80000001u) {
-        r.edx = cpu.extended_edx;
+        r.edx = cpu.extendedEdx;
     }
     return r;
 }
@@ -68,7 +68,7 @@ constexpr uint32_t Bit(int n) {
 }
 
 TEST(FeatureDetection, FollowsIdentificationLeavesAndVendor) {
-    const uint32_t sse2_box = Bit(4) | Bit(12) | Bit(15) | Bit(23) | Bit(25) | Bit(26) | Bit(28);
+    const uint32_t sse2Box = Bit(4) | Bit(12) | Bit(15) | Bit(23) | Bit(25) | Bit(26) | Bit(28);
     struct Case {
         const char* name;
         FakeCpu cpu;
@@ -77,7 +77,7 @@ TEST(FeatureDetection, FollowsIdentificationLeavesAndVendor) {
     const Case cases[] = {
         {"no standard leaf 1", {"GenuineIntel", 0, 0, 0, ~0u, 0x80000008u, ~0u}, 0x1},
         {"Intel with SSE3, no extended leaf",
-         {"GenuineIntel", 2, 0x6F6, Bit(0), sse2_box, 0x80000000u, ~0u},
+         {"GenuineIntel", 2, 0x6F6, Bit(0), sse2Box, 0x80000000u, ~0u},
          0x1 | 0x2 | 0x10 | 0x1000 | 0x40 | 0x20 | 0x200 | 0x400 | 0x2000 | 0x4000 | 0x8000},
         {"Intel ignores the AMD-only bits",
          {"GenuineIntel", 1, 0x590, 0, Bit(26), 0x80000001u, Bit(31) | Bit(30) | Bit(22)},
@@ -102,10 +102,10 @@ TEST(FeatureDetection, FollowsIdentificationLeavesAndVendor) {
          0x7},
     };
     for (const Case& c : cases) {
-        fake_cpu = &c.cpu;
+        fakeCpu = &c.cpu;
         EXPECT_EQ(DetectFeatures(FakeCpuid), c.word) << c.name;
     }
-    fake_cpu = nullptr;
+    fakeCpu = nullptr;
 }
 
 class FeatureSetting : public ::testing::Test {
