@@ -56,9 +56,9 @@ TEST(SharedLibrary, ExportsExactlyTheSixEntryPoints) {
 
 TEST(SharedLibrary, InstallsAPackageThatACProgramCanUseThroughPkgConfig) {
     if (BinaryDir().empty()) GTEST_SKIP() << "ENC_DV_TEST_BINARY_DIR is set by ctest";
-    char prefix_template[] = "/tmp/enc_dv_install_XXXXXX";
-    ASSERT_NE(mkdtemp(prefix_template), nullptr);
-    const std::string prefix = prefix_template;
+    char prefixTemplate[] = "/tmp/enc_dv_install_XXXXXX";
+    ASSERT_NE(mkdtemp(prefixTemplate), nullptr);
+    const std::string prefix = prefixTemplate;
     // The library directory's own install script installs what the library ships.
     int status = 0;
     std::string log = RunCommand("cmake -DCMAKE_INSTALL_PREFIX='" + prefix + "' -P '" +
@@ -67,9 +67,9 @@ TEST(SharedLibrary, InstallsAPackageThatACProgramCanUseThroughPkgConfig) {
     ASSERT_EQ(status, 0) << log;
     EXPECT_TRUE(IsFile(prefix + "/include/enc_dv.h"));
 
-    const std::string pkg_config =
+    const std::string pkgConfig =
         "PKG_CONFIG_LIBDIR= PKG_CONFIG_PATH='" + prefix + "/lib/pkgconfig' pkg-config ";
-    std::string libdir = RunCommand(pkg_config + "--variable=libdir enc_dv", &status);
+    std::string libdir = RunCommand(pkgConfig + "--variable=libdir enc_dv", &status);
     ASSERT_EQ(status, 0) << "no usable lib/pkgconfig/enc_dv.pc";
     libdir.erase(libdir.find_last_not_of("\n") + 1);
     EXPECT_TRUE(IsFile(libdir + "/libenc_dv.so")) << libdir;
@@ -89,7 +89,7 @@ TEST(SharedLibrary, InstallsAPackageThatACProgramCanUseThroughPkgConfig) {
                    "    return 0;\n}\n";
     }
     log = RunCommand("cc -std=c99 -Wall -Werror -o '" + prefix + "/probe' '" + prefix +
-                         "/probe.c' $(" + pkg_config + "--cflags --libs enc_dv) 2>&1",
+                         "/probe.c' $(" + pkgConfig + "--cflags --libs enc_dv) 2>&1",
                      &status);
     ASSERT_EQ(status, 0) << log;
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
