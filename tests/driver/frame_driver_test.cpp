@@ -40,11 +40,10 @@ TEST(SequenceSplit, KnownDivisionsAndBalance) {
 class FrameDriver : public ::testing::Test {
   protected:
     void TearDown() override { hooks::Disarm(); }
+    // The frame as the calling thread alone encodes it.
     Bytes Reference(int mode, uint32_t flags) {
         WorkerRecord workers[kMaxThreads] = {};
-        Bytes out;
-        RunFakeFrame(mode, flags, 1, workers, false, out);
-        return out;
+        return Run(mode, flags, 1, workers, false);
     }
     Bytes Run(int mode, uint32_t flags, int threads, WorkerRecord* workers, bool persistent) {
         Bytes out;
