@@ -4,12 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "enc_dv.h"
+
 namespace encdv {
 namespace {
-
-constexpr int kQueryCapability = 3;
-constexpr int kQueryVersion = 4;
-constexpr int kQueryPlatform = 5;
 
 constexpr char kVersionText[] = "8.5.0.19970";
 constexpr char kPlatformText[] = "QXPLATFORM_IA32";
@@ -19,15 +17,15 @@ constexpr char kPlatformText[] = "QXPLATFORM_IA32";
 int QueryInfo(int type, void* out) {
     if (!out) return 1;
     switch (type) {
-        case kQueryCapability: {
+        case DVENC_QUERY_CAPABILITY: {
             const uint32_t value = 1;
             std::memcpy(out, &value, sizeof(value));
             return 0;
         }
-        case kQueryVersion:
+        case DVENC_QUERY_VERSION:
             std::memcpy(out, kVersionText, sizeof(kVersionText) - 1);
             return 0;
-        case kQueryPlatform:
+        case DVENC_QUERY_PLATFORM:
             std::memcpy(out, kPlatformText, sizeof(kPlatformText) - 1);
             return 0;
         default:
