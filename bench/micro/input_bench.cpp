@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "api/video_mode.h"
 #include "input/source_reader.h"
 
 namespace encdv {
@@ -22,7 +23,7 @@ struct BenchFrame {
 
 void ReadMacroblock420(benchmark::State& state, PixelFormatCode code, int bytesPerPixel) {
     BenchFrame frame(bytesPerPixel, 576);
-    SourceReader* reader = CreateSourceReader(code, 0, 1, 0);
+    SourceReader* reader = CreateSourceReader(code, 0, 1, MODE_625_420);
     reader->Open(reader, frame.bytes.data(), frame.pitch, 720, 576);
     reader->PrepareFrame(reader);
     MacroblockPixels mb;
@@ -38,7 +39,7 @@ void ReadMacroblock420(benchmark::State& state, PixelFormatCode code, int bytesP
 
 void PrepareFrame411(benchmark::State& state, PixelFormatCode code, int bytesPerPixel) {
     BenchFrame frame(bytesPerPixel, 480);
-    SourceReader* reader = CreateSourceReader(code, 0, 1, 3);
+    SourceReader* reader = CreateSourceReader(code, 0, 1, MODE_525_411);
     reader->Open(reader, frame.bytes.data(), frame.pitch, 720, 480);
     for (auto _ : state) {
         reader->PrepareFrame(reader);
