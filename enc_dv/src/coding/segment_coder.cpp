@@ -44,44 +44,28 @@ struct CursorList {
     void Pop() { ++head; }
 };
 
-inline uint32_t LoadBigEndian32(const uint8_t* bytes) {
-    uint32_t word;
-    std::memcpy(&word, bytes, 4);
-    return ByteSwap(word);
-}
-
-// Takes the next count (1-24) bits of an overflowing cursor's string, left-aligned. Without
-// a loop: the pending bits (0-7) and the next four bytes form one window, and the cursor
-// moves past the bytes the count reaches into. Reads up to four bytes past its position
-// (overflow strings live in the spill store, which has that slack).
+// Takes the next count (1-24) bits of an overflowing cursor's string, left-aligned.
 inline uint32_t TakeBits(BitCursor& from, uint32_t count) {
-    const uint32_t pending = from.pendingCount;
-    const uint64_t window =
-        (static_cast<uint64_t>(from.pendingBits) << 32) |
-        (static_cast<uint64_t>(LoadBigEndian32(from.position)) << (32 - pending));
-    const uint32_t taken = static_cast<uint32_t>(window >> 32) & (~uint32_t{0} << (32 - count));
-    const uint32_t bytes = (count + 7 - pending) >> 3;
-    const uint32_t left = pending + 8 * bytes - count;  // 0-7
-    from.position += bytes;
-    from.pendingBits = static_cast<uint32_t>((window << count) >> 32) & ~(~uint32_t{0} >> left);
-    from.pendingCount = left;
+    while (from.pendingCount < count) {
+        from.pendingBits |= static_cast<uint32_t>(*from.position++) << (24 - from.pendingCount);
+        from.pendingCount += 8;
+    }
+    const uint32_t taken = from.pendingBits & (~uint32_t{0} << (32 - count));
+    from.pendingBits <<= count;
+    from.pendingCount -= count;
     return taken;
 }
 
-// Appends count (0-24) bits, left-aligned, after the room cursor's 0-8 pending bits and
-// stores every completed byte. Without a loop: the completed bytes (0-4) are merged into the
-// four bytes at the position, the others written back as they were.
+// Appends count (1-24) bits, left-aligned, after the room cursor's 0-8 pending bits and
+// stores every completed byte.
 inline void PutBits(BitCursor& to, uint32_t bits, uint32_t count) {
-    const uint32_t joined = to.pendingBits | (bits >> to.pendingCount);
-    const uint32_t total = to.pendingCount + count;  // 0-32
-    const uint32_t full = total >> 3;                // completed bytes, 0-4
-    const uint32_t mask = static_cast<uint32_t>(~(~uint64_t{0} >> (8 * full)) >> 32);
-    const uint32_t merged = (joined & mask) | (LoadBigEndian32(to.position) & ~mask);
-    const uint32_t stored = ByteSwap(merged);
-    std::memcpy(to.position, &stored, 4);
-    to.position += full;
-    to.pendingBits = static_cast<uint32_t>((static_cast<uint64_t>(joined) << (8 * full)));
-    to.pendingCount = total - 8 * full;
+    to.pendingBits |= bits >> to.pendingCount;
+    to.pendingCount += count;
+    while (to.pendingCount >= 8) {
+        *to.position++ = static_cast<uint8_t>(to.pendingBits >> 24);
+        to.pendingBits <<= 8;
+        to.pendingCount -= 8;
+    }
 }
 
 inline uint64_t LoadBigEndian64(const uint8_t* bytes) {
