@@ -50,10 +50,9 @@ struct SegmentModel {
 };
 
 // For every byte value, the indices (0-7) of its set bits in ascending order, one per byte
-// from the lowest byte of a little-endian word, and how many there are.
+// from the lowest byte of a little-endian word.
 struct SetBitTable {
     uint64_t positions[256];
-    uint8_t counts[256];
 };
 
 constexpr SetBitTable MakeSetBitTable() {
@@ -64,7 +63,6 @@ constexpr SetBitTable MakeSetBitTable() {
             if ((value >> bit) & 1)
                 table.positions[value] |= static_cast<uint64_t>(bit) << (8 * count++);
         }
-        table.counts[value] = static_cast<uint8_t>(count);
     }
     return table;
 }
@@ -241,18 +239,22 @@ void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
         nonzero |= static_cast<uint64_t>(bits) << (16 * group);
     }
     nonzero &= ~uint64_t{1};  // the DC slot is never listed
-    // Eight positions at a time without a branch: all eight bytes are stored and the list
-    // grows by the number of set bits. Before group g at most 8g - 1 positions are listed,
-    // so the stores stay inside the 64-byte list.
+    // Eight positions at a time without a branch: all eight bytes of a group are stored at
+    // the group's offset in the list. The offsets come from the set bits counted in every
+    // byte of the mask at once, so no store waits for the one before it. Group g holds at
+    // most 8g - 1 positions before it, so the stores stay inside the 64-byte list.
     constexpr uint64_t kEveryByte = 0x0101010101010101u;
-    int count = 0;
+    uint64_t counts = nonzero - ((nonzero >> 1) & 0x5555555555555555u);
+    counts = (counts & 0x3333333333333333u) + ((counts >> 2) & 0x3333333333333333u);
+    counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    const uint64_t ends = counts * kEveryByte;  // byte g: positions in groups 0 to g
+    const uint64_t starts = ends << 8;
     for (int group = 0; group < 8; ++group) {
         const unsigned bits = static_cast<unsigned>(nonzero >> (8 * group)) & 0xFF;
         const uint64_t positions = kSetBits.positions[bits] + kEveryByte * (8 * group);
-        std::memcpy(list + count, &positions, sizeof positions);
-        count += kSetBits.counts[bits];
+        std::memcpy(list + ((starts >> (8 * group)) & 0xFF), &positions, sizeof positions);
     }
-    list[count] = 0;
+    list[ends >> 56] = 0;
 }
 
 int32_t CountBlockBits(const CoefficientWord* block, const uint8_t* list) {
