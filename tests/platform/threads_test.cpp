@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/spin_wait.h"
 #include "platform/test_hooks.h"
 
 namespace encdv::platform {
@@ -54,6 +55,24 @@ TEST(PlatformThreads, ManualResetEventReleasesEveryWaiterAndStaysSignalled) {
     EXPECT_EQ(r.passed.load(), 5);
     CloseEvent(r.go);
     CloseEvent(r.done);
+}
+
+// The polling phase of an event wait ends as soon as the condition holds, and gives up once
+// the clock has moved on by the spin limit.
+TEST(PlatformThreads, SpinWaitEndsWhenReadyOrWhenItsTimeIsUp) {
+    int polls = 0;
+    int64_t now = 1000;
+    const auto clock = [&now] { return now; };
+    EXPECT_TRUE(SpinUntil([&polls] { return ++polls == 100; }, clock));
+    EXPECT_EQ(polls, 100);
+
+    int clockReads = 0;
+    const auto ticking = [&now, &clockReads] {
+        ++clockReads;
+        return now += 10;
+    };
+    EXPECT_FALSE(SpinUntil([] { return false; }, ticking));
+    EXPECT_EQ(clockReads, 1 + kEventSpinMicroseconds / 10);
 }
 
 struct Counted {

@@ -1,7 +1,6 @@
 // POSIX threads, manual-reset events and a recursive lock behind the platform interface.
 #include "platform/threads.h"
 
-#include <emmintrin.h>
 #include <pthread.h>
 #include <sched.h>
 #include <time.h>
@@ -10,6 +9,7 @@
 #include <cstdint>
 #include <new>
 
+#include "platform/spin_wait.h"
 #include "platform/test_hooks.h"
 
 namespace encdv::platform {
@@ -33,28 +33,10 @@ struct LockObject {
 
 namespace {
 
-// How long WaitEvent polls before it sleeps. The frame driver's threads meet three or four
-// times a frame, a few hundred microseconds apart; waking a sleeping thread costs tens of
-// microseconds (more in a virtual machine), polling that long costs only the wait itself.
-constexpr int64_t kSpinNanoseconds = 50000;
-
-int64_t MonotonicNanoseconds() {
+int64_t MonotonicMicroseconds() {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-// Polls the event for a short while; true when it was signalled in that time.
-bool SpinUntilSignalled(const EventObject& event) {
-    if (event.signalled.load(std::memory_order_acquire)) return true;
-    const int64_t end = MonotonicNanoseconds() + kSpinNanoseconds;
-    for (;;) {
-        for (int i = 0; i < 32; ++i) {
-            _mm_pause();
-            if (event.signalled.load(std::memory_order_acquire)) return true;
-        }
-        if (MonotonicNanoseconds() >= end) return false;
-    }
+    return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
 }
 
 void* RunThread(void* object) {
@@ -118,7 +100,8 @@ void ResetEvent(EventHandle event) {
 }
 
 void WaitEvent(EventHandle event) {
-    if (SpinUntilSignalled(*event)) return;
+    const auto signalled = [event] { return event->signalled.load(std::memory_order_acquire); };
+    if (SpinUntil(signalled, MonotonicMicroseconds)) return;
     pthread_mutex_lock(&event->mutex);
     while (!event->signalled.load(std::memory_order_relaxed))
         pthread_cond_wait(&event->signalledChanged, &event->mutex);

@@ -1,13 +1,13 @@
 // Win32 threads, manual-reset events and critical sections behind the platform interface.
 #include "platform/threads.h"
 
-#include <emmintrin.h>
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
 #include <new>
 
+#include "platform/spin_wait.h"
 #include "platform/test_hooks.h"
 
 namespace encdv::platform {
@@ -30,26 +30,12 @@ struct LockObject {
 
 namespace {
 
-// How long WaitEvent polls before it sleeps. The frame driver's threads meet three or four
-// times a frame, a few hundred microseconds apart; waking a sleeping thread costs tens of
-// microseconds, polling that long costs only the wait itself.
-constexpr int64_t kSpinMicroseconds = 50;
-
-// Polls the event for a short while; true when it was signalled in that time.
-bool SpinUntilSignalled(const EventObject& event) {
-    if (event.signalled.load(std::memory_order_acquire)) return true;
+int64_t Microseconds() {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
-    const int64_t end = now.QuadPart + frequency.QuadPart * kSpinMicroseconds / 1000000;
-    for (;;) {
-        for (int i = 0; i < 32; ++i) {
-            _mm_pause();
-            if (event.signalled.load(std::memory_order_acquire)) return true;
-        }
-        QueryPerformanceCounter(&now);
-        if (now.QuadPart >= end) return false;
-    }
+    return static_cast<int64_t>(now.QuadPart / frequency.QuadPart * 1000000 +
+                                now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
 }
 
 DWORD WINAPI RunThread(LPVOID object) {
@@ -107,7 +93,8 @@ void ResetEvent(EventHandle event) {
 }
 
 void WaitEvent(EventHandle event) {
-    if (SpinUntilSignalled(*event)) return;
+    const auto signalled = [event] { return event->signalled.load(std::memory_order_acquire); };
+    if (SpinUntil(signalled, Microseconds)) return;
     WaitForSingleObject(event->event, INFINITE);
 }
 
