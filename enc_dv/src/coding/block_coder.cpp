@@ -35,10 +35,9 @@ inline uint64_t Code(uint32_t entry) {
     return static_cast<uint64_t>(entry >> 8) << 40;
 }
 
-// Codes the block; with kPrefix, stops coding once every byte before stop is complete.
-template <bool kPrefix>
-int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor,
-                  const uint8_t* stop) {
+}  // namespace
+
+int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor) {
     uint8_t* const start = cursor.position;
     // Header: DC in two's complement (9 bits), DCT mode, class number (2 bits).
     const uint64_t header =
@@ -67,7 +66,6 @@ int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor&
                        runLength + CodeLength(amplitude));
         }
         previous = q;
-        if (kPrefix && writer.position >= stop) break;
     }
     const uint32_t endOfBlock = ZeroRunCodeTable[kEndOfBlockIndex];
     writer.Put(Code(endOfBlock), CodeLength(endOfBlock));
@@ -93,6 +91,8 @@ int CodeBlockUpTo(const BlockWork& block, const uint8_t* nonzeroList, BitCursor&
     cursor.position = position;
     return static_cast<int>(8 * (position - start) + count);
 }
+
+namespace {
 
 // The coefficient's column in the code tables: 2a + s from its word.
 inline unsigned TableIndex(unsigned word) {
@@ -182,17 +182,8 @@ int CodeWholeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* 
 
 }  // namespace
 
-int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor) {
-    return CodeBlockUpTo<false>(block, nonzeroList, cursor, nullptr);
-}
-
 int CodeBlockToStore(const BlockWork& block, const uint8_t* nonzeroList, uint8_t* store) {
     return CodeWholeBlockToStore(block, nonzeroList, store);
-}
-
-void CodeBlockPrefix(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor,
-                     int bits) {
-    CodeBlockUpTo<true>(block, nonzeroList, cursor, cursor.position + (bits + 7) / 8);
 }
 
 }  // namespace encdv

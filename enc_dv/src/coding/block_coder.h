@@ -31,12 +31,6 @@ int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cur
 // to eight zero bytes, and returns its bits. store holds kMaxBlockCodeBits / 8 + 8 bytes.
 int CodeBlockToStore(const BlockWork& block, const uint8_t* nonzeroList, uint8_t* store);
 
-// Writes at least the first bits bits of the block's code as CodeBlock does (all of it when
-// the code is shorter), for a block whose later bits will never be read; the bytes after
-// them and the cursor are left in no particular state. Writes at most what CodeBlock writes.
-void CodeBlockPrefix(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor,
-                     int bits);
-
 }  // namespace encdv
 
 #endif
