@@ -10,13 +10,18 @@ namespace encdv {
 namespace {
 
 // Every entry is the transcribed code of its distance, amplitude and sign, with nothing set
-// between the code and the length; the unused row and columns are zero.
+// between the code and the length; amplitudes 23-31 are marked instead, and the unused row
+// and columns are zero.
 TEST(ShortCodeTable, EntriesMatchTheTranscribedCode) {
     for (int d = 0; d < 16; ++d) {
-        for (int i = 0; i < 32; ++i) {
+        for (int i = 0; i < 64; ++i) {
             const uint64_t entry = ShortCodeTable[d][i];
             if (d == 0 || i < 2) {
                 EXPECT_EQ(entry, 0u) << "d " << d << " i " << i;
+                continue;
+            }
+            if (i / 2 >= 23) {
+                EXPECT_EQ(entry, kNotShortCode) << "d " << d << " i " << i;
                 continue;
             }
             const std::string expected = test::ReferenceCoefficientBits(d, i / 2, i % 2);

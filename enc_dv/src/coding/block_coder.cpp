@@ -104,26 +104,12 @@ inline uint64_t CodeAt(uint32_t entry, uint32_t skip) {
     return static_cast<uint64_t>(entry & ~uint32_t{0xFF}) << (32 - skip);
 }
 
-// The code of the one coefficient at distance d with table index i, left-aligned in 64 bits
-// (at most 29 bits: a zero-run code and an escaped amplitude); its length goes to length.
-inline uint64_t CoefficientCode(unsigned d, unsigned i, uint32_t& length) {
-    if (((d - 20) & (i - 38)) >> 31) {
-        const uint32_t entry = (&RunAmpCodeTable[0][0])[d * 38 + i - 38];
-        length = CodeLength(entry);
-        return CodeAt(entry, 0);
-    }
-    const uint32_t run = ZeroRunCodeTable[d];
-    const uint32_t amplitude = AmplitudeCodeTable[i];
-    const uint32_t runLength = CodeLength(run);
-    length = runLength + CodeLength(amplitude);
-    return CodeAt(run, 0) | CodeAt(amplitude, runLength);
-}
-
 // Codes the whole block into a store with eight bytes of slack after the code. The
 // accumulator keeps 0-7 bits after each step: every step stores all eight of its bytes
 // without a branch and moves on by the whole bytes it completed, so it can then take up to
 // 57 bits. Two coefficients at a time take that path when both lie well inside the direct
-// table (at most 23 bits each); any other coefficient goes alone.
+// table (distances below 16, amplitudes below 23: at most 23 bits each); any other
+// coefficient goes alone.
 int CodeWholeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* const start) {
     const uint64_t header =
         ((static_cast<uint64_t>(static_cast<uint32_t>(block.dc)) & 0x1FF) << 3) |
@@ -147,20 +133,31 @@ int CodeWholeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* 
         const unsigned i2 = TableIndex(w2);
         uint64_t code;
         uint32_t length;
-        // Both distances below 16 and both amplitudes below 16 (bits 4-7 of the words clear):
-        // power-of-two bounds test all four with ORs, and cover most pairs of a natural
-        // picture.
-        if ((d1 | d2 | ((w1 | w2) & 0xF0)) < 16) {
+        uint64_t e1;
+        uint64_t e2;
+        // Both distances below 16 and both amplitudes below 32 (bits 5-7 of the words clear),
+        // by power-of-two bounds ORed together; then the table marks amplitudes 23-31.
+        if ((d1 | d2 | ((w1 | w2) & 0xE0)) < 16 &&
+            (((e1 = ShortCodeTable[d1][i1]) | (e2 = ShortCodeTable[d2][i2])) & kNotShortCode) ==
+                0) {
             // The second code shifted past the first; the lengths add up in the low bits
             // (at most 46) and are then masked off the code.
-            const uint64_t e1 = ShortCodeTable[d1][i1];
-            const uint64_t e2 = ShortCodeTable[d2][i2];
             code = (e1 | (e2 >> ShortCodeLength(e1))) & ~uint64_t{63};
             length = ShortCodeLength(e1 + e2);
             previous = q2;
             list += 2;
         } else {
-            code = CoefficientCode(d1, i1, length);
+            // The direct entry when d < 20 and a < 19, else the zero-run code followed by the
+            // amplitude code: both are looked up and one is chosen without a branch, as the
+            // choice follows the content.
+            const bool direct = ((d1 - 20) & (i1 - 38)) >> 31;
+            const uint32_t entry = (&RunAmpCodeTable[0][0])[direct ? d1 * 38 + i1 - 38 : 0];
+            const uint32_t run = ZeroRunCodeTable[d1];
+            const uint32_t amplitude = AmplitudeCodeTable[i1];
+            const uint32_t runLength = CodeLength(run);
+            const uint64_t escaped = CodeAt(run, 0) | CodeAt(amplitude, runLength);
+            code = direct ? CodeAt(entry, 0) : escaped;
+            length = direct ? CodeLength(entry) : runLength + CodeLength(amplitude);
             previous = q1;
             list += 1;
         }

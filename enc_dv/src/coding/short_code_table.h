@@ -5,11 +5,15 @@
 
 namespace encdv {
 
-// Row d (distance 1-15 from the previous coded position), entry 2a + s (amplitude a = 1-15,
+// Row d (distance 1-15 from the previous coded position), entry 2a + s (amplitude a = 1-22,
 // sign s): the coefficient's code as RunAmpCodeTable gives it (at most 23 bits), left-aligned
-// in bits 63 down, and its length in bits 5..0; the bits between are zero. Row 0 and entries
-// 0 and 1 are zero. The block coder combines several entries with shifts and ORs.
-extern const uint64_t ShortCodeTable[16][32];
+// in bits 63 down, and its length in bits 5..0; the bits between are zero. Entries of
+// amplitudes 23-31 (longer codes) hold kNotShortCode alone; row 0 and entries 0 and 1 are
+// zero. The block coder combines two entries with shifts and ORs.
+extern const uint64_t ShortCodeTable[16][64];
+
+// Marks the entries whose code is not in the table.
+constexpr uint64_t kNotShortCode = 64;
 
 // Length in bits of a ShortCodeTable entry.
 constexpr uint32_t ShortCodeLength(uint64_t entry) {
