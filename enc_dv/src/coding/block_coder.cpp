@@ -94,9 +94,11 @@ int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cur
 
 namespace {
 
-// The coefficient's column in the code tables: 2a + s from its word.
+// The coefficient's column in the code tables: 2a + s from its 16-bit word, as the word
+// rotated left by one bit (amplitude bits up, sign bit down to bit 0) and masked.
 inline unsigned TableIndex(unsigned word) {
-    return 2 * (word & 0xFF) + (word >> 15);
+    const uint16_t w = static_cast<uint16_t>(word);
+    return static_cast<uint16_t>((w << 1) | (w >> 15)) & 0x1FFu;
 }
 
 // A table entry's code, right after the first skip bits of a 64-bit string.
