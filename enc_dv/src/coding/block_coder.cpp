@@ -30,21 +30,33 @@ struct BitWriter {
     }
 };
 
-// A table entry's code, left-aligned in 64 bits.
-inline uint64_t Code(uint32_t entry) {
-    return static_cast<uint64_t>(entry >> 8) << 40;
+// The coefficient's column in the code tables: 2a + s from its 16-bit word, as the word
+// rotated left by one bit (amplitude bits up, sign bit down to bit 0) and masked.
+inline unsigned TableIndex(unsigned word) {
+    const uint16_t w = static_cast<uint16_t>(word);
+    return static_cast<uint16_t>((w << 1) | (w >> 15)) & 0x1FFu;
+}
+
+// A table entry's code, right after the first skip bits of a 64-bit string.
+inline uint64_t CodeAt(uint32_t entry, uint32_t skip) {
+    return static_cast<uint64_t>(entry & ~uint32_t{0xFF}) << (32 - skip);
+}
+
+// The 12 header bits of a block code, left-aligned in 64 bits: the DC value in two's
+// complement (9 bits), the DCT mode and the class number (2 bits).
+inline uint64_t BlockHeader(const BlockWork& block) {
+    const uint64_t header =
+        ((static_cast<uint64_t>(static_cast<uint32_t>(block.dc)) & 0x1FF) << 3) |
+        (static_cast<uint64_t>(block.dctMode & 1) << 2) |
+        static_cast<uint64_t>(block.classNumber & 3);
+    return header << 52;
 }
 
 }  // namespace
 
 int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor) {
     uint8_t* const start = cursor.position;
-    // Header: DC in two's complement (9 bits), DCT mode, class number (2 bits).
-    const uint64_t header =
-        ((static_cast<uint64_t>(static_cast<uint32_t>(block.dc)) & 0x1FF) << 3) |
-        (static_cast<uint64_t>(block.dctMode & 1) << 2) |
-        static_cast<uint64_t>(block.classNumber & 3);
-    BitWriter writer{header << 52, 12, start};
+    BitWriter writer{BlockHeader(block), 12, start};
 
     const CoefficientWord* coefficients = block.coefficients;
     unsigned previous = 0;
@@ -52,23 +64,23 @@ int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cur
         const unsigned q = *list;
         const unsigned d = q - previous;
         const unsigned word = coefficients[q];
-        const unsigned index = 2 * (word & 0xFF) + (word >> 15);
+        const unsigned index = TableIndex(word);
         // d < 20 and index < 38 at once: both differences below zero.
         if (((d - 20) & (index - 38)) >> 31) {
             const uint32_t entry = (&RunAmpCodeTable[0][0])[d * 38 + index - 38];
-            writer.Put(Code(entry), CodeLength(entry));
+            writer.Put(CodeAt(entry, 0), CodeLength(entry));
         } else {
             // Zero-run code (at most 13 bits) and amplitude code (at most 16) as one string.
             const uint32_t run = ZeroRunCodeTable[d];
             const uint32_t amplitude = AmplitudeCodeTable[index];
             const uint32_t runLength = CodeLength(run);
-            writer.Put(Code(run) | (Code(amplitude) >> runLength),
+            writer.Put(CodeAt(run, 0) | CodeAt(amplitude, runLength),
                        runLength + CodeLength(amplitude));
         }
         previous = q;
     }
     const uint32_t endOfBlock = ZeroRunCodeTable[kEndOfBlockIndex];
-    writer.Put(Code(endOfBlock), CodeLength(endOfBlock));
+    writer.Put(CodeAt(endOfBlock, 0), CodeLength(endOfBlock));
 
     // Store the remaining whole bytes but keep the last 1-8 bits pending, their byte stored.
     uint64_t bits = writer.bits;
@@ -92,32 +104,14 @@ int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cur
     return static_cast<int>(8 * (position - start) + count);
 }
 
-namespace {
-
-// The coefficient's column in the code tables: 2a + s from its 16-bit word, as the word
-// rotated left by one bit (amplitude bits up, sign bit down to bit 0) and masked.
-inline unsigned TableIndex(unsigned word) {
-    const uint16_t w = static_cast<uint16_t>(word);
-    return static_cast<uint16_t>((w << 1) | (w >> 15)) & 0x1FFu;
-}
-
-// A table entry's code, right after the first skip bits of a 64-bit string.
-inline uint64_t CodeAt(uint32_t entry, uint32_t skip) {
-    return static_cast<uint64_t>(entry & ~uint32_t{0xFF}) << (32 - skip);
-}
-
 // Codes the whole block into a store with eight bytes of slack after the code. The
 // accumulator keeps 0-7 bits after each step: every step stores all eight of its bytes
 // without a branch and moves on by the whole bytes it completed, so it can then take up to
 // 57 bits. Two coefficients at a time take that path when both lie well inside the direct
 // table (distances below 16, amplitudes below 23: at most 23 bits each); any other
 // coefficient goes alone.
-int CodeWholeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* const start) {
-    const uint64_t header =
-        ((static_cast<uint64_t>(static_cast<uint32_t>(block.dc)) & 0x1FF) << 3) |
-        (static_cast<uint64_t>(block.dctMode & 1) << 2) |
-        static_cast<uint64_t>(block.classNumber & 3);
-    uint64_t bits = header << 52;
+int CodeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* const start) {
+    uint64_t bits = BlockHeader(block);
     uint32_t count = 12;
     uint8_t* position = start;
     const CoefficientWord* const coefficients = block.coefficients;
@@ -177,12 +171,6 @@ int CodeWholeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* 
     const uint64_t stored = ByteSwap64(bits);
     std::memcpy(position, &stored, 8);  // the last bits and zeros after them
     return static_cast<int>(8 * (position - start) + count);
-}
-
-}  // namespace
-
-int CodeBlockToStore(const BlockWork& block, const uint8_t* nonzeroList, uint8_t* store) {
-    return CodeWholeBlockToStore(block, nonzeroList, store);
 }
 
 }  // namespace encdv
