@@ -1,8 +1,9 @@
 /* Windows host of enc_dv.dll: loads it with LoadLibrary, checks that every entry point
  * is found by name and by ordinal (and nothing else is), makes its first two calls from
- * two threads at once, then encodes the shared conformance frames, also from a 4-byte
- * aligned stack as a host built with another compiler may call, and writes them for
- * comparison with the Linux build.
+ * two threads at once, encodes one picture 400 times on one handle with pauses between
+ * the frames (so the worker threads meet through every path of their events), then
+ * encodes the shared conformance frames, also from a 4-byte aligned stack as a host built
+ * with another compiler may call, and writes them for comparison with the Linux build.
  * Usage: dll_host OUTPUT_DIR [DLL_PATH]. Exit status 0 when every check passed. */
 #include <windows.h>
 
@@ -21,6 +22,9 @@ static const struct {
     {32, "DVCompressBuffer"}, {33, "InitDVEnc"}, {43, "DVEncGetAPIExt"},
 };
 enum { kExportCount = sizeof kExports / sizeof kExports[0] };
+
+/* Frames of the repeated-frame check: enough for the threads to meet in every order. */
+enum { kRepeatedFrames = 400 };
 
 static int IsExportedOrdinal(WORD ordinal) {
     for (int i = 0; i < kExportCount; ++i)
@@ -84,6 +88,10 @@ static int OffsetCall11(const EncoderEntries* e, DVEncoderHandle* h, const void*
 static int OffsetCall15(const EncoderEntries* e, DVEncoderHandle* h, const void* s, int p, void* o,
                         int height, unsigned f, unsigned c) {
     return OffsetCall(15, e, h, s, p, o, height, f, c);
+}
+
+static void Pause(int milliseconds) {
+    Sleep((DWORD)milliseconds);
 }
 
 /* Two host threads encode at once as the very first calls into the library, so both
@@ -175,6 +183,7 @@ int main(int argc, char** argv) {
                                                   OffsetCall15};
     failures += CheckConcurrentFirstCalls(&entries);
     failures += CheckQueryInfo(&entries);
+    failures += CheckRepeatedFrames(&entries, kRepeatedFrames, Pause);
     failures += RunFrameCases(&entries, argv[1], SetFeatureSetting, kWraps,
                               (int)(sizeof kWraps / sizeof kWraps[0]));
     if (!FreeLibrary(dll)) {

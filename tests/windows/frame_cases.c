@@ -332,3 +332,40 @@ int CheckQueryInfo(const EncoderEntries* entries) {
     }
     return failures;
 }
+
+int CheckRepeatedFrames(const EncoderEntries* entries, int frames, PauseFunction pause) {
+    const FrameCase* c = &kCases[1]; /* 625/50 on a handle: two threads meet every frame */
+    const size_t outputBytes = DVENC_MAX_FRAME_BYTES + kGuardBytes;
+    unsigned char* first = (unsigned char*)malloc(outputBytes);
+    unsigned char* out = (unsigned char*)malloc(outputBytes);
+    const unsigned char* source;
+    int pitch;
+    unsigned char* picture = MakePicture(c, &source, &pitch);
+    DVEncoderHandle* handle = entries->dvNewEnc();
+    int failures = 0;
+    if (!first || !out || !picture || !handle) {
+        failures += Fail("repeated", "out of memory or no handle");
+    } else {
+        memset(first, kOutputFill, outputBytes);
+        const int length =
+            DirectCall(entries, handle, source, pitch, first, c->height, c->flags, c->fourcc);
+        failures += CheckFrame(c, first, length);
+        for (int f = 1; f < frames && failures == 0; ++f) {
+            /* Host gaps of every length between frames: parked workers wait through them. */
+            if (pause) pause(f % 4);
+            memset(out, kOutputFill, outputBytes);
+            if (DirectCall(entries, handle, source, pitch, out, c->height, c->flags, c->fourcc) !=
+                    length ||
+                memcmp(first, out, outputBytes) != 0) {
+                char message[64];
+                snprintf(message, sizeof message, "frame %d differs from the first", f);
+                failures += Fail("repeated", message);
+            }
+        }
+    }
+    if (handle) entries->dvDoneEnc(handle);
+    free(picture);
+    free(out);
+    free(first);
+    return failures;
+}

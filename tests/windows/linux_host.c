@@ -3,6 +3,7 @@
  * Usage: linux_host OUTPUT_DIR. Exit status 0 when every check passed. */
 #include <stdio.h>
 #include <stdlib.h>
+#include <time.h>
 
 #include "frame_cases.h"
 
@@ -14,6 +15,11 @@ static void SetFeatureSetting(const char* value) {
         unsetenv("DVCODEC_CPUFEATURES");
 }
 
+static void Pause(int milliseconds) {
+    const struct timespec pause = {0, milliseconds * 1000000L};
+    nanosleep(&pause, NULL);
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
@@ -23,6 +29,7 @@ int main(int argc, char** argv) {
     const EncoderEntries entries = {InitDVEnc,        DVNewEnc,          DVDoneEnc,
                                     DVCompressBuffer, CompressBuffer_DV, DVEncGetAPIExt};
     int failures = CheckQueryInfo(&entries);
+    failures += CheckRepeatedFrames(&entries, 400, Pause);
     failures += RunFrameCases(&entries, argv[1], SetFeatureSetting, NULL, 0);
     printf("%s: %d failure(s)\n", argv[0], failures);
     return failures ? 1 : 0;

@@ -18,9 +18,12 @@ struct ThreadObject {
     void* argument;
 };
 
+// The flag is the event's state; the system event only wakes a waiter that sleeps. The two
+// cannot change together: SignalEvent sets the flag first, so a polling waiter may see it,
+// and reset both, before the SetEvent lands. The system event is then left set with the
+// flag clear, and WaitEvent must not take such a wake-up for a signal.
 struct EventObject {
     HANDLE event;
-    // Mirrors the event's state so that WaitEvent can poll it without a system call.
     std::atomic<bool> signalled;
 };
 
@@ -95,7 +98,13 @@ void ResetEvent(EventHandle event) {
 void WaitEvent(EventHandle event) {
     const auto signalled = [event] { return event->signalled.load(std::memory_order_acquire); };
     if (SpinUntil(signalled, Microseconds)) return;
-    WaitForSingleObject(event->event, INFINITE);
+    while (!signalled()) {
+        WaitForSingleObject(event->event, INFINITE);
+        if (signalled()) return;
+        // A late SetEvent of a signal already taken: clear it and sleep again. A signal that
+        // comes now sets the flag before its SetEvent, so the check above the wait sees it.
+        ::ResetEvent(event->event);
+    }
 }
 
 void CloseEvent(EventHandle event) {
