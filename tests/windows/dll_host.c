@@ -23,9 +23,6 @@ static const struct {
 };
 enum { kExportCount = sizeof kExports / sizeof kExports[0] };
 
-/* Frames of the repeated-frame check: enough for the threads to meet in every order. */
-enum { kRepeatedFrames = 400 };
-
 static int IsExportedOrdinal(WORD ordinal) {
     for (int i = 0; i < kExportCount; ++i)
         if (kExports[i].ordinal == ordinal) return 1;
@@ -183,7 +180,7 @@ int main(int argc, char** argv) {
                                                   OffsetCall15};
     failures += CheckConcurrentFirstCalls(&entries);
     failures += CheckQueryInfo(&entries);
-    failures += CheckRepeatedFrames(&entries, kRepeatedFrames, Pause);
+    failures += CheckRepeatedFrames(&entries, Pause);
     failures += RunFrameCases(&entries, argv[1], SetFeatureSetting, kWraps,
                               (int)(sizeof kWraps / sizeof kWraps[0]));
     if (!FreeLibrary(dll)) {

@@ -333,7 +333,10 @@ int CheckQueryInfo(const EncoderEntries* entries) {
     return failures;
 }
 
-int CheckRepeatedFrames(const EncoderEntries* entries, int frames, PauseFunction pause) {
+/* Enough frames for the threads to meet through every path of their events. */
+enum { kRepeatedFrames = 400 };
+
+int CheckRepeatedFrames(const EncoderEntries* entries, PauseFunction pause) {
     const FrameCase* c = &kCases[1]; /* 625/50 on a handle: two threads meet every frame */
     const size_t outputBytes = DVENC_MAX_FRAME_BYTES + kGuardBytes;
     unsigned char* first = (unsigned char*)malloc(outputBytes);
@@ -350,7 +353,7 @@ int CheckRepeatedFrames(const EncoderEntries* entries, int frames, PauseFunction
         const int length =
             DirectCall(entries, handle, source, pitch, first, c->height, c->flags, c->fourcc);
         failures += CheckFrame(c, first, length);
-        for (int f = 1; f < frames && failures == 0; ++f) {
+        for (int f = 1; f < kRepeatedFrames && failures == 0; ++f) {
             /* Host gaps of every length between frames: parked workers wait through them. */
             if (pause) pause(f % 4);
             memset(out, kOutputFill, outputBytes);

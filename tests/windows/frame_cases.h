@@ -54,10 +54,10 @@ int EncodeFirstCase(const EncoderEntries* entries, unsigned char* output);
 /* Pauses the calling thread for about `milliseconds` (0 yields). */
 typedef void (*PauseFunction)(int milliseconds);
 
-/* Encodes one picture `frames` times on one handle, with pauses of 0-3 ms between the
+/* Encodes one picture 400 times on one handle, with pauses of 0-3 ms between the
  * frames as a host's work between frames makes them, and compares every frame with the
  * first. Prints one line per failure; returns the failure count. */
-int CheckRepeatedFrames(const EncoderEntries* entries, int frames, PauseFunction pause);
+int CheckRepeatedFrames(const EncoderEntries* entries, PauseFunction pause);
 
 /* Checks DVEncGetAPIExt and the query function: ids, the three types, exact byte
  * counts. Returns the failure count. */

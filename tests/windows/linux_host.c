@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     const EncoderEntries entries = {InitDVEnc,        DVNewEnc,          DVDoneEnc,
                                     DVCompressBuffer, CompressBuffer_DV, DVEncGetAPIExt};
     int failures = CheckQueryInfo(&entries);
-    failures += CheckRepeatedFrames(&entries, 400, Pause);
+    failures += CheckRepeatedFrames(&entries, Pause);
     failures += RunFrameCases(&entries, argv[1], SetFeatureSetting, NULL, 0);
     printf("%s: %d failure(s)\n", argv[0], failures);
     return failures ? 1 : 0;
