@@ -6,12 +6,14 @@
  * complete DV frame: 120000 bytes (525/60) or 144000 bytes (625/50), or 119200 /
  * 143040 bytes without the header DIF blocks. Usable from C and C++.
  *
- * Setting: the encoder needs SSE2, which it detects with CPUID before every frame,
- * unless the CPUFeatures entry of section DVCODEC (the Windows profile; elsewhere the
- * environment variable DVCODEC_CPUFEATURES) holds a list of feature words such as
- * "mmx, sse, sse2" (separated by spaces, commas, tabs or newlines, any letter case).
- * A list replaces detection; a list without "sse2" makes every frame fail. Empty,
- * unset or exactly "auto" means detection.
+ * Setting: on x86 (32 and 64 bits) the encoder needs SSE2, which it detects with
+ * CPUID before every frame, unless the CPUFeatures entry of section DVCODEC (the
+ * Windows profile; elsewhere the environment variable DVCODEC_CPUFEATURES) holds a
+ * list of feature words such as "mmx, sse, sse2" (separated by spaces, commas, tabs or
+ * newlines, any letter case). A list replaces detection; a list without "sse2" makes
+ * every frame fail. Empty, unset or exactly "auto" means detection. On other
+ * processors (AArch64 and the rest) the setting is ignored and no frame is refused
+ * for a processor feature. Every build produces the same bytes for the same call.
  */
 #ifndef ENC_DV_H
 #define ENC_DV_H
@@ -73,7 +75,8 @@ enum {
     DVENC_API_QUERY_INFO = 1,
     DVENC_QUERY_CAPABILITY = 3, /* writes the 32-bit value 1 */
     DVENC_QUERY_VERSION = 4,    /* writes the 11 characters "8.5.0.19970", no terminator */
-    DVENC_QUERY_PLATFORM = 5    /* writes the 15 characters "QXPLATFORM_IA32", no terminator */
+    DVENC_QUERY_PLATFORM = 5    /* writes the 15 characters "QXPLATFORM_IA32", no terminator,
+                                   on every processor and system (hosts compare it) */
 };
 
 /* Frame sizes in bytes. */
@@ -107,8 +110,8 @@ DVENC_EXPORT void DVDoneEnc(DVEncoderHandle* handle);
  * bytes (at most DVENC_MAX_FRAME_BYTES).
  * Returns the number of bytes written, or 0 with output untouched (and the
  * source not read) when the frame is refused: unknown fourcc (exact,
- * case-sensitive match), no SSE2 (or a DVCODEC CPUFeatures list without
- * "sse2"), memory short, a null handle, source or output, a width below 720,
+ * case-sensitive match), on x86 no SSE2 (or a DVCODEC CPUFeatures list
+ * without "sse2"), memory short, a null handle, source or output, a width below 720,
  * a |sourcePitch| below 720 pixels of the layout (lines would overlap), or too
  * few lines for the video system: fewer than 576 for every size but 720x480
  * and 720x486, with or without DVENC_FLAG_SMPTE314M (720x500 and 640x480 are

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/target.h"
+
 namespace encdv {
 namespace {
 
@@ -115,7 +117,11 @@ class FeatureSetting : public ::testing::Test {
 
 TEST_F(FeatureSetting, EmptyOrAutoDetectsAndAListReplacesDetection) {
     const uint32_t detected = DetectFeatures(platform::ExecuteCpuid);
-    EXPECT_NE(detected & kFeatureSse2, 0u) << "the test machine has SSE2";
+    if (platform::kTargetIsX86) {
+        EXPECT_NE(detected & kFeatureSse2, 0u) << "the test machine has SSE2";
+    } else {
+        EXPECT_EQ(detected, 0x1u) << "no identification instruction off x86";
+    }
 
     unsetenv("DVCODEC_CPUFEATURES");
     EXPECT_EQ(GetFeatureWord(), detected);
@@ -129,6 +135,28 @@ TEST_F(FeatureSetting, EmptyOrAutoDetectsAndAListReplacesDetection) {
     EXPECT_EQ(GetFeatureWord(), 0x7u);
     setenv("DVCODEC_CPUFEATURES", "mmx sse2", 1);
     EXPECT_EQ(GetFeatureWord(), 0x2027u);
+}
+
+// On x86 the setting decides as the SSE2 bit does; elsewhere it is ignored.
+TEST_F(FeatureSetting, DecidesWhetherFramesAreEncodedOnX86Only) {
+    struct Case {
+        const char* setting;  // null: unset
+        bool encodesOnX86;
+    };
+    const Case cases[] = {
+        {nullptr, true}, {"", true},         {"auto", true},
+        {"sse2", true},  {"mmx,SSE2", true}, {"mmx sse sse3", false},
+        {"AUTO", false}, {" auto", false},   {"neon asimd", false},
+    };
+    for (const Case& c : cases) {
+        if (c.setting) {
+            setenv("DVCODEC_CPUFEATURES", c.setting, 1);
+        } else {
+            unsetenv("DVCODEC_CPUFEATURES");
+        }
+        EXPECT_EQ(ProcessorCanEncode(), c.encodesOnX86 || !platform::kTargetIsX86)
+            << (c.setting ? c.setting : "(unset)");
+    }
 }
 
 TEST_F(FeatureSetting, OnlyTheFirst255CharactersOfTheSettingCount) {

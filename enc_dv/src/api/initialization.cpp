@@ -2,6 +2,7 @@
 #include "api/initialization.h"
 
 #include "platform/processor.h"
+#include "platform/spin_pause.h"
 #include "transform/forward_dct.h"
 #include "transform/transform_tables.h"
 

@@ -198,7 +198,7 @@ int EncodeFrameOnThreads(CDVEncoder& encoder, uint8_t* output, const uint8_t* so
 
 int EncodeFrame(CDVEncoder& encoder, uint8_t* output, const uint8_t* source, int sourcePitch,
                 int width, int height, uint32_t flags, PixelFormatCode format) {
-    if ((GetFeatureWord() & kFeatureSse2) == 0) return 0;
+    if (!ProcessorCanEncode()) return 0;
     InitializeLibrary();
     const int threadCount =
         (flags & DVENC_FLAG_SINGLE_THREAD) ? 1 : std::min(platform::CountProcessors(), kMaxThreads);

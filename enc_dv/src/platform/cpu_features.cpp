@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/profile.h"
+#include "platform/target.h"
 
 namespace encdv {
 namespace {
@@ -128,6 +129,11 @@ uint32_t GetFeatureWord() {
     platform::ReadProfileString("DVCODEC", "CPUFeatures", setting, sizeof(setting));
     if (setting[0] == '\0' || std::strcmp(setting, "auto") == 0) return DetectedFeatures();
     return ParseFeatureList(setting);
+}
+
+bool ProcessorCanEncode() {
+    if constexpr (!platform::kTargetIsX86) return true;
+    return (GetFeatureWord() & kFeatureSse2) != 0;
 }
 
 }  // namespace encdv

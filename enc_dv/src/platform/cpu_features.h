@@ -11,8 +11,13 @@ constexpr uint32_t kFeatureSse2 = 0x2000;
 
 // Processor feature bits: detected with CPUID (once per process), or taken from the
 // CPUFeatures setting of section DVCODEC when that names a list. The setting is read anew
-// on every call.
+// on every call. Off x86 detection finds nothing and gives 0x1.
 uint32_t GetFeatureWord();
+
+// Whether frames may be encoded on this processor. On x86, the SSE2 bit of
+// GetFeatureWord(): without SSE2, or with a CPUFeatures list lacking "sse2", every frame is
+// refused. Elsewhere always true, and the setting (which names x86 features) is not read.
+bool ProcessorCanEncode();
 
 // The feature word of a CPUFeatures list: words separated by runs of space, comma, tab
 // or newline, compared without regard to case; unknown words are ignored. Always has

@@ -13,7 +13,8 @@ struct CpuidRegisters {
     uint32_t edx;
 };
 
-// Executes CPUID for a leaf (sub-leaf 0). All zero on a processor without it.
+// Executes CPUID for a leaf (sub-leaf 0). All zero off x86, where the instruction does
+// not exist.
 CpuidRegisters ExecuteCpuid(uint32_t leaf);
 
 // A word several threads change without a lock (the spin lock and done flag of the
@@ -24,10 +25,9 @@ using SharedWord = volatile long;
 long ExchangeWord(SharedWord* word, long value);
 // Reads word with acquire ordering.
 long LoadWord(SharedWord* word);
-// Processor hint for a spin-wait loop.
-void PauseProcessor();
 
-// Leaves the MMX state so that the caller's x87 floating-point code runs normally.
+// Leaves the MMX state so that the caller's x87 floating-point code runs normally; does
+// nothing off x86.
 void ClearMmxState();
 
 }  // namespace encdv::platform

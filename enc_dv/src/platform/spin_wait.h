@@ -1,9 +1,9 @@
 #ifndef ENC_DV_PLATFORM_SPIN_WAIT_H
 #define ENC_DV_PLATFORM_SPIN_WAIT_H
 
-#include <emmintrin.h>
-
 #include <cstdint>
+
+#include "platform/spin_pause.h"
 
 namespace encdv::platform {
 
@@ -22,7 +22,7 @@ bool SpinUntil(Ready ready, Clock nowMicroseconds) {
     const int64_t end = nowMicroseconds() + kEventSpinMicroseconds;
     for (;;) {
         for (int i = 0; i < 32; ++i) {
-            _mm_pause();
+            PauseProcessor();
             if (ready()) return true;
         }
         if (nowMicroseconds() >= end) return false;

@@ -1,16 +1,22 @@
 // Processor primitives through the GCC/Clang built-ins.
-#include <cpuid.h>
-#include <emmintrin.h>
-#include <mmintrin.h>
-
 #include "platform/processor.h"
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
+#include <mmintrin.h>
+#endif
 
 namespace encdv::platform {
 
 CpuidRegisters ExecuteCpuid(uint32_t leaf) {
+#if defined(__i386__) || defined(__x86_64__)
     unsigned a, b, c, d;
     __cpuid_count(leaf, 0, a, b, c, d);
     return {a, b, c, d};
+#else
+    static_cast<void>(leaf);
+    return {0, 0, 0, 0};
+#endif
 }
 
 long ExchangeWord(SharedWord* word, long value) {
@@ -21,12 +27,10 @@ long LoadWord(SharedWord* word) {
     return __atomic_load_n(word, __ATOMIC_ACQUIRE);
 }
 
-void PauseProcessor() {
-    _mm_pause();
-}
-
 void ClearMmxState() {
+#if defined(__i386__) || defined(__x86_64__)
     _mm_empty();
+#endif
 }
 
 }  // namespace encdv::platform

@@ -2,7 +2,6 @@
 #include "platform/threads.h"
 
 #include <pthread.h>
-#include <sched.h>
 #include <time.h>
 
 #include <atomic>
@@ -148,20 +147,6 @@ void DeleteLock(LockHandle lock) {
     pthread_mutex_destroy(&lock->mutex);
     delete lock;
     test_hooks::NoteReleased(test_hooks::Resource::kLock);
-}
-
-int CountProcessors() {
-    const int forced = test_hooks::ForcedProcessorCount();
-    if (forced > 0) return forced;
-    // The affinity seen as a 32-bit mask: only CPUs 0 to 31 count.
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    uint32_t mask = 0;
-    if (sched_getaffinity(0, sizeof(set), &set) == 0) {
-        for (int cpu = 0; cpu < 32; ++cpu)
-            if (CPU_ISSET(cpu, &set)) mask |= uint32_t{1} << cpu;
-    }
-    return CountAffinityMask(mask);
 }
 
 }  // namespace encdv::platform

@@ -3,26 +3,30 @@
 
 #include <windows.h>
 
-#include <emmintrin.h>
+#if defined(__i386__) || defined(__x86_64__) || defined(_M_IX86) || defined(_M_X64)
 #include <mmintrin.h>
 #ifdef _MSC_VER
 #include <intrin.h>
 #else
 #include <cpuid.h>
 #endif
+#endif
 
 namespace encdv::platform {
 
 CpuidRegisters ExecuteCpuid(uint32_t leaf) {
-#ifdef _MSC_VER
+#if defined(_MSC_VER) && (defined(_M_IX86) || defined(_M_X64))
     int r[4];
     __cpuidex(r, static_cast<int>(leaf), 0);
     return {static_cast<uint32_t>(r[0]), static_cast<uint32_t>(r[1]), static_cast<uint32_t>(r[2]),
             static_cast<uint32_t>(r[3])};
-#else
+#elif defined(__i386__) || defined(__x86_64__)
     unsigned a, b, c, d;
     __cpuid_count(leaf, 0, a, b, c, d);
     return {a, b, c, d};
+#else
+    static_cast<void>(leaf);
+    return {0, 0, 0, 0};
 #endif
 }
 
@@ -35,12 +39,11 @@ long LoadWord(SharedWord* word) {
     return InterlockedCompareExchange(word, 0, 0);
 }
 
-void PauseProcessor() {
-    YieldProcessor();
-}
-
+// 64-bit MSVC has no MMX intrinsics; its code never leaves the processor in MMX state.
 void ClearMmxState() {
+#if defined(__i386__) || defined(__x86_64__) || defined(_M_IX86)
     _mm_empty();
+#endif
 }
 
 }  // namespace encdv::platform
