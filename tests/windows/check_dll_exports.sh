@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
 # Checks the PE tables of enc_dv.dll as `objdump -p` prints them:
-#  - a 32-bit x86 (PE32) DLL named enc_dv.dll;
+#  - a DLL named enc_dv.dll, 32-bit x86 (PE32) or, with MACHINE x64, 64-bit x86 (PE32+);
 #  - exactly these exports, by ordinal and undecorated name, and nothing else:
 #      1 CompressBuffer_DV, 30 DVNewEnc, 31 DVDoneEnc, 32 DVCompressBuffer,
 #      33 InitDVEnc, 43 DVEncGetAPIExt;
 #  - imports only from KERNEL32.dll and the C runtime (msvcrt.dll, or the
 #    api-ms-win-crt-* forwarders of the universal runtime).
-# Usage: check_dll_exports.sh path/to/enc_dv.dll [objdump]
+# Usage: check_dll_exports.sh path/to/enc_dv.dll [objdump] [x86|x64]   (default x86)
 # Exits 0 when everything matches, 1 otherwise, listing every mismatch.
 set -uo pipefail
 
-dll=${1:?usage: check_dll_exports.sh DLL [OBJDUMP]}
+dll=${1:?usage: check_dll_exports.sh DLL [OBJDUMP] [x86|x64]}
 objdump=${2:-i686-w64-mingw32-objdump}
+machine=${3:-x86}
+case $machine in
+    x86) format=pei-i386 magic='(PE32)' ;;
+    x64) format=pei-x86-64 magic='(PE32+)' ;;
+    *) echo "error: unknown machine '$machine' (x86 or x64)" >&2; exit 2 ;;
+esac
 
 dump=$("$objdump" -p "$dll") || { echo "error: $objdump -p $dll failed" >&2; exit 1; }
 
@@ -22,8 +28,8 @@ fail() {
     failures=$((failures + 1))
 }
 
-grep -q 'file format pei-i386' <<<"$dump" || fail "not a pei-i386 image"
-grep -q 'Magic.*(PE32)' <<<"$dump" || fail "not a PE32 (32-bit) optional header"
+grep -qF "file format $format" <<<"$dump" || fail "not a $format image"
+grep -E '^Magic' <<<"$dump" | grep -qF "$magic" || fail "not a $magic optional header"
 grep -qE '^[[:space:]]+DLL[[:space:]]*$' <<<"$dump" || fail "the DLL characteristic is not set"
 
 export_name=$(awk '/^Name[[:space:]]/ && $3 != "" { print $3; exit }' <<<"$dump")
@@ -87,4 +93,4 @@ if ((failures)); then
     echo "$dll: $failures check(s) failed" >&2
     exit 1
 fi
-echo "$dll: PE32 DLL; exports $(echo $named | tr '\n' ' '); imports $(echo $imports)"
+echo "$dll: ${magic//[()]/} DLL; exports $(echo $named | tr '\n' ' '); imports $(echo $imports)"

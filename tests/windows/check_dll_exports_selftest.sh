@@ -2,10 +2,15 @@
 # Shows that check_dll_exports.sh rejects the faults it exists to catch: it links small
 # DLLs whose export or import tables are wrong in one way each, and expects the checker
 # to accept only the correct one.
-# Usage: check_dll_exports_selftest.sh [triplet-prefix]   (default i686-w64-mingw32)
+# Usage: check_dll_exports_selftest.sh [triplet-prefix]   (default i686-w64-mingw32;
+# x86_64-w64-mingw32 checks the 64-bit form)
 set -euo pipefail
 
 prefix=${1:-i686-w64-mingw32}
+case $prefix in
+    x86_64-*) machine=x64 other=x86 ;;
+    *) machine=x86 other=x64 ;;
+esac
 cc=$(command -v "$prefix-gcc-win32" || command -v "$prefix-gcc")
 objdump=$prefix-objdump
 checker=$(dirname "$0")/check_dll_exports.sh
@@ -32,9 +37,9 @@ C
 
 good=$'LIBRARY enc_dv\nEXPORTS\n CompressBuffer_DV @1\n DVNewEnc @30\n DVDoneEnc @31\n DVCompressBuffer @32\n InitDVEnc @33\n DVEncGetAPIExt @43'
 
-# name, extra compiler arguments, module definition, expected verdict
+# name, extra compiler arguments, module definition, expected verdict[, machine to check]
 run_case() {
-    local name=$1 extra=$2 def=$3 expect=$4
+    local name=$1 extra=$2 def=$3 expect=$4 check_machine=${5:-$machine}
     printf '%s\n' "$def" >"$work/$name.def"
     mkdir -p "$work/$name"
     # shellcheck disable=SC2086
@@ -42,7 +47,7 @@ run_case() {
         echo "FAIL: case $name does not link" >&2
         return 1
     fi
-    if "$checker" "$work/$name/enc_dv.dll" "$objdump" >"$work/$name.log" 2>&1; then
+    if "$checker" "$work/$name/enc_dv.dll" "$objdump" "$check_machine" >"$work/$name.log" 2>&1; then
         result=pass
     else
         result=fail
@@ -65,4 +70,6 @@ run_case ordinal_off_table "" "${good/DVDoneEnc @31/DVDoneEnc @99}" fail || stat
 run_case decorated_name -DSTDCALL_NEW "${good/DVNewEnc @30/DVNewEnc@0 @30}" fail || status=1
 run_case named_other_dll "" "${good/LIBRARY enc_dv/LIBRARY dvcodec}" fail || status=1
 run_case user32_import "-DUSE_USER32 -luser32" "$good" fail || status=1
+# A correct DLL of the other word size is not the DLL asked for.
+run_case other_machine "" "$good" fail "$other" || status=1
 exit $status
