@@ -1,10 +1,12 @@
-// The benchmark clips: the test suite's synthetic pictures, in every input form.
+// The benchmark clips: the test suite's synthetic pictures and pans and zooms across real
+// photographs, in every input form.
 #include "clip.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "resample.h"
 #include "support/synthetic_picture.h"
 
 namespace encdv {
@@ -95,6 +97,47 @@ Clip EmptyClip(const char* content, int height, Sampling sampling) {
     return clip;
 }
 
+// Where a picture lies on the photograph mosaic: the mosaic position of its first sample
+// and the mosaic samples per picture sample.
+struct View {
+    double left, top, step;
+};
+
+// v folded back and forth into [low, high].
+double PingPong(double v, double low, double high) {
+    const double period = 2 * (high - low);
+    const double u = std::fmod(v - low, period);
+    return low + (u <= high - low ? u : period - u);
+}
+
+// One 4:2:2 picture of the mosaic through the view, chroma co-sited with the even luma
+// samples (ITU-R BT.601) and filtered to its spacing.
+std::vector<uint8_t> Render(const PhotoCanvas& canvas, int height, const View& v) {
+    const Taps lumaColumns =
+        MakeTaps(EvenPositions(v.left, v.step, kWidth), v.step, canvas.y.width);
+    const Taps chromaColumns =
+        MakeTaps(EvenPositions(v.left, 2 * v.step, kChroma422Width), 2 * v.step, canvas.y.width);
+    const Taps rows = MakeTaps(EvenPositions(v.top, v.step, height), v.step, canvas.y.height);
+    const FloatPlane y = Resample(canvas.y, lumaColumns, rows);
+    const FloatPlane cb = Resample(canvas.cb, chromaColumns, rows);
+    const FloatPlane cr = Resample(canvas.cr, chromaColumns, rows);
+    // Kept within the studio range, which every encoder under test takes as it is.
+    auto level = [](float value, double low, double high) {
+        return static_cast<uint8_t>(std::lround(std::clamp<double>(value, low, high)));
+    };
+    std::vector<uint8_t> yuy2(static_cast<size_t>(2) * kWidth * height);
+    for (int line = 0; line < height; ++line) {
+        uint8_t* out = &yuy2[static_cast<size_t>(line) * 2 * kWidth];
+        for (int k = 0; k < kChroma422Width; ++k) {
+            out[4 * k] = level(y.At(2 * k, line), 16, 235);
+            out[4 * k + 1] = level(cb.At(k, line), 16, 240);
+            out[4 * k + 2] = level(y.At(2 * k + 1, line), 16, 235);
+            out[4 * k + 3] = level(cr.At(k, line), 16, 240);
+        }
+    }
+    return yuy2;
+}
+
 }  // namespace
 
 Clip MakeNaturalClip(int height, Sampling sampling, int frameCount) {
@@ -119,6 +162,46 @@ Clip MakeNoiseClip(int height, Sampling sampling, int frameCount) {
     for (int k = 0; k < frameCount; ++k) {
         clip.frames.push_back(MakeFrame(
             test::MakeNoisePicture(kWidth, height, 0x9E3779B9u + k).bytes, height, sampling));
+    }
+    return clip;
+}
+
+Clip MakePhotoPanClip(const PhotoCanvas& canvas, int height, Sampling sampling, int frameCount) {
+    Clip clip = EmptyClip("photo-pan", height, sampling);
+    const double right = canvas.y.width - kWidth - 1, bottom = canvas.y.height - height - 1;
+    for (int k = 0; k < frameCount; ++k) {
+        const View v{PingPong(40 + 83.37 * k, 0, right), PingPong(20 + 17.71 * k, 0, bottom), 1};
+        clip.frames.push_back(MakeFrame(Render(canvas, height, v), height, sampling));
+    }
+    return clip;
+}
+
+Clip MakePhotoZoomClip(const PhotoCanvas& canvas, int height, Sampling sampling, int frameCount) {
+    Clip clip = EmptyClip("photo-zoom", height, sampling);
+    const double centreX = canvas.y.width / 2.0 - 0.5, centreY = canvas.y.height / 2.0 - 0.5;
+    for (int k = 0; k < frameCount; ++k) {
+        const double step = PingPong(0.8 + 0.0787 * k, 0.8, 1.35);
+        const View v{centreX - step * (kWidth - 1) / 2, centreY - step * (height - 1) / 2, step};
+        clip.frames.push_back(MakeFrame(Render(canvas, height, v), height, sampling));
+    }
+    return clip;
+}
+
+Clip MakeInterlacedClip(const PhotoCanvas& canvas, int height, Sampling sampling, int frameCount) {
+    Clip clip = EmptyClip("interlaced", height, sampling);
+    const double right = canvas.y.width - kWidth - 1, bottom = canvas.y.height - height - 1;
+    auto view = [&](double fields) {
+        return View{PingPong(300 + 4.3 * fields, 0, right), PingPong(100 + 0.6 * fields, 0, bottom),
+                    1};
+    };
+    const int firstFieldLine = height == 576 ? 0 : 1;
+    for (int k = 0; k < frameCount; ++k) {
+        std::vector<uint8_t> picture = Render(canvas, height, view(2.0 * k));
+        const std::vector<uint8_t> later = Render(canvas, height, view(2.0 * k + 1));
+        const size_t pitch = static_cast<size_t>(2) * kWidth;
+        for (int line = 1 - firstFieldLine; line < height; line += 2)
+            std::memcpy(&picture[line * pitch], &later[line * pitch], pitch);
+        clip.frames.push_back(MakeFrame(std::move(picture), height, sampling));
     }
     return clip;
 }

@@ -21,6 +21,9 @@ class FrameEncoder {
     virtual EncodeTime Encode(const ClipFrame& frame, std::vector<uint8_t>& out) = 0;
 };
 
+// The compress flag of this library's best-quality mode (no effect in a library without it).
+constexpr unsigned kBestQualityFlag = 0x200000;
+
 enum class EncDvEntry { kHandle, kNoHandle };
 enum class EncDvSource { kYuy2, kBgr4 };
 
@@ -28,10 +31,13 @@ enum class EncDvSource { kYuy2, kBgr4 };
 std::unique_ptr<FrameEncoder> MakeEncDvEncoder(const Clip& clip, EncDvEntry entry,
                                                EncDvSource source, unsigned flags);
 
+enum class LibavcodecDct { kDefault, kInterlaced };
+
 // libavcodec's DV encoder on the clip's planar pictures (4:2:0 or 4:1:1) with the given
-// number of slice threads; null, with a reason, when it refuses the set-up.
+// number of slice threads, at its defaults or with AV_CODEC_FLAG_INTERLACED_DCT (its choice
+// of the 2-4-8 transform block by block); null, with a reason, when it refuses the set-up.
 std::unique_ptr<FrameEncoder> MakeLibavcodecEncoder(const Clip& clip, int threads,
-                                                    std::string& reason);
+                                                    LibavcodecDct dct, std::string& reason);
 
 // libdv's encoder on the clip's packed 4:2:2 pictures; null, with a reason, for a clip it
 // cannot encode (it has no 625/50 4:1:1).

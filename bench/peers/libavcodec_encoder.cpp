@@ -27,7 +27,7 @@ class LibavcodecEncoder final : public FrameEncoder {
         avcodec_free_context(&context_);
     }
 
-    bool Open(const Clip& clip, int threads, std::string& reason) {
+    bool Open(const Clip& clip, int threads, LibavcodecDct dct, std::string& reason) {
         av_log_set_level(AV_LOG_QUIET);
         const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
         if (!codec) return reason = "no DV encoder in libavcodec", false;
@@ -44,6 +44,7 @@ class LibavcodecEncoder final : public FrameEncoder {
         context_->thread_count = threads;
         // Slices keep one frame in, one frame out; the DV encoder splits a frame by segments.
         context_->thread_type = FF_THREAD_SLICE;
+        if (dct == LibavcodecDct::kInterlaced) context_->flags |= AV_CODEC_FLAG_INTERLACED_DCT;
         if (avcodec_open2(context_, codec, nullptr) < 0) return reason = "set-up refused", false;
         picture_->format = context_->pix_fmt;
         picture_->width = 720;
@@ -81,9 +82,9 @@ class LibavcodecEncoder final : public FrameEncoder {
 }  // namespace
 
 std::unique_ptr<FrameEncoder> MakeLibavcodecEncoder(const Clip& clip, int threads,
-                                                    std::string& reason) {
+                                                    LibavcodecDct dct, std::string& reason) {
     auto encoder = std::make_unique<LibavcodecEncoder>();
-    if (!encoder->Open(clip, threads, reason)) return nullptr;
+    if (!encoder->Open(clip, threads, dct, reason)) return nullptr;
     return encoder;
 }
 

@@ -2,15 +2,20 @@
 // with nothing else in the process's hot path: the program to run under a profiler
 // (valgrind --tool=callgrind) when counting the instructions of a frame.
 //
-//   profile_frames [--content natural|noise] [--height 576|480] [--frames N] [--passes N]
+//   profile_frames [--content natural|noise|photo-pan|photo-zoom|interlaced]
+//                  [--height 576|480] [--frames N] [--passes N] [--best]
+//
+// --best adds the best-quality mode's flag (0x200000) to the compress calls.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "clip.h"
 #include "enc_dv.h"
+#include "frame_encoder.h"
 
 namespace {
 
@@ -21,24 +26,45 @@ const char* ArgText(int argc, char** argv, const char* name, const char* fallbac
     return fallback;
 }
 
+bool HasArg(int argc, char** argv, const char* name) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace encdv::bench;
-    const bool noise = std::strcmp(ArgText(argc, argv, "--content", "natural"), "noise") == 0;
+    const std::string content = ArgText(argc, argv, "--content", "natural");
     const int height = std::atoi(ArgText(argc, argv, "--height", "576"));
     const int frames = std::atoi(ArgText(argc, argv, "--frames", "8"));
     const int passes = std::atoi(ArgText(argc, argv, "--passes", "1"));
-    if ((height != 576 && height != 480) || frames < 1 || passes < 1) {
+    const unsigned flags =
+        DVENC_FLAG_SINGLE_THREAD | (HasArg(argc, argv, "--best") ? kBestQualityFlag : 0);
+    const bool photo = content == "photo-pan" || content == "photo-zoom" || content == "interlaced";
+    if ((height != 576 && height != 480) || frames < 1 || passes < 1 ||
+        (!photo && content != "natural" && content != "noise")) {
         std::fprintf(stderr,
-                     "usage: %s [--content natural|noise] [--height 576|480] "
-                     "[--frames N] [--passes N]\n",
+                     "usage: %s [--content natural|noise|photo-pan|photo-zoom|interlaced] "
+                     "[--height 576|480] [--frames N] [--passes N] [--best]\n",
                      argv[0]);
         return 2;
     }
     const Sampling sampling = height == 576 ? Sampling::k420 : Sampling::k411;
-    const Clip clip =
-        noise ? MakeNoiseClip(height, sampling, frames) : MakeNaturalClip(height, sampling, frames);
+    PhotoCanvas canvas;
+    std::string why;
+    if (photo && !LoadPhotoCanvas(kDefaultPhotoDirectory, canvas, why)) {
+        std::fprintf(stderr, "%s (the photographs come with python3-skimage)\n", why.c_str());
+        return 1;
+    }
+    const Clip clip = content == "natural"     ? MakeNaturalClip(height, sampling, frames)
+                      : content == "noise"     ? MakeNoiseClip(height, sampling, frames)
+                      : content == "photo-pan" ? MakePhotoPanClip(canvas, height, sampling, frames)
+                      : content == "photo-zoom"
+                          ? MakePhotoZoomClip(canvas, height, sampling, frames)
+                          : MakeInterlacedClip(canvas, height, sampling, frames);
     DVEncoderHandle* handle = DVNewEnc();
     if (!handle) return 1;
     std::vector<uint8_t> out(DVENC_MAX_FRAME_BYTES);
@@ -46,9 +72,8 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     for (int pass = 0; pass < passes; ++pass) {
         for (const ClipFrame& frame : clip.frames) {
-            const int length =
-                DVCompressBuffer(handle, frame.yuy2.data(), 2 * 720, out.data(), 0, 720, height, 0,
-                                 DVENC_FLAG_SINGLE_THREAD, DVENC_FOURCC_YUY2);
+            const int length = DVCompressBuffer(handle, frame.yuy2.data(), 2 * 720, out.data(), 0,
+                                                720, height, 0, flags, DVENC_FOURCC_YUY2);
             if (length <= 0) return 1;
             for (int i = 0; i < length; i += 997) checksum += out[i];
         }

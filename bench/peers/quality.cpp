@@ -1,9 +1,10 @@
-// PSNR of a whole clip from the squared errors of every decoded sample.
+// PSNR of a whole clip from the squared errors of every decoded sample, and its mean SSIM.
 #include "quality.h"
 
 #include <cmath>
 #include <limits>
 
+#include "ssim.h"
 #include "support/dv_decoder.h"
 
 namespace encdv {
@@ -29,10 +30,14 @@ bool QualityMeter::Add(const Clip& clip, const ClipFrame& source, const std::vec
         failed_ = true;
         return false;
     }
-    lumaSquares_ += SumSquares(decoded.y, source.y);
-    lumaSamples_ += static_cast<double>(source.y.size());
-    chromaSquares_ += SumSquares(decoded.cb, source.cb) + SumSquares(decoded.cr, source.cr);
-    chromaSamples_ += static_cast<double>(source.cb.size() + source.cr.size());
+    const std::vector<uint8_t>* planes[3][2] = {
+        {&decoded.y, &source.y}, {&decoded.cb, &source.cb}, {&decoded.cr, &source.cr}};
+    for (int p = 0; p < 3; ++p) {
+        squares_[p] += SumSquares(*planes[p][0], *planes[p][1]);
+        samples_[p] += static_cast<double>(planes[p][1]->size());
+    }
+    ssimSum_ += Ssim(decoded.y.data(), source.y.data(), 720, clip.height);
+    ++frames_;
     return true;
 }
 

@@ -9,7 +9,8 @@
 namespace encdv {
 namespace bench {
 
-// Squared errors of decoded frames against their sources, summed over a clip.
+// Errors of decoded frames against their sources, summed over a clip: squared errors of each
+// plane for its PSNR, and the luma SSIM of each frame for the clip's mean.
 class QualityMeter {
   public:
     // Decodes one DV frame with libavcodec's DV decoder (the same decoder for every
@@ -17,14 +18,18 @@ class QualityMeter {
     // refuses it or delivers another sampling than the clip's.
     bool Add(const Clip& clip, const ClipFrame& source, const std::vector<uint8_t>& dv);
 
-    double LumaPsnr() const { return Psnr(lumaSquares_, lumaSamples_); }
-    double ChromaPsnr() const { return Psnr(chromaSquares_, chromaSamples_); }
+    double LumaPsnr() const { return Psnr(squares_[0], samples_[0]); }
+    double CbPsnr() const { return Psnr(squares_[1], samples_[1]); }
+    double CrPsnr() const { return Psnr(squares_[2], samples_[2]); }
+    double LumaSsim() const { return frames_ ? ssimSum_ / frames_ : 0; }
     bool Failed() const { return failed_; }
 
   private:
     static double Psnr(double squares, double samples);
-    double lumaSquares_ = 0, lumaSamples_ = 0;
-    double chromaSquares_ = 0, chromaSamples_ = 0;
+    double squares_[3] = {};
+    double samples_[3] = {};
+    double ssimSum_ = 0;
+    int frames_ = 0;
     bool failed_ = false;
 };
 
