@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "api/video_mode.h"
+#include "common/video_mode.h"
 #include "input/source_reader.h"
 
 namespace encdv {
@@ -21,9 +21,15 @@ struct BenchFrame {
     }
 };
 
+ReaderVariant Variant(PixelFormatCode code) {
+    ReaderVariant variant = kVariantYUY2;
+    SelectReaderVariant(code, false, &variant);
+    return variant;
+}
+
 void ReadMacroblock420(benchmark::State& state, PixelFormatCode code, int bytesPerPixel) {
     BenchFrame frame(bytesPerPixel, 576);
-    SourceReader* reader = CreateSourceReader(code, 0, 1, MODE_625_420);
+    SourceReader* reader = CreateSourceReader(Variant(code), 1, MODE_625_420);
     reader->Open(reader, frame.bytes.data(), frame.pitch, 720, 576);
     reader->PrepareFrame(reader);
     MacroblockPixels mb;
@@ -39,7 +45,7 @@ void ReadMacroblock420(benchmark::State& state, PixelFormatCode code, int bytesP
 
 void PrepareFrame411(benchmark::State& state, PixelFormatCode code, int bytesPerPixel) {
     BenchFrame frame(bytesPerPixel, 480);
-    SourceReader* reader = CreateSourceReader(code, 0, 1, MODE_525_411);
+    SourceReader* reader = CreateSourceReader(Variant(code), 1, MODE_525_411);
     reader->Open(reader, frame.bytes.data(), frame.pitch, 720, 480);
     for (auto _ : state) {
         reader->PrepareFrame(reader);

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "coding/quant_selection.h"
-#include "enc_dv.h"
 
 namespace {
 
@@ -68,18 +67,21 @@ std::vector<std::unique_ptr<BenchSegment>> MakeSegments() {
 
 void BM_SelectQuantization(benchmark::State& state) {
     const auto segments = MakeSegments();
-    const uint32_t flags = static_cast<uint32_t>(state.range(0));
+    const auto rate = static_cast<encdv::RateControl>(state.range(0));
     int i = 0;
     for (auto _ : state) {
         BenchSegment& segment = *segments[i];
         i = (i + 1) % kSegmentCount;
         segment.Restore();
-        encdv::SelectQuantization(segment.mb, flags);
+        encdv::SelectQuantization(segment.mb, rate);
         benchmark::DoNotOptimize(segment.mb[4].totalBits);
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_SelectQuantization)->Arg(0)->Arg(DVENC_FLAG_MB_QUANT)->ArgName("flags");
+BENCHMARK(BM_SelectQuantization)
+    ->Arg(static_cast<int>(encdv::RateControl::kSequential))
+    ->Arg(static_cast<int>(encdv::RateControl::kOnePass))
+    ->ArgName("rate");
 
 void BM_RestoreSegment(benchmark::State& state) {
     const auto segments = MakeSegments();

@@ -19,8 +19,7 @@ constexpr int kSegments = 64;
 
 struct BenchSegments {
     SegmentWork work[kSegments];
-    DifIdRecord ids[kMacroblocksPerSegment] = {};
-    alignas(16) uint8_t output[400];
+    SegmentData output;
     double acBits = 0;  // mean AC code bits per segment; 2680 fit
 
     // falloff: larger values keep more high-frequency energy (noise at about 64).
@@ -30,7 +29,6 @@ struct BenchSegments {
             for (int k = 0; k < kMacroblocksPerSegment; ++k) {
                 MacroblockWork& mb = segment.macroblocks[k];
                 PrepareMacroblockWork(mb);
-                segment.ids[k] = &ids[k];
                 mb.qno = 15;
                 mb.sta = 0;
                 const double scale = 20.0 + random() % 200;
@@ -54,7 +52,7 @@ struct BenchSegments {
                     block.sumAc = sumAc & 0xFFFF;
                 }
             }
-            SelectQuantization(segment.macroblocks, 0);
+            SelectQuantization(segment.macroblocks, RateControl::kSequential);
             for (const MacroblockWork& mb : segment.macroblocks) acBits += mb.totalBits;
         }
         acBits /= kSegments;
@@ -65,9 +63,8 @@ void CodeSegments(benchmark::State& state, double falloff) {
     const auto segments = std::make_unique<BenchSegments>(falloff);
     int next = 0;
     for (auto _ : state) {
-        uint8_t* cursor = segments->output;
-        CodeSegment(segments->work[next], cursor);
-        benchmark::DoNotOptimize(cursor);
+        CodeSegment(segments->work[next], segments->output);
+        benchmark::DoNotOptimize(segments->output);
         benchmark::ClobberMemory();
         next = (next + 1) % kSegments;
     }

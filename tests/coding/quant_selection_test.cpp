@@ -10,7 +10,6 @@
 #include "coding/bit_estimate_table.h"
 #include "coding/quant_selection.h"
 #include "coding/quant_tables.h"
-#include "enc_dv.h"
 #include "quant_scalar_twins.h"
 
 namespace encdv {
@@ -176,23 +175,24 @@ struct Segment {
 // (sequential), or T = (24 x 2064 + 60) / 121 + 48 = 457 for all (one-pass).
 TEST(SelectQuantization, EmptySegmentTargetsFollowFromTheBudget) {
     const struct {
-        uint32_t flags;
+        RateControl rate;
         int targetBits[5];
-    } modes[] = {{0, {526, 650, 856, 1263, 2453}},
-                 {DVENC_FLAG_MB_QUANT, {481, 481, 481, 481, 481}}};
+    } modes[] = {{RateControl::kSequential, {526, 650, 856, 1263, 2453}},
+                 {RateControl::kOnePass, {481, 481, 481, 481, 481}}};
     for (const auto& mode : modes) {
         auto segment = std::make_unique<Segment>();
         segment->Load();
-        SelectQuantization(segment->mb, mode.flags);
+        SelectQuantization(segment->mb, mode.rate);
         for (int k = 0; k < kMacroblocksPerSegment; ++k) {
             const MacroblockWork& m = segment->mb[k];
-            EXPECT_EQ(m.targetBits, mode.targetBits[k]) << "flags " << mode.flags << " mb " << k;
+            EXPECT_EQ(m.targetBits, mode.targetBits[k])
+                << "mode " << static_cast<int>(mode.rate) << " mb " << k;
             EXPECT_EQ(m.qno, 15);
             for (int b = 0; b < kBlocksPerMacroblock; ++b) {
                 EXPECT_EQ(m.blocks[b].classNumber, b < 4 ? 0 : 1);
                 EXPECT_EQ(m.nonzeroList[b][0], 0);
             }
-            if (mode.flags == 0) {
+            if (mode.rate == RateControl::kSequential) {
                 EXPECT_EQ(m.totalBits, 24);
             }
         }
@@ -209,7 +209,7 @@ TEST(SelectQuantization, OvershootingFirstMacroblockIsLowered) {
         for (int k = 1; k < 64; ++k) b.w[k] = static_cast<uint16_t>(20 | ((rng() & 1) << 15));
     }
     segment->Load(true, 0);
-    SelectQuantization(segment->mb, 0);
+    SelectQuantization(segment->mb, RateControl::kSequential);
     const MacroblockWork& m = segment->mb[0];
     int expected = 15;
     while (expected > 0 && segment->ScalarBitsAt(0, expected) - 526 > 706) --expected;
@@ -233,7 +233,7 @@ TEST(SelectQuantization, NegativeRemainderGivesTheFloorTarget) {
         for (int k = 1; k < 64; ++k) b.w[k] = static_cast<uint16_t>(511 | ((rng() & 1) << 15));
     }
     segment->Load();
-    SelectQuantization(segment->mb, 0);
+    SelectQuantization(segment->mb, RateControl::kSequential);
     EXPECT_EQ(segment->mb[0].qno, 0);
     EXPECT_EQ(segment->mb[0].totalBits, 4266);
     const int expectedQno[kMacroblocksPerSegment] = {0, 0, 0, 0, 10};
@@ -254,9 +254,10 @@ TEST(SelectQuantization, RandomSegmentsAreQuantizedListedAndCountedExactly) {
             const int scale = static_cast<int>(rng() % 4000);
             for (CoefficientBlock& b : macroblock) test::FillTransformLikeBlock(rng, scale, b.w);
         }
-        const uint32_t flags = (i & 1) ? DVENC_FLAG_MB_QUANT : 0;
+        const bool sequential = (i & 1) == 0;
         segment->Load();
-        SelectQuantization(segment->mb, flags);
+        SelectQuantization(segment->mb,
+                           sequential ? RateControl::kSequential : RateControl::kOnePass);
         int32_t freeBits = 2680;
         for (int k = 0; k < kMacroblocksPerSegment; ++k) {
             const MacroblockWork& m = segment->mb[k];
@@ -273,12 +274,12 @@ TEST(SelectQuantization, RandomSegmentsAreQuantizedListedAndCountedExactly) {
                 ASSERT_EQ(std::vector<uint8_t>(m.nonzeroList[b], m.nonzeroList[b] + list.size()),
                           list);
                 ASSERT_EQ(m.nonzeroList[b][list.size()], 0);
-                if (flags == 0) {
+                if (sequential) {
                     ASSERT_EQ(block.codeBits, test::ScalarCountBits(expected.w, list));
                 }
                 total += block.codeBits;
             }
-            if (flags != 0) continue;
+            if (!sequential) continue;
             ASSERT_EQ(m.totalBits, total);
             const int32_t tolerance = (((4 - k) * freeBits) >> 4) + 36;
             ASSERT_TRUE(m.qno == 0 || m.totalBits - m.targetBits <= tolerance) << i << " " << k;

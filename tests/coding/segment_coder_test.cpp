@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "coding/block_coder.h"
+#include "coding/quant_selection.h"
+#include "driver/dif_id.h"
 #include "support/dv_video_parser.h"
 
 namespace encdv {
@@ -20,12 +22,20 @@ constexpr uint8_t kGuard = 0xA5;
 constexpr int kAreaBytes[6] = {14, 14, 14, 14, 10, 10};
 constexpr int kAreaStart[6] = {4, 18, 32, 46, 60, 70};  // within a DIF block
 
-// Five macroblocks of empty blocks (DC 0, 8-8, class 0) ready to code, and an output
-// buffer with guard bytes on both sides of the 400 bytes the segment may write.
+// The coder's output with guard bytes on both sides.
+struct GuardedData {
+    uint8_t before[kGuardBytes];
+    SegmentData coded;
+    uint8_t after[kGuardBytes];
+};
+
+// Five macroblocks of empty blocks (DC 0, 8-8, class 0) ready to code, the coder's output
+// with guard bytes around it, and the five DIF blocks laid out from it with their IDs.
 struct Segment {
     SegmentWork work{};
     DifIdRecord ids[5]{};
-    std::vector<uint8_t> buffer = std::vector<uint8_t>(kGuardBytes + 400 + kGuardBytes, kGuard);
+    GuardedData guarded;
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(400);
 
     Segment() {
         for (int k = 0; k < 5; ++k) {
@@ -41,7 +51,6 @@ struct Segment {
             mb.qno = 0;
             mb.sta = 0;
             ids[k] = DifIdRecord{k + 3, 1, 4, 7, 1, k + 5, 6 * k + 2};
-            work.ids[k] = &ids[k];
         }
     }
     CoefficientWord* Words(int k, int b) { return work.macroblocks[k].blocks[b].coefficients; }
@@ -59,17 +68,23 @@ struct Segment {
             }
         }
     }
-    // Codes the segment and checks that exactly the 400 bytes were written.
+    // Codes the segment, checks that nothing outside its data was written and lays the
+    // five DIF blocks out as the sequence loop does: ID, STA/QNO byte, 76 data bytes.
     void Code() {
-        uint8_t* cursor = Output();
-        CodeSegment(work, cursor);
-        ASSERT_EQ(cursor, Output() + 400);
+        std::memset(&guarded, kGuard, sizeof guarded);
+        CodeSegment(work, guarded.coded);
         for (int i = 0; i < kGuardBytes; ++i) {
-            ASSERT_EQ(buffer[i], kGuard) << "byte before the segment written";
-            ASSERT_EQ(buffer[kGuardBytes + 400 + i], kGuard) << "byte after the segment written";
+            ASSERT_EQ(guarded.before[i], kGuard) << "byte before the segment data written";
+            ASSERT_EQ(guarded.after[i], kGuard) << "byte after the segment data written";
+        }
+        for (int k = 0; k < 5; ++k) {
+            uint8_t* block = Output() + 80 * k;
+            PackDifId(ids[k], block);
+            block[3] = guarded.coded.staQno[k];
+            std::memcpy(block + 4, guarded.coded.data + kVideoDataBytes * k, kVideoDataBytes);
         }
     }
-    uint8_t* Output() { return buffer.data() + kGuardBytes; }
+    uint8_t* Output() { return buffer.data(); }
     std::vector<uint8_t> Area(int k, int b) {
         const uint8_t* start = Output() + 80 * k + kAreaStart[b];
         return std::vector<uint8_t>(start, start + kAreaBytes[b]);

@@ -10,7 +10,6 @@
 
 #include "coding/quant_selection.h"
 #include "coding/segment_coder.h"
-#include "enc_dv.h"
 #include "transform/macroblock_transform.h"
 
 namespace encdv {
@@ -18,14 +17,9 @@ namespace {
 
 struct Segment {
     SegmentWork work{};
-    DifIdRecord ids[kMacroblocksPerSegment]{};
 
     Segment() {
-        for (int k = 0; k < kMacroblocksPerSegment; ++k) {
-            PrepareMacroblockWork(work.macroblocks[k]);
-            ids[k] = DifIdRecord{0, 1, 4, 7, 0, 3, k};
-            work.ids[k] = &ids[k];
-        }
+        for (MacroblockWork& mb : work.macroblocks) PrepareMacroblockWork(mb);
     }
 
     // Unquantized blocks as the transform leaves them: sign-magnitude words below 512 at
@@ -52,9 +46,11 @@ struct Segment {
     }
 
     std::vector<uint8_t> Code() {
-        std::vector<uint8_t> out(400, 0xA5);
-        uint8_t* cursor = out.data();
-        CodeSegment(work, cursor);
+        SegmentData coded;
+        std::memset(&coded, 0xA5, sizeof coded);
+        CodeSegment(work, coded);
+        std::vector<uint8_t> out(coded.staQno, coded.staQno + kMacroblocksPerSegment);
+        out.insert(out.end(), coded.data, coded.data + kMacroblocksPerSegment * kVideoDataBytes);
         return out;
     }
 
@@ -74,7 +70,7 @@ TEST(CodeSegment, StoredAndFreshlyCodedBlocksGiveTheSameBytes) {
         SCOPED_TRACE(trial);
         auto s = std::make_unique<Segment>();
         s->Fill(random, 1 + random() % 64, 1 + random() % 9);
-        SelectQuantization(s->work.macroblocks, 0);
+        SelectQuantization(s->work.macroblocks, RateControl::kSequential);
         if (s->TotalCodeBits() > 3040) ++overBudget;
         const std::vector<uint8_t> stored = s->Code();
         for (MacroblockWork& mb : s->work.macroblocks) mb.codedBlocks = 0;
@@ -87,7 +83,7 @@ TEST(SelectQuantization, OnePassModeMarksItsLengthsUncounted) {
     std::mt19937 random(5);
     auto s = std::make_unique<Segment>();
     s->Fill(random, 32, 8);
-    SelectQuantization(s->work.macroblocks, DVENC_FLAG_MB_QUANT);
+    SelectQuantization(s->work.macroblocks, RateControl::kOnePass);
     for (const MacroblockWork& mb : s->work.macroblocks) EXPECT_EQ(mb.totalBits, -1);
 }
 

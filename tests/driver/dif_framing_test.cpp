@@ -73,9 +73,9 @@ std::array<uint8_t, 80> ExpectedBlock(const Case& c, int sct, int dbn, int s) {
 
 Bytes Encode(int mode, uint32_t flags, int threads = 1, uint8_t fill = 0xA5,
              FakeReader* reader = nullptr) {
-    WorkerRecord workers[kMaxThreads] = {};
+    WorkerPool pool{};
     Bytes out;
-    RunFakeFrame(mode, flags, threads, workers, false, out, fill, reader);
+    RunFakeFrame(mode, flags, threads, pool, out, fill, reader);
     return out;
 }
 

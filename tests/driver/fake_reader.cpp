@@ -1,6 +1,7 @@
 #include "fake_reader.h"
 
 #include "api/initialization.h"
+#include "api/plan_frame.h"
 #include "driver/frame_driver.h"
 #include "driver/shuffle.h"
 #include "enc_dv.h"
@@ -29,19 +30,20 @@ FakeReader::FakeReader(bool swaps) : SourceReader{}, hostSwapsFields(swaps) {
     for (auto& log : calls) log.reserve(2 * 12 * kVideoBlocksPerSequence);
 }
 
-int RunFakeFrame(int mode, uint32_t flags, int threads, WorkerRecord* workers, bool persistent,
+int RunFakeFrame(int mode, uint32_t flags, int threads, WorkerPool& pool,
                  std::vector<uint8_t>& output, uint8_t fill, FakeReader* reader) {
     InitializeLibrary();
     FakeReader own;
     output.assign(DVENC_MAX_FRAME_BYTES, fill);
-    const FrameJob job{output.data(),
-                       mode == 3 ? 10 : 12,
-                       (flags & DVENC_FLAG_NO_HEADER_BLOCK) ? 0 : 1,
-                       flags,
-                       GetShuffleTable(mode),
-                       mode,
-                       reader ? reader : &own};
-    const int size = RunFrameThreads(job, workers, persistent, threads);
+    // 4:1:1 at 625/50 is only planned in the SMPTE 314M form.
+    FramePlan plan;
+    if (!PlanFrame(720, mode == 3 ? 480 : 576, 1440, flags | (mode == 2 ? DVENC_FLAG_SMPTE314M : 0),
+                   DVENC_FOURCC_YUY2, &plan) ||
+        plan.mode != mode) {
+        return 0;
+    }
+    const FrameJob job{&plan, GetShuffleTable(plan.mode), reader ? reader : &own, output.data()};
+    const int size = RunFrameThreads(job, pool, threads);
     output.resize(size);
     return size;
 }

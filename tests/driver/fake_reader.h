@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/worker_record.h"
+#include "driver/worker_pool.h"
 #include "input/source_reader.h"
 
 namespace encdv::testing {
@@ -17,9 +17,10 @@ struct FakeReader : SourceReader {
     std::vector<int32_t> calls[kMaxThreads];  // x, y pairs
 };
 
-// One frame of the mode on threads threads through the driver, into a buffer of 144000
-// bytes filled with fill first; returns the driver's size and trims output to it.
-int RunFakeFrame(int mode, uint32_t flags, int threads, WorkerRecord* workers, bool persistent,
+// One frame of the mode on threads threads of the pool through the driver, planned from the
+// flags as a 720-pixel YUY2 picture, into a buffer of 144000 bytes filled with fill first;
+// returns the driver's size and trims output to it.
+int RunFakeFrame(int mode, uint32_t flags, int threads, WorkerPool& pool,
                  std::vector<uint8_t>& output, uint8_t fill = 0xA5, FakeReader* reader = nullptr);
 
 }  // namespace encdv::testing

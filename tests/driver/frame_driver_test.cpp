@@ -42,12 +42,12 @@ class FrameDriver : public ::testing::Test {
     void TearDown() override { hooks::Disarm(); }
     // The frame as the calling thread alone encodes it.
     Bytes Reference(int mode, uint32_t flags) {
-        WorkerRecord workers[kMaxThreads] = {};
-        return Run(mode, flags, 1, workers, false);
+        WorkerPool pool{};
+        return Run(mode, flags, 1, pool);
     }
-    Bytes Run(int mode, uint32_t flags, int threads, WorkerRecord* workers, bool persistent) {
+    Bytes Run(int mode, uint32_t flags, int threads, WorkerPool& pool) {
         Bytes out;
-        RunFakeFrame(mode, flags, threads, workers, persistent, out);
+        RunFakeFrame(mode, flags, threads, pool, out);
         return out;
     }
     const long threadsBefore_ = Live(Resource::kThread);
@@ -59,10 +59,9 @@ TEST_F(FrameDriver, FramesDoNotDependOnThreadCountOrWorkerKind) {
         const Bytes reference = Reference(mode, DVENC_FLAG_NO_HEADER_BLOCK);
         EncoderHandle* handle = CreateEncoderHandle();
         for (int n = 2; n <= 16; ++n) {
-            WorkerRecord oneShot[kMaxThreads] = {};
-            EXPECT_EQ(Run(mode, DVENC_FLAG_NO_HEADER_BLOCK, n, oneShot, false), reference) << n;
-            EXPECT_EQ(Run(mode, DVENC_FLAG_NO_HEADER_BLOCK, 18 - n, handle->workers, true),
-                      reference)
+            WorkerPool oneShot{};
+            EXPECT_EQ(Run(mode, DVENC_FLAG_NO_HEADER_BLOCK, n, oneShot), reference) << n;
+            EXPECT_EQ(Run(mode, DVENC_FLAG_NO_HEADER_BLOCK, 18 - n, *handle->pool), reference)
                 << 18 - n << " parked";
         }
         EXPECT_EQ(Live(Resource::kThread), threadsBefore_ + 15);
@@ -76,13 +75,13 @@ TEST_F(FrameDriver, FramesDoNotDependOnThreadCountOrWorkerKind) {
 TEST_F(FrameDriver, ParkedWorkersAreReusedAndEndedWithTheHandle) {
     const Bytes reference = Reference(0, 0);
     EncoderHandle* handle = CreateEncoderHandle();
-    EXPECT_EQ(Run(0, 0, 8, handle->workers, true), reference);
-    EXPECT_EQ(Run(0, 0, 1, handle->workers, true), reference);
+    EXPECT_EQ(Run(0, 0, 8, *handle->pool), reference);
+    EXPECT_EQ(Run(0, 0, 1, *handle->pool), reference);
     EXPECT_EQ(Live(Resource::kThread), threadsBefore_ + 7);
     hooks::ArmFailure(Resource::kThread, 1, 1000);
     hooks::ArmFailure(Resource::kEvent, 1, 1000);
-    EXPECT_EQ(Run(0, 0, 8, handle->workers, true), reference);
-    for (int j = 1; j < 8; ++j) EXPECT_TRUE(handle->workers[j].threadStarted) << j;
+    EXPECT_EQ(Run(0, 0, 8, *handle->pool), reference);
+    for (int j = 1; j < 8; ++j) EXPECT_TRUE(handle->pool->workers[j].threadStarted) << j;
     EXPECT_EQ(Live(Resource::kEvent), eventsBefore_ + 35);
     DestroyEncoderHandle(handle);
     EXPECT_EQ(Live(Resource::kThread), threadsBefore_);
@@ -100,18 +99,18 @@ TEST_F(FrameDriver, CreationFailuresStillEncodeTheWholeFrame) {
     const Bytes reference = Reference(3, 0);
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "failing from " << c.nth << ", " << c.count);
-        WorkerRecord oneShot[kMaxThreads] = {};
+        WorkerPool oneShot{};
         hooks::ArmFailure(c.resource, c.nth, c.count);
-        EXPECT_EQ(Run(3, 0, 8, oneShot, false), reference);
+        EXPECT_EQ(Run(3, 0, 8, oneShot), reference);
         EncoderHandle* handle = CreateEncoderHandle();
         hooks::ArmFailure(c.resource, c.nth, c.count);
-        EXPECT_EQ(Run(3, 0, 8, handle->workers, true), reference);
+        EXPECT_EQ(Run(3, 0, 8, *handle->pool), reference);
         hooks::Disarm();
         // A record holds a thread with all five events, or nothing.
         const long parked = Live(Resource::kThread) - threadsBefore_;
         EXPECT_LT(parked, 7);
         EXPECT_EQ(Live(Resource::kEvent) - eventsBefore_, 5 * parked);
-        EXPECT_EQ(Run(3, 0, 8, handle->workers, true), reference);  // starts the missing ones
+        EXPECT_EQ(Run(3, 0, 8, *handle->pool), reference);  // starts the missing ones
         EXPECT_EQ(Live(Resource::kThread), threadsBefore_ + 7);
         DestroyEncoderHandle(handle);
         EXPECT_EQ(Live(Resource::kThread), threadsBefore_);

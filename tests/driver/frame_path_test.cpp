@@ -7,6 +7,8 @@
 
 #include "api/dv_encoder.h"
 #include "api/encoder_handle.h"
+#include "api/initialization.h"
+#include "api/plan_frame.h"
 #include "driver/frame_driver.h"
 #include "enc_dv.h"
 #include "platform/test_hooks.h"
@@ -30,13 +32,14 @@ Bytes Picture() {
     return picture;
 }
 
-// As the compress path: first choice of system from the size, then the driver.
+// As the compress path: the plan, the encoder object, then the driver.
 int Encode(EncoderHandle* handle, const Bytes& picture, int height, uint32_t flags, Bytes& out) {
-    CDVEncoder* encoder = CDVEncoder::Create(handle);
+    InitializeLibrary();
+    FramePlan plan;
+    if (!PlanFrame(720, height, 1440, flags, DVENC_FOURCC_YUY2, &plan)) return 0;
+    CDVEncoder* encoder = CDVEncoder::Create(handle, plan);
     if (!encoder) return 0;  // as the compress path does
-    encoder->SelectSystem(height == 480 ? 3 : 0);
-    const int size =
-        EncodeFrame(*encoder, out.data(), picture.data(), 1440, 720, height, flags, kFormatYUY2);
+    const int size = EncodeFrame(encoder->plan, *encoder->pool, picture.data(), out.data());
     delete encoder;
     return size;
 }

@@ -63,13 +63,19 @@ struct Picture {
 class Reader {
   public:
     Reader(PixelFormatCode code, uint32_t flags, int threads, int mode)
-        : reader_(CreateSourceReader(code, flags, threads, mode)) {}
+        : reader_(Create(code, flags, threads, mode)) {}
     ~Reader() {
         if (reader_ != nullptr) reader_->Release(reader_);
     }
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
 
+    // The reader for a pixel-format code with the alpha flag, as a frame plan selects it.
+    static SourceReader* Create(PixelFormatCode code, uint32_t flags, int threads, int mode) {
+        ReaderVariant variant;
+        if (!SelectReaderVariant(code, (flags & kAlphaWeight) != 0, &variant)) return nullptr;
+        return CreateSourceReader(variant, threads, mode);
+    }
     SourceReader* get() const { return reader_; }
     int Open(const uint8_t* source, int pitch, int width, int height) {
         return reader_->Open(reader_, source, pitch, width, height);

@@ -294,10 +294,11 @@ TEST(SourceReader, OpenRefusesPicturesSmallerThanTheModeReads) {
 }
 
 TEST(SourceReader, ConstructorRefusesUnknownCodesModesAndThreadCounts) {
-    EXPECT_EQ(CreateSourceReader(static_cast<PixelFormatCode>(1234), 0, 1, 0), nullptr);
-    EXPECT_EQ(CreateSourceReader(kFormatYUY2, 0, 0, 0), nullptr);
-    EXPECT_EQ(CreateSourceReader(kFormatYUY2, 0, 17, 0), nullptr);
-    EXPECT_EQ(CreateSourceReader(kFormatYUY2, 0, 1, 1), nullptr);
+    EXPECT_EQ(Reader::Create(static_cast<PixelFormatCode>(1234), 0, 1, 0), nullptr);
+    EXPECT_EQ(CreateSourceReader(kReaderVariantCount, 1, 0), nullptr);
+    EXPECT_EQ(CreateSourceReader(kVariantYUY2, 0, 0), nullptr);
+    EXPECT_EQ(CreateSourceReader(kVariantYUY2, 17, 0), nullptr);
+    EXPECT_EQ(CreateSourceReader(kVariantYUY2, 1, 1), nullptr);
 }
 
 }  // namespace

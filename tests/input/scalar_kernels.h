@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "input/macroblock_pixels.h"
+#include "common/macroblock_pixels.h"
 #include "input/source_reader.h"
 
 // Plain scalar twins of the row kernels, chroma filters and readers, written straight from the

@@ -12,7 +12,8 @@
 
 #include "api/dv_encoder.h"
 #include "api/encoder_handle.h"
-#include "api/pixel_format.h"
+#include "api/initialization.h"
+#include "api/plan_frame.h"
 #include "driver/frame_driver.h"
 #include "enc_dv.h"
 #include "platform/test_hooks.h"
@@ -159,6 +160,7 @@ TEST_F(ConcurrencyStress, HandlesCreatedAndDestroyedInLoopsWithMixedThreadCounts
 // workers and with the parked workers of a handle whose thread count goes up and down.
 TEST(ReaderThreads, EveryLayoutAndModeEncodesAlikeOnOneToSixteenThreads) {
     hooks::Disarm();
+    InitializeLibrary();
     const LiveCounts before = LiveCounts::Now();
     struct Mode {
         const char* name;
@@ -184,20 +186,19 @@ TEST(ReaderThreads, EveryLayoutAndModeEncodesAlikeOnOneToSixteenThreads) {
             for (unsigned alpha : {0u, unsigned{DVENC_FLAG_ALPHA_WEIGHT}}) {
                 if (alpha && !alphaToo) continue;
                 SCOPED_TRACE(std::string(layout.name) + " " + mode.name + (alpha ? " alpha" : ""));
-                PixelFormatCode format;
-                ASSERT_TRUE(MapFourcc(layout.fourcc, &format));
                 Bytes reference;
                 int countIndex = 0;
                 for (int threads : counts) {
                     const bool onHandle = countIndex++ % 2 == 1;
                     if (threads != 1 && (layoutIndex + threads) % stride != 0) continue;
-                    CDVEncoder* encoder = CDVEncoder::Create(onHandle ? handle : nullptr);
+                    FramePlan plan;
+                    ASSERT_TRUE(PlanFrame(720, mode.height, 720 * layout.bytesPerPixel,
+                                          mode.flags | alpha, layout.fourcc, &plan));
+                    CDVEncoder* encoder = CDVEncoder::Create(onHandle ? handle : nullptr, plan);
                     ASSERT_NE(encoder, nullptr);
-                    encoder->SelectSystem(mode.height == 486 ? 3 : 0);
                     Bytes out(DVENC_MAX_FRAME_BYTES, 0);
-                    const int size = EncodeFrameOnThreads(
-                        *encoder, out.data(), picture.data(), 720 * layout.bytesPerPixel, 720,
-                        mode.height, mode.flags | alpha, format, threads);
+                    const int size = EncodeFrameOnThreads(encoder->plan, *encoder->pool,
+                                                          picture.data(), out.data(), threads);
                     delete encoder;
                     out.resize(size > 0 ? size : 0);
                     if (threads == 1) {

@@ -1,24 +1,10 @@
-// The per-frame encoder object and its choice of video system.
+// The per-frame encoder object.
 #include "api/dv_encoder.h"
 
 #include "api/encoder_handle.h"
-#include "api/video_mode.h"
-#include "driver/shuffle.h"
 #include "platform/memory.h"
 
 namespace encdv {
-
-int CDVCoder::SelectSystem(int modeWord) {
-    const int mode = modeWord & 0xFF;
-    if (mode != MODE_625_420 && mode != MODE_625_411 && mode != MODE_525_411) return 0;
-    const int32_t* table = GetShuffleTable(mode);
-    if (!table) return 0;
-    is525 = mode == MODE_525_411 ? 1 : 0;
-    sequenceCount = is525 ? 10 : 12;
-    shuffleTable = table;
-    systemSelected = 1;
-    return 1;
-}
 
 void* CDVCoder::operator new(std::size_t bytes) noexcept {
     return platform::AllocateMemory(bytes);
@@ -29,21 +15,20 @@ void CDVCoder::operator delete(void* block) {
 }
 
 CDVEncoder::~CDVEncoder() {
-    if (!handle) platform::FreeMemory(workers);
+    if (!handle) DestroyWorkerPool(pool);
 }
 
-CDVEncoder* CDVEncoder::Create(EncoderHandle* handle) {
+CDVEncoder* CDVEncoder::Create(EncoderHandle* handle, const FramePlan& plan) {
     auto* encoder = new CDVEncoder();
     if (!encoder) return nullptr;
-    if (handle && handle->workers) {
+    encoder->plan = plan;
+    if (handle && handle->pool) {
         encoder->handle = handle;
-        encoder->workers = handle->workers;
+        encoder->pool = handle->pool;
         return encoder;
     }
-    // A private array, cleared so that no record claims a thread it does not have.
-    encoder->workers = static_cast<WorkerRecord*>(
-        platform::AllocateZeroedMemory(kMaxThreads * sizeof(WorkerRecord)));
-    if (!encoder->workers) {
+    encoder->pool = CreateWorkerPool(false);
+    if (!encoder->pool) {
         delete encoder;
         return nullptr;
     }

@@ -1,15 +1,15 @@
 #ifndef ENC_DV_API_ENCODER_HANDLE_H
 #define ENC_DV_API_ENCODER_HANDLE_H
 
-#include "driver/worker_record.h"
+#include "driver/worker_pool.h"
 #include "platform/threads.h"
 
 namespace encdv {
 
-// What a host holds between DVNewEnc and DVDoneEnc: the worker records whose persistent
+// What a host holds between DVNewEnc and DVDoneEnc: the worker pool whose persistent
 // threads live from frame to frame, and the lock that serialises compress calls.
 struct EncoderHandle {
-    WorkerRecord* workers;  // kMaxThreads records, zero-filled at creation
+    WorkerPool* pool;
     platform::LockHandle lock;
 };
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "transform/macroblock_work.h"
+#include "common/macroblock_work.h"
 
 namespace encdv {
 

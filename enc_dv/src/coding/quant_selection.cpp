@@ -11,7 +11,6 @@
 #include "coding/block_coder.h"
 #include "coding/code_length_table.h"
 #include "coding/quantizer.h"
-#include "enc_dv.h"
 
 namespace encdv {
 namespace {
@@ -33,8 +32,6 @@ constexpr int32_t kPerMacroblockAllowance = static_cast<int32_t>(kMinimumTarget)
 constexpr int32_t kToleranceFloor = 36;
 // totalBits of a macroblock whose codes were not counted (one-pass mode).
 constexpr int32_t kNotCounted = -1;
-// DC, DCT mode and class number open every block's code.
-constexpr int32_t kBlockHeaderBits = 12;
 constexpr uint32_t kAllBlocksCoded = (1u << kBlocksPerMacroblock) - 1;
 static_assert(kBlockCodeBytes >= kMaxBlockCodeBits / 8 + 8, "a block code store takes any code");
 
@@ -302,13 +299,16 @@ void RequantizeMacroblock(MacroblockWork& mb, int newQno) {
     }
 }
 
-void SelectQuantization(MacroblockWork* macroblocks, uint32_t flags) {
+void SelectQuantization(MacroblockWork* macroblocks, RateControl rateControl) {
     SegmentModel model;
     BuildModel(macroblocks, model);
-    if (flags & DVENC_FLAG_MB_QUANT) {
-        SelectOnePass(macroblocks, model);
-    } else {
-        SelectSequential(macroblocks, model);
+    switch (rateControl) {
+        case RateControl::kOnePass:
+            SelectOnePass(macroblocks, model);
+            break;
+        case RateControl::kSequential:
+            SelectSequential(macroblocks, model);
+            break;
     }
 }
 

@@ -3,16 +3,17 @@
 
 #include <cstdint>
 
-#include "transform/macroblock_work.h"
+#include "common/constants.h"
+#include "common/macroblock_work.h"
+#include "common/rate_control.h"
 
 namespace encdv {
 
-constexpr int kMacroblocksPerSegment = 5;
-
-// Chooses classes and QNOs for the segment's five macroblocks, quantizes them and builds
-// their nonzero lists (and, in the sequential mode, the exact code lengths; the one-pass
-// mode sets totalBits to -1 instead, so that no one takes the stale codeBits for exact).
-void SelectQuantization(MacroblockWork* macroblocks, uint32_t flags);
+// Chooses classes and QNOs for the segment's five macroblocks by the rate control, quantizes
+// them and builds their nonzero lists (and, in the sequential mode, the exact code lengths;
+// the one-pass mode sets totalBits to -1 instead, so that no one takes the stale codeBits
+// for exact).
+void SelectQuantization(MacroblockWork* macroblocks, RateControl rateControl);
 
 // Class number 0-3 of block blockIndex (0-3 luminance, 4-5 colour difference) from maxAc.
 int BlockClass(int blockIndex, int32_t maxAc);

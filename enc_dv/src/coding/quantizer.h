@@ -2,7 +2,7 @@
 #define ENC_DV_CODING_QUANTIZER_H
 
 #include "coding/quant_tables.h"
-#include "transform/macroblock_work.h"
+#include "common/macroblock_work.h"
 
 namespace encdv {
 

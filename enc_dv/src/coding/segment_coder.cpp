@@ -11,14 +11,10 @@ namespace encdv {
 namespace {
 
 constexpr int kBlocksPerSegment = kMacroblocksPerSegment * kBlocksPerMacroblock;
-constexpr int kDifDataBytes = 76;  // bytes 4-79 of a video DIF block
-constexpr int kSegmentDataBytes = kMacroblocksPerSegment * kDifDataBytes;
 
 // Bits of each block's area inside the 76 data bytes (IEC 61834-2): four 14-byte luminance
 // areas, then two 10-byte colour-difference areas, one after the other.
 constexpr int32_t kAreaBits[kBlocksPerMacroblock] = {112, 112, 112, 112, 80, 80};
-// DC, DCT mode and class number open every block's code.
-constexpr int32_t kBlockHeaderBits = 12;
 
 // Bits a stream step takes at most: with 0-7 bits pending, 56 more fit a 64-bit word, and a
 // 64-bit window read at any bit offset holds at least 57.
@@ -156,7 +152,7 @@ struct StreamWriter {
 
 }  // namespace
 
-void CodeSegment(SegmentWork& segment, uint8_t*& output) {
+void CodeSegment(SegmentWork& segment, SegmentData& coded) {
     // Every block's code in its macroblock's store: the quantization selection left the
     // codes it counted there; the others are coded now. With the lengths known, the
     // distribution is worked out on lengths alone, and each DIF block's data is then written
@@ -200,9 +196,7 @@ void CodeSegment(SegmentWork& segment, uint8_t*& output) {
     }
     Pour(segmentOverflow, segmentRoom, placement);
 
-    // The data of the five DIF blocks, then room for the writer's last sixteen-byte store.
-    uint8_t data[kSegmentDataBytes + 16];
-    StreamWriter writer(data);
+    StreamWriter writer(coded.data);
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
         const MacroblockWork& macroblock = segment.macroblocks[k];
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
@@ -225,12 +219,8 @@ void CodeSegment(SegmentWork& segment, uint8_t*& output) {
 
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
         const MacroblockWork& macroblock = segment.macroblocks[k];
-        uint8_t* const block = output + 80 * k;
-        PackDifId(*segment.ids[k], block);
-        block[3] = static_cast<uint8_t>((macroblock.sta << 4) | (macroblock.qno & 15));
-        std::memcpy(block + 4, data + k * kDifDataBytes, kDifDataBytes);
+        coded.staQno[k] = static_cast<uint8_t>((macroblock.sta << 4) | (macroblock.qno & 15));
     }
-    output += 80 * kMacroblocksPerSegment;
 }
 
 }  // namespace encdv

@@ -3,21 +3,31 @@
 
 #include <cstdint>
 
-#include "coding/quant_selection.h"
-#include "driver/dif_id.h"
-#include "transform/macroblock_work.h"
+#include "common/constants.h"
+#include "common/macroblock_work.h"
 
 namespace encdv {
 
-// A thread's segment work area: five macroblock records followed by the pointers to the
-// ID records of their DIF blocks, in macroblock order.
+// Bytes 4-79 of a video DIF block: the six block areas of its macroblock.
+constexpr int kVideoDataBytes = 76;
+
+// A thread's segment work area: five macroblock records, in macroblock order.
 struct SegmentWork {
     MacroblockWork macroblocks[kMacroblocksPerSegment];
-    DifIdRecord* ids[kMacroblocksPerSegment];
 };
 
-// Codes the quantized segment into five video DIF blocks at output and advances it by 400.
-void CodeSegment(SegmentWork& segment, uint8_t*& output);
+// The coded segment, without DIF block IDs: for each of its five video DIF blocks, in
+// macroblock order, the STA/QNO byte (byte 3) and the 76 data bytes (bytes 4-79).
+struct SegmentData {
+    uint8_t staQno[kMacroblocksPerSegment];
+    // The data of the five blocks, one after the other, then room for the coder's last
+    // 16-byte store; those 16 bytes hold nothing.
+    alignas(16) uint8_t data[kMacroblocksPerSegment * kVideoDataBytes + 16];
+};
+
+// Codes the quantized segment into coded. Writes the block codes it has to code itself into
+// the records' stores (marking nothing); reads every other field of the records.
+void CodeSegment(SegmentWork& segment, SegmentData& coded);
 
 }  // namespace encdv
 

@@ -1,8 +1,7 @@
 // Fixed payloads of the header, VAUX and audio DIF blocks (IEC 61834-2, SMPTE 314M).
 #include "driver/dif_blocks.h"
 
-#include "api/video_mode.h"
-#include "enc_dv.h"
+#include "common/video_mode.h"
 
 namespace encdv {
 namespace {
@@ -34,11 +33,11 @@ constexpr uint8_t kEmptyPack[kPackBytes] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
 }  // namespace
 
-const uint8_t* HeaderBlockBytes(int mode, uint32_t flags) {
+const uint8_t* HeaderBlockBytes(const FramePlan& plan) {
     // At 625/50 the mode already says which form: 4:1:1 is only sent as SMPTE 314M.
-    switch (mode) {
+    switch (plan.mode) {
         case MODE_525_411:
-            return (flags & DVENC_FLAG_SMPTE314M) ? kHeader525Smpte : kHeader525;
+            return plan.headerForm == HeaderForm::kSmpte314M ? kHeader525Smpte : kHeader525;
         case MODE_625_411:
             return kHeader625With411;
         default:
@@ -46,9 +45,9 @@ const uint8_t* HeaderBlockBytes(int mode, uint32_t flags) {
     }
 }
 
-const uint8_t* VauxPackBytes(int mode, uint32_t flags) {
-    const int row = mode == MODE_525_411 ? 2 : mode == MODE_625_411 ? 1 : 0;
-    return kVauxPacks[row][(flags & DVENC_FLAG_WIDE) ? 1 : 0];
+const uint8_t* VauxPackBytes(const FramePlan& plan) {
+    const int row = plan.mode == MODE_525_411 ? 2 : plan.mode == MODE_625_411 ? 1 : 0;
+    return kVauxPacks[row][plan.wide ? 1 : 0];
 }
 
 const uint8_t* AudioPackBytes(bool oddSequence, int dbn) {

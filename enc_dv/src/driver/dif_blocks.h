@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "common/frame_plan.h"
+
 namespace encdv {
 
 constexpr int kDifBlockBytes = 80;
@@ -20,11 +22,12 @@ enum SectionType : int {
     kSectionVideo = 4,
 };
 
-// Bytes 3-7 of the header block for the final video mode (0, 2 or 3) and the flags word.
-const uint8_t* HeaderBlockBytes(int mode, uint32_t flags);
+// Bytes 3-7 of the header block for the plan's video mode and header form.
+const uint8_t* HeaderBlockBytes(const FramePlan& plan);
 
-// The VAUX source pack followed by the VAUX source control pack for the mode and flags.
-const uint8_t* VauxPackBytes(int mode, uint32_t flags);
+// The VAUX source pack followed by the VAUX source control pack for the plan's video mode
+// and aspect ratio.
+const uint8_t* VauxPackBytes(const FramePlan& plan);
 
 // The AAUX pack of audio block dbn (0-8) of a sequence with the given parity.
 const uint8_t* AudioPackBytes(bool oddSequence, int dbn);

@@ -6,14 +6,13 @@
 
 #include "coding/quant_selection.h"
 #include "coding/segment_coder.h"
+#include "common/constants.h"
+#include "common/macroblock_pixels.h"
+#include "common/macroblock_work.h"
 #include "driver/dif_blocks.h"
 #include "driver/dif_id.h"
-#include "driver/shuffle.h"
-#include "enc_dv.h"
-#include "input/macroblock_pixels.h"
 #include "input/source_reader.h"
 #include "transform/macroblock_transform.h"
-#include "transform/macroblock_work.h"
 
 namespace encdv {
 namespace {
@@ -26,6 +25,7 @@ constexpr int kPositionsPerAudioBlock = 16;   // one audio block, then 15 video 
 // A thread's private work area for video segments, kept on its stack.
 struct SegmentArea {
     SegmentWork segment;
+    SegmentData coded;
     DifIdRecord ids[kMacroblocksPerSegment];
     MacroblockPixels pixels;
 };
@@ -35,7 +35,16 @@ void PrepareSegmentArea(SegmentArea& area) {
     for (int m = 0; m < kMacroblocksPerSegment; ++m) {
         PrepareMacroblockWork(area.segment.macroblocks[m]);
         area.ids[m] = DifIdRecord{0, 1, kSectionVideo, 7, 0, 0, 0};
-        area.segment.ids[m] = &area.ids[m];
+    }
+}
+
+// Writes the five video DIF blocks of a coded segment: ID, STA/QNO byte, data.
+void WriteVideoBlocks(const SegmentData& coded, const DifIdRecord* ids, uint8_t* blocks) {
+    for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+        uint8_t* const block = blocks + kDifBlockBytes * k;
+        PackDifId(ids[k], block);
+        block[kDifIdBytes] = coded.staQno[k];
+        std::memcpy(block + kDifIdBytes + 1, coded.data + kVideoDataBytes * k, kVideoDataBytes);
     }
 }
 
@@ -60,21 +69,24 @@ void SwapFields(MacroblockPixels& pixels) {
 
 }  // namespace
 
-void EncodeDifSequences(const WorkerRecord& record) {
-    const uint8_t* headerBytes = HeaderBlockBytes(record.mode, record.flags);
-    const uint8_t* vauxPacks = VauxPackBytes(record.mode, record.flags);
-    const bool writeAux = (record.flags & DVENC_FLAG_VIDEO_ONLY) == 0;
-    const bool swapFields = (record.flags & DVENC_FLAG_SWAP_FIELDS) != 0;
-    SourceReader* reader = record.reader;
+void EncodeDifSequences(const SequenceJob& job) {
+    const FramePlan& plan = *job.plan;
+    const uint8_t* headerBytes = HeaderBlockBytes(plan);
+    const uint8_t* vauxPacks = VauxPackBytes(plan);
+    const bool writeAux = !plan.videoOnly;
+    const bool withHeaderBlock = plan.withHeaderBlock;
+    const bool swapFields = plan.swapFields;
+    const RateControl rateControl = plan.rateControl;
+    SourceReader* reader = job.reader;
     const auto prefetch = reader->PrefetchMacroblock;
 
     SegmentArea area;
     PrepareSegmentArea(area);
 
-    uint8_t* cursor = record.output;
-    for (int s = record.firstSequence; s < record.endSequence; ++s) {
+    uint8_t* cursor = job.output;
+    for (int s = job.firstSequence; s < job.endSequence; ++s) {
         const bool odd = (s & 1) != 0;
-        if (record.withHeaderBlock) {
+        if (withHeaderBlock) {
             if (writeAux) {
                 WriteFixedBlock(cursor, kSectionHeader, s, 0, 0xFF);
                 std::memcpy(cursor + kDifIdBytes, headerBytes, kHeaderPayloadBytes);
@@ -95,7 +107,7 @@ void EncodeDifSequences(const WorkerRecord& record) {
             cursor += kDifBlockBytes;
         }
 
-        const int32_t* positions = record.shuffleTable + 2 * kVideoBlocksPerSequence * s;
+        const int32_t* positions = job.shuffleTable + 2 * kVideoBlocksPerSequence * s;
         int v = 0;
         for (int p = 0; p < kAudioAndVideoPositions; ++p) {
             if (p % kPositionsPerAudioBlock == 0) {
@@ -123,13 +135,15 @@ void EncodeDifSequences(const WorkerRecord& record) {
             if (prefetch != nullptr && v + 1 < kVideoBlocksPerSequence) {
                 prefetch(reader, positions[2 * v + 2], positions[2 * v + 3]);
             }
-            reader->ReadMacroblock(reader, record.threadIndex, x, y, &area.pixels);
+            reader->ReadMacroblock(reader, job.threadIndex, x, y, &area.pixels);
             if (swapFields) SwapFields(area.pixels);
             TransformMacroblock(work, area.pixels);
             if (m == kMacroblocksPerSegment - 1) {
-                SelectQuantization(area.segment.macroblocks, record.flags);
-                // Writes video blocks v - 4 .. v, where the cursor stands, and moves it on.
-                CodeSegment(area.segment, cursor);
+                SelectQuantization(area.segment.macroblocks, rateControl);
+                // Video blocks v - 4 .. v, where the cursor stands.
+                CodeSegment(area.segment, area.coded);
+                WriteVideoBlocks(area.coded, area.ids, cursor);
+                cursor += kDifBlockBytes * kMacroblocksPerSegment;
             }
             ++v;
         }

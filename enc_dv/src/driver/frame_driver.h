@@ -3,23 +3,21 @@
 
 #include <cstdint>
 
-#include "api/pixel_format.h"
-#include "driver/worker_record.h"
+#include "common/frame_plan.h"
+#include "driver/worker_pool.h"
 
 namespace encdv {
 
-class CDVEncoder;
-
-// Encodes one frame with the encoder's video system and worker records. Returns the
-// number of bytes written to output, or 0 (nothing written) when the frame is refused.
-int EncodeFrame(CDVEncoder& encoder, uint8_t* output, const uint8_t* source, int sourcePitch,
-                int width, int height, uint32_t flags, PixelFormatCode format);
+// Encodes one frame of the plan from source on the pool's threads. Returns the number of
+// bytes written to output, or 0 (nothing written) when the frame is refused: no SSE2, no
+// memory for the reader, or a picture the reader cannot read. The library's tables must
+// have been built.
+int EncodeFrame(const FramePlan& plan, WorkerPool& pool, const uint8_t* source, uint8_t* output);
 
 // EncodeFrame after the processor check and the choice of thread count: encodes on
 // exactly threadCount threads (limited to 1-16).
-int EncodeFrameOnThreads(CDVEncoder& encoder, uint8_t* output, const uint8_t* source,
-                         int sourcePitch, int width, int height, uint32_t flags,
-                         PixelFormatCode format, int threadCount);
+int EncodeFrameOnThreads(const FramePlan& plan, WorkerPool& pool, const uint8_t* source,
+                         uint8_t* output, int threadCount);
 
 // DIF sequences first .. end - 1 of one thread.
 struct SequenceRange {
@@ -34,21 +32,15 @@ SequenceRange SequencesOfThread(int sequenceCount, int threadCount, int threadIn
 
 // What every thread of one frame shares.
 struct FrameJob {
+    const FramePlan* plan;
+    const int32_t* shuffleTable;  // of plan->mode
+    SourceReader* reader;         // opened and prepared
     uint8_t* output;
-    int sequenceCount;
-    int withHeaderBlock;
-    uint32_t flags;
-    const int32_t* shuffleTable;
-    int mode;
-    SourceReader* reader;  // opened and prepared
 };
 
-// Divides the frame among threadCount threads (1-16) described by workers[0 ..
-// threadCount - 1], runs them and returns the frame length in bytes. With persistent set
-// the records belong to a handle and their threads stay parked afterwards; otherwise the
-// threads end before the call returns. A thread or event that cannot be created makes the
-// calling thread encode that record's sequences itself.
-int RunFrameThreads(const FrameJob& job, WorkerRecord* workers, bool persistent, int threadCount);
+// Divides the frame among threadCount threads (1-16) of the pool, runs them and returns
+// the frame length in bytes.
+int RunFrameThreads(const FrameJob& job, WorkerPool& pool, int threadCount);
 
 }  // namespace encdv
 

@@ -3,12 +3,12 @@
 // computed from the rule at compile time and live in read-only storage.
 #include "driver/shuffle.h"
 
-#include "api/video_mode.h"
+#include "common/constants.h"
+#include "common/video_mode.h"
 
 namespace encdv {
 namespace {
 
-constexpr int kMacroblocksPerSegment = 5;
 constexpr int kSegmentsPerSequence = 27;
 
 // Superblock row offset (added to the sequence number) and superblock column of

@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-namespace encdv {
+#include "common/constants.h"
 
-constexpr int kVideoBlocksPerSequence = 135;
+namespace encdv {
 
 // Macroblock positions of every video DIF block for a video mode (0, 2 or 3):
 // sequenceCount x 135 pairs (x, y) of the top-left luma sample, entry s x 135 + v for

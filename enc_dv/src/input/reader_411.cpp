@@ -5,13 +5,13 @@
 #include <cstddef>
 #include <cstring>
 
+#include "common/constants.h"
 #include "input/chroma_filters.h"
 
 namespace encdv {
 
 namespace {
 
-constexpr int kLineWidth = 720;
 constexpr int kRightEdgeX = 704;
 // Record 22 copies 32 luma columns from 704 on, 16 past the line.
 constexpr int kLumaLineBytes = kLineWidth + 16;

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "api/video_mode.h"
-#include "enc_dv.h"
+#include "common/constants.h"
+#include "common/video_mode.h"
 #include "input/reader_411.h"
 #include "input/reader_420.h"
 #include "input/row_kernels.h"
@@ -15,9 +15,6 @@
 namespace encdv {
 
 namespace {
-
-constexpr int kLineWidth = 720;
-constexpr int kMaxThreads = 16;
 
 // A 720x486 picture is encoded from its lines 2 to 481.
 constexpr int kCroppedHeight = 486;
@@ -92,43 +89,8 @@ int LinesReadInMode(int videoMode) {
     return (videoMode & 0xFF) == MODE_525_411 ? 480 : 576;
 }
 
-bool SelectReaderVariant(PixelFormatCode code, uint32_t flags, ReaderVariant* variant) {
-    const bool alphaWeight = (flags & DVENC_FLAG_ALPHA_WEIGHT) != 0;
-    switch (code) {
-        case kFormatUYVY:
-        case kFormatUyVy:
-            *variant = kVariantUYVY;
-            return true;
-        case kFormatYUY2:
-        case kFormatYuYv:
-            *variant = kVariantYUY2;
-            return true;
-        case kFormatBGR3:
-            *variant = kVariantBGR3;
-            return true;
-        case kFormatR24C:
-            *variant = kVariantR24C;
-            return true;
-        case kFormatBGR4:
-            *variant = kVariantBGR4;
-            return true;
-        case kFormatBGRA:
-            *variant = alphaWeight ? kVariantBGRAAlpha : kVariantBGR4;
-            return true;
-        case kFormatR32C:
-            *variant = alphaWeight ? kVariantR32CAlpha : kVariantR32C;
-            return true;
-        case kFormatVUYA:
-            *variant = alphaWeight ? kVariantVUYAAlpha : kVariantVUYA;
-            return true;
-    }
-    return false;
-}
-
-SourceReader* CreateSourceReader(PixelFormatCode code, uint32_t flags, int threadCount,
-                                 int videoMode) {
-    ReaderVariant variant;
-    if (!SelectReaderVariant(code, flags, &variant)) return nullptr;
+SourceReader* CreateSourceReader(ReaderVariant variant, int threadCount, int videoMode) {
+    if (variant < 0 || variant >= kReaderVariantCount) return nullptr;
     if (threadCount < 1 || threadCount > kMaxThreads) return nullptr;
     const int mode = videoMode & 0xFF;
     if (mode != MODE_625_420 && mode != MODE_625_411 && mode != MODE_525_411) return nullptr;

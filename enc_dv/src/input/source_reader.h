@@ -3,28 +3,12 @@
 
 #include <cstdint>
 
-#include "api/pixel_format.h"
-#include "input/macroblock_pixels.h"
+#include "common/macroblock_pixels.h"
+#include "common/reader_variant.h"
 
 namespace encdv {
 
 struct KernelContext;
-
-// The ten source layouts a reader can be built for; the pixel-format code and
-// DVENC_FLAG_ALPHA_WEIGHT select one (SelectReaderVariant).
-enum ReaderVariant : int {
-    kVariantYUY2 = 0,   // Y0 Cb Y1 Cr (YUY2, YUYV, YuYv)
-    kVariantUYVY,       // Cb Y0 Cr Y1 (UYVY, UyVy)
-    kVariantVUYA,       // Cr Cb Y A, alpha ignored
-    kVariantVUYAAlpha,  // Cr Cb Y A, alpha-weighted
-    kVariantBGR3,       // B G R, full range
-    kVariantBGR4,       // B G R x, full range (BGR4, and BGRA without alpha weighting)
-    kVariantBGRAAlpha,  // B G R A, full range, alpha-weighted
-    kVariantR24C,       // B G R, studio range
-    kVariantR32C,       // B G R x, studio range, alpha ignored
-    kVariantR32CAlpha,  // B G R A, studio range, alpha-weighted
-    kReaderVariantCount,
-};
 
 // A row conversion kernel; reads its source, destinations and constants from the context.
 using RowKernel = void (*)(KernelContext* context);
@@ -87,14 +71,9 @@ enum OpenStatus : int {
 // Lines of the picture that a reader in the video mode reads, from the first line used.
 int LinesReadInMode(int videoMode);
 
-// The reader variant for a pixel-format code and the flags word; false for an unknown code.
-bool SelectReaderVariant(PixelFormatCode code, uint32_t flags, ReaderVariant* variant);
-
-// Builds the reader variant for the code and DVENC_FLAG_ALPHA_WEIGHT in flags, for
-// threadCount threads (1-16) and the video mode (0, 2 or 3). Null when the code has no
-// reader or memory is short.
-SourceReader* CreateSourceReader(PixelFormatCode code, uint32_t flags, int threadCount,
-                                 int videoMode);
+// Builds the reader variant for threadCount threads (1-16) and the video mode (0, 2 or 3).
+// Null for another variant, count or mode, or when memory is short.
+SourceReader* CreateSourceReader(ReaderVariant variant, int threadCount, int videoMode);
 
 }  // namespace encdv
 

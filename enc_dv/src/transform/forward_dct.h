@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "transform/macroblock_work.h"
+#include "common/macroblock_work.h"
 #include "transform/transform_tables.h"
 
 namespace encdv {

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "input/macroblock_pixels.h"
-#include "transform/macroblock_work.h"
+#include "common/macroblock_pixels.h"
+#include "common/macroblock_work.h"
 
 namespace encdv {
 

@@ -1,9 +1,9 @@
-#ifndef ENC_DV_TRANSFORM_MACROBLOCK_WORK_H
-#define ENC_DV_TRANSFORM_MACROBLOCK_WORK_H
+#ifndef ENC_DV_COMMON_MACROBLOCK_WORK_H
+#define ENC_DV_COMMON_MACROBLOCK_WORK_H
 
 #include <cstdint>
 
-#include "input/macroblock_pixels.h"
+#include "common/macroblock_pixels.h"
 
 namespace encdv {
 

@@ -1,5 +1,5 @@
-// The accepted source layouts.
-#include "api/pixel_format.h"
+// The accepted FOURCCs and the source layout of each.
+#include "api/fourcc_map.h"
 
 namespace encdv {
 namespace {

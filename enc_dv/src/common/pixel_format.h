@@ -1,5 +1,5 @@
-#ifndef ENC_DV_API_PIXEL_FORMAT_H
-#define ENC_DV_API_PIXEL_FORMAT_H
+#ifndef ENC_DV_COMMON_PIXEL_FORMAT_H
+#define ENC_DV_COMMON_PIXEL_FORMAT_H
 
 #include <cstdint>
 
@@ -18,9 +18,6 @@ enum PixelFormatCode : uint32_t {
     kFormatR24C = 78624,
     kFormatR32C = 82723,
 };
-
-// Maps a FOURCC (exact, case-sensitive) to its code; false when it is not accepted.
-bool MapFourcc(uint32_t fourcc, PixelFormatCode* code);
 
 }  // namespace encdv
 

@@ -1,5 +1,5 @@
-#ifndef ENC_DV_API_VIDEO_MODE_H
-#define ENC_DV_API_VIDEO_MODE_H
+#ifndef ENC_DV_COMMON_VIDEO_MODE_H
+#define ENC_DV_COMMON_VIDEO_MODE_H
 
 namespace encdv {
 

@@ -1,4 +1,4 @@
-#include "transform/macroblock_work.h"
+#include "common/macroblock_work.h"
 
 #include <cstdint>
 

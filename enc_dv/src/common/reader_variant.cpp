@@ -1,0 +1,37 @@
+#include "common/reader_variant.h"
+
+namespace encdv {
+
+bool SelectReaderVariant(PixelFormatCode code, bool alphaWeight, ReaderVariant* variant) {
+    switch (code) {
+        case kFormatUYVY:
+        case kFormatUyVy:
+            *variant = kVariantUYVY;
+            return true;
+        case kFormatYUY2:
+        case kFormatYuYv:
+            *variant = kVariantYUY2;
+            return true;
+        case kFormatBGR3:
+            *variant = kVariantBGR3;
+            return true;
+        case kFormatR24C:
+            *variant = kVariantR24C;
+            return true;
+        case kFormatBGR4:
+            *variant = kVariantBGR4;
+            return true;
+        case kFormatBGRA:
+            *variant = alphaWeight ? kVariantBGRAAlpha : kVariantBGR4;
+            return true;
+        case kFormatR32C:
+            *variant = alphaWeight ? kVariantR32CAlpha : kVariantR32C;
+            return true;
+        case kFormatVUYA:
+            *variant = alphaWeight ? kVariantVUYAAlpha : kVariantVUYA;
+            return true;
+    }
+    return false;
+}
+
+}  // namespace encdv
