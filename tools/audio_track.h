@@ -1,0 +1,42 @@
+// The sound of each DV frame: the samples a frame holds at its position in the stream,
+// taken from a WAV file (silence where it ends early) or silence throughout.
+#ifndef DVENC_AUDIO_TRACK_H
+#define DVENC_AUDIO_TRACK_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "dv_audio.h"
+#include "wav_reader.h"
+
+namespace dvenc {
+
+class AudioTrack {
+  public:
+    // wav null: a silent 48 kHz track.
+    AudioTrack(std::unique_ptr<WavReader> wav, bool is625);
+
+    int SampleRate() const { return sampleRate_; }
+
+    // Fills the samples of the next frame and returns how many pairs it holds; false on a
+    // read error of the WAV file (*error says which).
+    bool Next(int* samples, std::string* error);
+    const int16_t* Samples() const { return stereo_; }
+
+    // After the last frame: a note when the sound was shorter (padded with silence) or
+    // longer (cut at the last frame) than the video; empty when it fitted or was silent.
+    std::string EndNote();
+
+  private:
+    std::unique_ptr<WavReader> wav_;
+    bool is625_;
+    int sampleRate_ = 48000;
+    long long frame_ = 0;
+    long long padded_ = 0;  // sample pairs of silence added after the sound ended
+    int16_t stereo_[2 * kMaxAudioSamples] = {};
+};
+
+}  // namespace dvenc
+
+#endif
