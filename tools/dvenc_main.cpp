@@ -9,15 +9,20 @@
 #include <new>
 #include <string>
 
+#include "audio_track.h"
 #include "demo_picture.h"
+#include "dif_layout.h"
 #include "enc_dv.h"
 #include "frame_buffer.h"
+#include "frame_metadata.h"
 #include "options.h"
 #include "output_file.h"
 #include "progress.h"
 #include "raw_source.h"
 #include "stream_checks.h"
 #include "thread_limit.h"
+#include "timecode.h"
+#include "wav_reader.h"
 #include "y4m_source.h"
 
 namespace {
@@ -85,7 +90,7 @@ struct Handle {
 };
 
 int Run(const dvenc::Options& options) {
-    // The input first: a bad input must not empty an existing output file.
+    // The inputs first: a bad input must not empty an existing output file.
     std::unique_ptr<FrameSource> source;
     const dvenc::InputFile* input = nullptr;
     bool wide = options.wide;
@@ -117,6 +122,35 @@ int Run(const dvenc::Options& options) {
         input = &y4m->Input();
         source = std::move(y4m);
     }
+    const bool is625 = source->Height() == 576;
+
+    // Time code of the first frame: 00:00:00:00, counted drop-frame at 525/60 unless given.
+    dvenc::Timecode timecode = options.timecode;
+    if (!options.timecodeGiven) timecode.dropFrame = !is625;
+    if (!dvenc::CheckTimecode(timecode, is625, &error)) return Fail(kExitUsage, error);
+
+    std::unique_ptr<dvenc::WavReader> wav;
+    if (!options.audio.empty()) {
+        wav = dvenc::WavReader::Open(options.audio, &error);
+        if (!wav) return Fail(kExitInput, error);
+    }
+    dvenc::AudioTrack audio(std::move(wav), is625);
+
+    if (options.noHeaderBlock) {
+        Say(options.quiet, "warning",
+            "without header blocks (--no-header-block) the output is not a playable DV file");
+    }
+
+    // The first frame before the output: an input without frames leaves no file behind.
+    dvenc::SourceFrame frame;
+    FrameSource::Result result = source->Next(&frame, &error);
+    if (result == FrameSource::Result::kEnd) {
+        return Fail(kExitInput, (input ? input->Name() : std::string("the input")) +
+                                    " holds no frames; nothing was written");
+    }
+    if (result == FrameSource::Result::kError && !source->Interrupted()) {
+        return Fail(kExitInput, error);
+    }
 
     unsigned flags = dvenc::FlagsFor(options);
     if (wide) flags |= DVENC_FLAG_WIDE;
@@ -141,8 +175,12 @@ int Run(const dvenc::Options& options) {
     Handle encoder;
     if (!encoder.handle) return Fail(kExitEncoder, "cannot create an encoder (out of memory)");
 
-    const bool is625 = source->Height() == 576;
-    const int expectedBytes = (is625 ? 12 : 10) * (options.noHeaderBlock ? 149 : 150) * 80;
+    dvenc::DifLayout layout;
+    layout.is625 = is625;
+    layout.headerBlocks = !options.noHeaderBlock;
+    const int expectedBytes = static_cast<int>(layout.FrameBytes());
+    const dvenc::FrameMetadata metadata(layout, timecode,
+                                        options.dateGiven ? &options.date : nullptr);
     dvenc::FrameBuffer dv;
     dv.Allocate(DVENC_MAX_FRAME_BYTES);
 
@@ -152,10 +190,7 @@ int Run(const dvenc::Options& options) {
     long long done = 0;
     int code = kExitDone;
     std::string message;
-    while (options.frames < 0 || done < options.frames) {
-        if (stopRequested) break;
-        dvenc::SourceFrame frame;
-        const FrameSource::Result result = source->Next(&frame, &error);
+    for (;;) {
         if (result == FrameSource::Result::kEnd) break;
         if (result == FrameSource::Result::kError) {
             if (source->Interrupted()) break;
@@ -182,6 +217,13 @@ int Run(const dvenc::Options& options) {
                       std::to_string(done + 1) + ", not " + std::to_string(expectedBytes);
             break;
         }
+        int samples = 0;
+        if (!audio.Next(&samples, &error)) {
+            code = kExitInput;
+            message = error;
+            break;
+        }
+        metadata.Write(dv.Data(), done, audio.SampleRate(), audio.Samples(), samples);
         if (!output.WriteFrame(dv.Data(), static_cast<size_t>(bytes), &error)) {
             code = kExitOutput;
             message = error;
@@ -189,6 +231,8 @@ int Run(const dvenc::Options& options) {
         }
         ++done;
         progress.Update(done);
+        if ((options.frames > 0 && done >= options.frames) || stopRequested) break;
+        result = source->Next(&frame, &error);
     }
     progress.Clear();
     if (!output.Close(&error) && code == kExitDone) {
@@ -200,6 +244,7 @@ int Run(const dvenc::Options& options) {
         std::fprintf(stderr, "dvenc: interrupted after %lld frames\n", done);
         return kExitInterrupted;
     }
+    Say(options.quiet, "note", audio.EndNote());
     if (!options.quiet) {
         dvenc::Summary summary;
         summary.frames = done;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "enc_dv.h"
+#include "size_advice.h"
 
 namespace dvenc {
 
@@ -29,18 +30,30 @@ Input:
 Encoding:
   --wide             mark the picture 16:9 (also taken from a YUV4MPEG2 sample aspect)
   --smpte314m        SMPTE 314M header; 625/50 then samples chroma 4:1:1, not 4:2:0
-  --no-header-block  leave out the header DIF block of every DIF sequence
-  --swap-fields      exchange the two fields of every frame (makes top-field-first
-                     material bottom-field-first, as DV is)
+  --no-header-block  leave out the header DIF block of every DIF sequence (the result is
+                     not a playable DV file; for hosts that add their own)
+  --swap-fields      exchange the lines of each field pair (for material whose fields are
+                     stored the wrong way round; top-field-first material wants a one-line
+                     shift instead: ffmpeg's -vf fieldorder=bff)
   --mb-quant         faster one-pass choice of quantization
   --alpha-weight     fade colours to black by alpha (BGRA, R32C, VUYA, 444alpha)
   --threads N        encode each frame on at most N threads (1 to 16; default one per
                      processor)
   --single-thread    encode each frame on one thread (same as --threads 1)
 
+Sound and time code:
+  --audio FILE       put the sound of a WAV file into the DV frames: 16-bit PCM at 48000,
+                     44100 or 32000 Hz, mono or stereo; cut or padded with silence to the
+                     length of the video (without --audio the sound is silent, 48 kHz)
+  --timecode TC      time code of the first frame, counting up frame by frame: HH:MM:SS:FF
+                     (default 00:00:00:00); at 525/60 HH:MM:SS;FF counts drop-frame, which
+                     is the default there
+  --date D           recording date and time, YYYY-MM-DD, YYYY-MM-DDTHH:MM:SS or now (none
+                     without --date)
+
 Other:
   --quiet            print errors only: no progress line, warnings or summary
-  --help             print this help
+  -h, --help         print this help
   --version          print the versions of dvenc and of the enc_dv library
 
 YUV4MPEG2 input: 4:2:2 is encoded as it is, 4:4:4 as VUYA (alpha 255 unless 444alpha),
@@ -159,7 +172,7 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
             return true;
         };
         bool ok = true;
-        if (arg == "--help") {
+        if (arg == "--help" || arg == "-h") {
             *options = o;
             return ParseResult::kHelp;
         } else if (arg == "--version") {
@@ -197,6 +210,20 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
                 *error = "--frames takes a positive whole number, not '" + text + "'";
                 ok = false;
             }
+        } else if (arg == "--audio") {
+            ok = takeValue(&o.audio);
+            if (ok && o.audio.empty()) {
+                *error = "--audio takes a WAV file";
+                ok = false;
+            }
+        } else if (arg == "--timecode") {
+            std::string text;
+            ok = takeValue(&text) && ParseTimecode(text, &o.timecode, error);
+            o.timecodeGiven = ok;
+        } else if (arg == "--date") {
+            std::string text;
+            ok = takeValue(&text) && ParseRecordingDate(text, &o.date, error);
+            o.dateGiven = ok;
         } else if (arg == "--threads") {
             std::string text;
             long long threads = 0;
@@ -243,8 +270,7 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
         }
     }
     if (sizeGiven && (o.width != 720 || (o.height != 480 && o.height != 486 && o.height != 576))) {
-        *error = "unsupported picture size " + std::to_string(o.width) + "x" +
-                 std::to_string(o.height) + " (DV takes 720x480, 720x486 or 720x576)";
+        *error = UnsupportedSizeMessage(o.width, o.height, 0, 0, 0, 0);
         return ParseResult::kError;
     }
     if (o.fourcc && o.pitch && o.pitch < 720 * o.fourcc->bytesPerPixel) {

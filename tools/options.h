@@ -5,6 +5,8 @@
 #include <string>
 
 #include "fourcc.h"
+#include "recording_date.h"
+#include "timecode.h"
 
 namespace dvenc {
 
@@ -28,6 +30,12 @@ struct Options {
     bool alphaWeight = false;
     int threads = 0;  // 0: one per processor
     bool singleThread = false;
+
+    std::string audio;  // WAV file; empty: silence
+    bool timecodeGiven = false;
+    Timecode timecode;  // of the first frame, when given
+    bool dateGiven = false;
+    RecordingDate date;
 
     bool quiet = false;
 };

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "dv_blocks.h"
 #include "dvenc_runner.h"
 #include "enc_dv.h"
 #include "support/dv_decoder.h"
@@ -110,7 +111,7 @@ TEST(DvencEncoding, Yuv4mpegFrameReachesTheLibraryInTheRightLayout) {
         const std::vector<uint8_t> expected = LibraryFrame(
             c.packed->data(), c.fourcc == DVENC_FOURCC_VUYA ? 2880 : 1440, 576, c.flags, c.fourcc);
         ASSERT_EQ(expected.size(), static_cast<size_t>(DVENC_FRAME_BYTES_625));
-        EXPECT_TRUE(dir.Read("out.dv") == Repeat(expected, 2));
+        EXPECT_TRUE(SameLibraryBlocks(dir.Read("out.dv"), Repeat(expected, 2)));
     }
 }
 
@@ -155,9 +156,9 @@ TEST(DvencEncoding, RawFramesOfEveryLayoutPitchAndOrderEncodeAsTheLibraryDoes) {
             dir.Dvenc(format + " --pitch " + std::to_string(pitch) + " padded.raw b.dv").exitCode,
             0);
         ASSERT_EQ(dir.Dvenc(format + " --bottom-up bottom-up.raw c.dv").exitCode, 0);
-        EXPECT_TRUE(dir.Read("a.dv") == Repeat(expected, 2));
-        EXPECT_TRUE(dir.Read("b.dv") == expected);
-        EXPECT_TRUE(dir.Read("c.dv") == expected);
+        EXPECT_TRUE(SameLibraryBlocks(dir.Read("a.dv"), Repeat(expected, 2)));
+        EXPECT_TRUE(SameLibraryBlocks(dir.Read("b.dv"), expected));
+        EXPECT_TRUE(SameLibraryBlocks(dir.Read("c.dv"), expected));
     }
 }
 
@@ -180,8 +181,8 @@ TEST(DvencEncoding, OptionsReachTheLibraryAsTheirFlags) {
         const RunResult r = dir.Dvenc(std::string("--quiet --fourcc YUY2 --size 720x576 ") +
                                       c.options + " in.raw out.dv");
         ASSERT_EQ(r.exitCode, 0) << r.errors;
-        EXPECT_TRUE(dir.Read("out.dv") ==
-                    LibraryFrame(frame.data(), 1440, 576, c.flags, DVENC_FOURCC_YUY2));
+        EXPECT_TRUE(SameLibraryBlocks(
+            dir.Read("out.dv"), LibraryFrame(frame.data(), 1440, 576, c.flags, DVENC_FOURCC_YUY2)));
     }
 
     // A 16:9 sample aspect in the stream means --wide; --frames stops early; "-" writes to

@@ -31,6 +31,15 @@ TEST(Options, ReadsBothValueSpellingsAndTreatsDashAsAFile) {
     EXPECT_TRUE(o.bottomUp);
     EXPECT_EQ(o.frames, 9);
     EXPECT_EQ(Parse({"in", "--help", "--bogus"}, &o, &error), ParseResult::kHelp);
+    EXPECT_EQ(Parse({"-h"}, &o, &error), ParseResult::kHelp);
+    ASSERT_EQ(Parse({"--audio", "s.wav", "--timecode=01:02:03;04", "--date", "2026-12-07T08:09:10",
+                     "a", "b"},
+                    &o, &error),
+              ParseResult::kRun)
+        << error;
+    EXPECT_EQ(o.audio, "s.wav");
+    EXPECT_TRUE(o.timecodeGiven && o.timecode.dropFrame && o.timecode.frames == 4);
+    EXPECT_TRUE(o.dateGiven && o.date.hasTime && o.date.second == 10);
 }
 
 TEST(Options, EveryFlagOptionSetsExactlyItsLibraryBit) {
@@ -80,6 +89,11 @@ TEST(Options, RefusesBadCommandLinesWithAReason) {
         {{"--threads", "17", "a", "b"}, "--threads takes a number from 1 to 16"},
         {{"--demo", "in", "out"}, "--demo takes one argument, OUTPUT"},
         {{"--demo", "--fourcc", "YUY2", "out"}, "--demo has none"},
+        {{"--audio=", "a", "b"}, "--audio takes a WAV file"},
+        {{"--timecode", "1:00:00:00", "a", "b"}, "--timecode takes HH:MM:SS:FF"},
+        {{"--timecode", "00:00:00:99x", "a", "b"}, "--timecode takes HH:MM:SS:FF"},
+        {{"--date", "07.12.2026", "a", "b"}, "--date takes YYYY-MM-DD"},
+        {{"--date", "2026-02-30", "a", "b"}, "--date 2026-02-30 is not a date"},
     };
     for (const auto& c : cases) {
         Options o;
