@@ -25,8 +25,8 @@ bool IsWideAspect(const Y4mHeader& header) {
 
 std::string FieldOrderNote(const Y4mHeader& header, bool swapFields) {
     if (header.interlace == Y4mInterlace::kTopFirst && !swapFields) {
-        return "the input is top field first and DV is bottom field first; "
-               "--swap-fields exchanges the fields";
+        return "the input is top field first and DV is bottom field first; add fieldorder=bff "
+               "to ffmpeg's -vf filters, which moves the picture down one line";
     }
     if (header.interlace == Y4mInterlace::kBottomFirst && swapFields) {
         return "the input is already bottom field first like DV; "

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "size_advice.h"
+
 namespace dvenc {
 
 namespace {
@@ -113,7 +115,12 @@ bool ParseY4mHeader(const std::string& line, Y4mHeader* header, std::string* err
                 }
                 break;
             }
-            default:  // X comments and tags of later versions of the format
+            case 'X':
+                // ffmpeg marks JPEG-range (full-range) streams; other X tags are comments.
+                if (value == "COLORRANGE=FULL") h.fullRange = true;
+                if (value == "COLORRANGE=LIMITED") h.fullRange = false;
+                break;
+            default:  // tags of later versions of the format
                 break;
         }
         if (!ok) {
@@ -126,8 +133,8 @@ bool ParseY4mHeader(const std::string& line, Y4mHeader* header, std::string* err
         return false;
     }
     if (h.width != 720 || (h.height != 480 && h.height != 486 && h.height != 576)) {
-        *error = "unsupported picture size " + std::to_string(h.width) + "x" +
-                 std::to_string(h.height) + " (DV takes 720x480, 720x486 or 720x576)";
+        *error = UnsupportedSizeMessage(h.width, h.height, h.rateNumerator, h.rateDenominator,
+                                        h.aspectNumerator, h.aspectDenominator);
         return false;
     }
     *header = h;

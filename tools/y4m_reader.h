@@ -28,6 +28,7 @@ struct Y4mHeader {
     int aspectDenominator = 0;
     Y4mInterlace interlace = Y4mInterlace::kUnknown;
     Y4mChroma chroma = Y4mChroma::k420Jpeg;  // the format's default when C is absent
+    bool fullRange = false;                  // XCOLORRANGE=FULL: samples 0-255, not 16-235/240
 };
 
 // Parses the header line (without its '\n') and checks that dvenc can encode it: 720

@@ -3,6 +3,7 @@
 #include "chroma_upsampler.h"
 #include "enc_dv.h"
 #include "frame_packing.h"
+#include "range_conversion.h"
 
 namespace dvenc {
 
@@ -55,6 +56,10 @@ FrameSource::Result Y4mSource::Next(SourceFrame* frame, std::string* error) {
 void Y4mSource::Convert() {
     const Y4mHeader& h = Header();
     const Y4mPlanes& p = reader_.Planes();
+    if (h.fullRange) {
+        FullToStudioLuma(planes_.data(), p.lumaBytes);
+        FullToStudioChroma(planes_.data() + p.lumaBytes, 2 * p.chromaBytes);
+    }
     const uint8_t* luma = planes_.data();
     const uint8_t* cb = luma + p.lumaBytes;
     const uint8_t* cr = cb + p.chromaBytes;

@@ -147,8 +147,8 @@ TEST(DvencErrors, WarningsNotesAndSummaryGoToStandardErrorUnlessQuiet) {
     const std::string expected =
         "dvenc: warning: frame rate 30000:1001 is not that of 625/50 DV (25:1); the frames are "
         "encoded one for one and will play at that rate\n"
-        "dvenc: note: the input is top field first and DV is bottom field first; --swap-fields "
-        "exchanges the fields\n"
+        "dvenc: note: the input is top field first and DV is bottom field first; add "
+        "fieldorder=bff to ffmpeg's -vf filters, which moves the picture down one line\n"
         "dvenc: 2 frames (0.08 s of 625/50 DV, 4:2:0, 4:3), 288000 bytes to 'out.dv' in ";
     EXPECT_EQ(r.errors.substr(0, expected.size()), expected);
     EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 3) << r.errors;
