@@ -7,18 +7,50 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "frame_buffer.h"
 #include "frame_source.h"
 
 namespace dvenc {
 
-// Draws frame number frame of a 720-pixel-wide picture of height lines as YUY2. DV shows
-// the bottom field first, so odd lines are drawn at time frame and even lines half a frame
-// later.
-void DrawDemoFrame(long long frame, int height, uint8_t* destination, ptrdiff_t pitch);
+// The picture as YUY2, 720 pixels wide. The still parts are drawn once; each frame redraws
+// only what moves (the zone plate from per-pixel cosine and sine terms, the ball within its
+// box, the counter), so that drawing costs a small part of encoding. DV shows the bottom
+// field first, so odd lines are drawn at time frame and even lines half a frame later.
+class DemoPicture {
+  public:
+    explicit DemoPicture(int height);
+
+    // Draws frame number frame; the picture stays valid until the next call.
+    const uint8_t* Draw(long long frame);
+    static constexpr int kPitch = 720 * 2;
+
+  private:
+    struct Box {
+        int left = 0, right = 0, top = 0, bottom = 0;  // right and bottom exclusive
+    };
+    void DrawZonePlate(long long frame);
+    Box DrawBall(long long frame, int parity);
+    void DrawCounter(long long frame);
+    void Restore(const Box& box);
+
+    int height_;
+    FrameBuffer picture_;
+    std::vector<uint8_t> background_;  // the still parts, without the ball
+    // Zone plate: 96 x 128 x cos and sin of each luma sample's phase at time 0.
+    int zoneTop_ = 0;
+    int zoneBottom_ = 0;
+    std::vector<int16_t> zoneCos_;
+    std::vector<int16_t> zoneSin_;
+    // Hue band: Y', Cb, Cr of every column, and the ball's last boxes (one per field).
+    int bandTop_ = 0;
+    int bandBottom_ = 0;
+    std::vector<double> hueY_, hueCb_, hueCr_;
+    Box ballBoxes_[2];
+    int counterTop_ = 0;
+};
 
 class DemoSource : public FrameSource {
   public:
@@ -32,7 +64,7 @@ class DemoSource : public FrameSource {
     int height_;
     long long frames_;
     long long next_ = 0;
-    FrameBuffer frame_;
+    DemoPicture picture_;
 };
 
 }  // namespace dvenc
