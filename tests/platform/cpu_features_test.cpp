@@ -1,4 +1,5 @@
 #include "platform/cpu_features.h"
+#include "platform/quality_setting.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,31 @@ TEST(FeatureList, WordsOrTheirBitsIntoSeven) {
     for (const Case& c : cases) {
         EXPECT_EQ(ParseFeatureList(c.text), c.word) << '"' << c.text << '"';
     }
+}
+
+// The Quality setting splits and compares its words as the CPUFeatures list does; only
+// "best" turns the mode on, and an unknown word is the same as "default".
+TEST(QualitySetting, ReadsItsWordsLikeTheFeatureList) {
+    struct Case {
+        const char* text;
+        bool best;
+    };
+    const Case cases[] = {
+        {"best", true},         {"BEST", true}, {"  ,,\n\t Best \n,, ", true},
+        {"default best", true}, {"", false},    {"default", false},
+        {"bestest", false},  // a longer word is not a prefix match
+        {"best;", false},    // ';' is not a separator
+        {"fast exact", false},  {",", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseQualitySetting(c.text), c.best) << '"' << c.text << '"';
+    }
+    setenv("DVCODEC_QUALITY", "Best", 1);
+    EXPECT_TRUE(BestQualitySetting());
+    setenv("DVCODEC_QUALITY", "auto", 1);
+    EXPECT_FALSE(BestQualitySetting());
+    unsetenv("DVCODEC_QUALITY");
+    EXPECT_FALSE(BestQualitySetting());
 }
 
 // A fake processor answering the four identification leaves that detection uses.

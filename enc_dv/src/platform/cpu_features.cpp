@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/profile.h"
+#include "platform/setting_words.h"
 #include "platform/target.h"
 
 namespace encdv {
@@ -44,21 +45,6 @@ constexpr FeatureName kFeatureNames[] = {
     {"sse3", kFeatureSse3},
 };
 
-bool IsSeparator(char c) {
-    return c == ' ' || c == ',' || c == '\t' || c == '\n';
-}
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(const char* word, std::size_t length, const char* name) {
-    if (std::strlen(name) != length) return false;
-    for (std::size_t i = 0; i < length; ++i)
-        if (Lower(word[i]) != name[i]) return false;
-    return true;
-}
-
 uint32_t Bit(uint32_t value, int bit) {
     return (value >> bit) & 1;
 }
@@ -67,16 +53,10 @@ uint32_t Bit(uint32_t value, int bit) {
 
 uint32_t ParseFeatureList(const char* text) {
     uint32_t word = kFeatureValid | kFeatureStandardLeaf1 | kFeatureExtendedLeaf1;
-    const char* p = text;
-    while (*p) {
-        while (*p && IsSeparator(*p)) ++p;
-        const char* start = p;
-        while (*p && !IsSeparator(*p)) ++p;
-        const std::size_t length = static_cast<std::size_t>(p - start);
-        if (length == 0) continue;
+    platform::ForEachSettingWord(text, [&word](const char* start, std::size_t length) {
         for (const FeatureName& name : kFeatureNames)
-            if (EqualsIgnoringCase(start, length, name.word)) word |= name.bits;
-    }
+            if (platform::SettingWordIs(start, length, name.word)) word |= name.bits;
+    });
     return word;
 }
 
