@@ -52,8 +52,21 @@ enum {
     DVENC_FLAG_NO_HEADER_BLOCK = 0x10,  /* 149 DIF blocks per sequence */
     DVENC_FLAG_VIDEO_ONLY = 0x20,       /* leave header/subcode/VAUX/audio blocks untouched */
     DVENC_FLAG_SINGLE_THREAD = 0x10000, /* encode on the calling thread only */
-    DVENC_FLAG_ALPHA_WEIGHT = 0x100000  /* BGRA, R32C, VUYA: weight colours by alpha */
+    DVENC_FLAG_ALPHA_WEIGHT = 0x100000, /* BGRA, R32C, VUYA: weight colours by alpha */
+    DVENC_FLAG_BEST_QUALITY = 0x200000  /* best-quality mode (see below) */
 };
+
+/* DVENC_FLAG_BEST_QUALITY: each video segment's classes, quantization numbers and
+ * coefficient amplitudes are chosen for the least picture error within the segment's fixed
+ * size (rate-distortion optimisation), instead of by the standard's estimate. Slower than
+ * the default (still a fraction of other DV encoders' time) and higher PSNR; valid DV for
+ * every system, layout and flag, deterministic, the same bytes on any number of threads.
+ * DVENC_FLAG_MB_QUANT has no effect with it. Without the flag the frames are exactly the
+ * default ones. The Quality entry of section DVCODEC (the Windows profile; elsewhere the
+ * environment variable DVCODEC_QUALITY) set to "best" turns the mode on for every frame,
+ * as if every call passed the flag; unset, empty, "default" or any other word leaves it to
+ * the flag. The entry is read on every frame like CPUFeatures: words separated by spaces,
+ * commas, tabs or newlines, any letter case. */
 
 /* FOURCC values of the accepted source layouts (low byte = first character). */
 enum {

@@ -94,7 +94,8 @@ TEST(Frames, OnlyWidth720At480Or486LinesIs525) {
 }
 
 TEST(Frames, FlagBitsOutsideTheListChangeNothing) {
-    const unsigned listed = 0x3F | DVENC_FLAG_SINGLE_THREAD | DVENC_FLAG_ALPHA_WEIGHT;
+    const unsigned listed =
+        0x3F | DVENC_FLAG_SINGLE_THREAD | DVENC_FLAG_ALPHA_WEIGHT | DVENC_FLAG_BEST_QUALITY;
     const std::vector<uint8_t> source = NoiseSource(4);
     for (int height : {480, 576}) {
         const std::vector<uint8_t> plain = Encode(source, DVENC_FOURCC_YUY2, height);

@@ -71,6 +71,20 @@ TEST_F(FrameDriver, FramesDoNotDependOnThreadCountOrWorkerKind) {
     EXPECT_EQ(Live(Resource::kEvent), eventsBefore_);
 }
 
+// The best-quality search carries its multiplier only within a DIF sequence, so any split of
+// the sequences among threads gives the same bytes.
+TEST_F(FrameDriver, BestQualityFramesDoNotDependOnThreadCount) {
+    const uint32_t flags = DVENC_FLAG_NO_HEADER_BLOCK | DVENC_FLAG_BEST_QUALITY;
+    for (int mode : {3, 0, 2}) {
+        const Bytes reference = Reference(mode, flags);
+        ASSERT_NE(reference, Reference(mode, DVENC_FLAG_NO_HEADER_BLOCK)) << mode;
+        for (int n = 2; n <= 16; ++n) {
+            WorkerPool oneShot{};
+            EXPECT_EQ(Run(mode, flags, n, oneShot), reference) << mode << " on " << n;
+        }
+    }
+}
+
 // 8 threads, then one, then 8 again: the seven parked threads are woken, none created.
 TEST_F(FrameDriver, ParkedWorkersAreReusedAndEndedWithTheHandle) {
     const Bytes reference = Reference(0, 0);

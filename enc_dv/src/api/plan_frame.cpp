@@ -4,6 +4,7 @@
 #include "api/fourcc_map.h"
 #include "common/constants.h"
 #include "enc_dv.h"
+#include "platform/quality_setting.h"
 
 namespace encdv {
 
@@ -28,8 +29,11 @@ bool PlanFrame(int width, int height, int pitch, uint32_t flags, uint32_t fourcc
     p.wide = (flags & DVENC_FLAG_WIDE) != 0;
     p.withHeaderBlock = (flags & DVENC_FLAG_NO_HEADER_BLOCK) == 0;
     p.videoOnly = (flags & DVENC_FLAG_VIDEO_ONLY) != 0;
-    p.rateControl =
-        (flags & DVENC_FLAG_MB_QUANT) ? RateControl::kOnePass : RateControl::kSequential;
+    // The Quality setting turns the best-quality mode on as if every call passed its flag.
+    const bool best = (flags & DVENC_FLAG_BEST_QUALITY) != 0 || BestQualitySetting();
+    p.rateControl = best                            ? RateControl::kBestQuality
+                    : (flags & DVENC_FLAG_MB_QUANT) ? RateControl::kOnePass
+                                                    : RateControl::kSequential;
     p.singleThread = (flags & DVENC_FLAG_SINGLE_THREAD) != 0;
     *plan = p;
     return true;

@@ -307,6 +307,7 @@ void SelectQuantization(MacroblockWork* macroblocks, RateControl rateControl) {
             SelectOnePass(macroblocks, model);
             break;
         case RateControl::kSequential:
+        case RateControl::kBestQuality:  // searched by SelectQuantizationRd, which keeps state
             SelectSequential(macroblocks, model);
             break;
     }

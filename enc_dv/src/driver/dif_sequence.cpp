@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "coding/quant_selection.h"
+#include "coding/rd_selection.h"
 #include "coding/segment_coder.h"
 #include "common/constants.h"
 #include "common/macroblock_pixels.h"
@@ -82,10 +83,16 @@ void EncodeDifSequences(const SequenceJob& job) {
 
     SegmentArea area;
     PrepareSegmentArea(area);
+    // The best-quality search carries its multiplier from segment to segment, but never from
+    // one DIF sequence to the next: a sequence codes alike whichever thread takes it.
+    const bool bestQuality = rateControl == RateControl::kBestQuality;
+    RdSegmentWork rdWork;
+    RdSearchState rdState;
 
     uint8_t* cursor = job.output;
     for (int s = job.firstSequence; s < job.endSequence; ++s) {
         const bool odd = (s & 1) != 0;
+        ResetRdSearch(rdState);
         if (withHeaderBlock) {
             if (writeAux) {
                 WriteFixedBlock(cursor, kSectionHeader, s, 0, 0xFF);
@@ -139,7 +146,11 @@ void EncodeDifSequences(const SequenceJob& job) {
             if (swapFields) SwapFields(area.pixels);
             TransformMacroblock(work, area.pixels);
             if (m == kMacroblocksPerSegment - 1) {
-                SelectQuantization(area.segment.macroblocks, rateControl);
+                if (bestQuality) {
+                    SelectQuantizationRd(area.segment.macroblocks, rdWork, rdState);
+                } else {
+                    SelectQuantization(area.segment.macroblocks, rateControl);
+                }
                 // Video blocks v - 4 .. v, where the cursor stands.
                 CodeSegment(area.segment, area.coded);
                 WriteVideoBlocks(area.coded, area.ids, cursor);

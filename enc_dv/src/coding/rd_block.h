@@ -1,0 +1,56 @@
+#ifndef ENC_DV_CODING_RD_BLOCK_H
+#define ENC_DV_CODING_RD_BLOCK_H
+
+#include <cstdint>
+
+#include "coding/quant_tables.h"
+
+namespace encdv {
+
+// Bits below the coefficient unit in the magnitudes the rate-distortion search reads.
+constexpr int kRdFractionBits = 0;
+// Right shifts a quantizer step pattern uses (steps 1 to 32).
+constexpr int kShiftCount = 6;
+// Rate of a pattern that cannot carry the block (an amplitude above 255 at step 1).
+constexpr int32_t kInvalidRate = 0x7FFF;
+
+// The codes of one area of a block quantized with one shift, as far as the block's rate needs
+// them: the code of the first coefficient depends on where the areas before it ended.
+struct AreaCodes {
+    uint8_t first;      // first nonzero position, 0 when the area is all zero
+    uint8_t last;       // last nonzero position
+    uint8_t amplitude;  // amplitude at first
+    uint8_t valid;      // 0 when an amplitude would exceed 255
+    int32_t innerBits;  // bits of the codes after the first
+};
+
+// Rate and distortion of one block under each of the thirteen step patterns, every
+// coefficient rounded to the nearest multiple of its step (RoundedAmplitude).
+struct BlockRd {
+    AreaCodes areas[kAreaCount][kShiftCount];
+    uint32_t areaDistortion[kAreaCount][kShiftCount];
+    int32_t rate[kQuantPatternCount];         // AC code bits with end-of-block, or kInvalidRate
+    uint32_t distortion[kQuantPatternCount];  // weighted squared error (DistortionWeight units)
+};
+
+// Measures a block from its AC magnitudes in scan order (64 words, 16-byte aligned, word 0
+// zero) in units of 2^-kRdFractionBits, below 512 units. dctMode picks the weights.
+void MeasureBlockRd(const uint16_t* magnitudes, int dctMode, BlockRd& rd);
+
+// Added before a right shift by t bits to round to the nearest step, a tie downwards: a
+// tie costs the same error either way, and the smaller amplitude takes fewer bits.
+constexpr int RoundingOffset(int t) {
+    return t > 0 ? (1 << (t - 1)) - 1 : 0;
+}
+
+// Amplitude of magnitude m (in units of 2^-kRdFractionBits) at a step of 2^shift, rounded to
+// the nearest and capped at 255.
+inline uint32_t RoundedAmplitude(uint32_t m, int shift) {
+    const int t = shift + kRdFractionBits;
+    const uint32_t a = (m + static_cast<uint32_t>(RoundingOffset(t))) >> t;
+    return a < 255 ? a : 255;
+}
+
+}  // namespace encdv
+
+#endif

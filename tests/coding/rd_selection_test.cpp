@@ -1,0 +1,101 @@
+#include "coding/rd_selection.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+
+#include "coding/quant_selection.h"
+#include "coding/quant_tables.h"
+#include "coding/rd_block.h"
+#include "coding/segment_coder.h"
+
+namespace encdv {
+namespace {
+
+constexpr uint32_t kSeed = 0x5eed2d02;
+constexpr int32_t kSegmentAcBits = 2680;
+
+// A segment of transformed blocks whose AC magnitudes fall off with the scan position at a
+// rate that sets how hard the segment is to fit: 0 all zero, then from sparse to noise.
+void FillSegment(std::mt19937& rng, int hardness, SegmentWork& segment) {
+    for (MacroblockWork& mb : segment.macroblocks) {
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            BlockWork& block = mb.blocks[b];
+            block.dc = static_cast<int32_t>(rng() % 511) - 256;
+            block.dctMode = static_cast<int32_t>(rng() % 2);
+            block.coefficients[0] = 0;
+            for (int k = 1; k < 64; ++k) {
+                const uint32_t scale = hardness == 0 ? 0 : (40u * hardness * hardness) / (k + 3);
+                const uint32_t m = scale == 0 ? 0 : rng() % (scale + 1);
+                block.coefficients[k] =
+                    static_cast<CoefficientWord>((m > 511 ? 511 : m) | (rng() % 2 ? kSignBit : 0));
+            }
+        }
+    }
+}
+
+int AreaOf(int k) {
+    int a = 0;
+    while (k >= kAreaStart[a + 1]) ++a;
+    return a;
+}
+
+// Whatever the content, the chosen codes fit the segment's AC room exactly as counted, every
+// amplitude is its unquantized magnitude rounded at the chosen step (or dropped), and a
+// segment with more than its room is filled to within a few codes.
+TEST(RdSelection, FitsTheSegmentWithExactCountsAndRoundedAmplitudes) {
+    std::mt19937 rng(kSeed);
+    static SegmentWork segment;
+    for (MacroblockWork& mb : segment.macroblocks) PrepareMacroblockWork(mb);
+    static RdSegmentWork work;
+    RdSearchState state;
+    ResetRdSearch(state);
+    for (int trial = 0; trial < 60; ++trial) {
+        const int hardness = trial % 10;
+        FillSegment(rng, hardness, segment);
+        uint16_t magnitude[kBlocksPerSegment][64];
+        for (int j = 0; j < kBlocksPerSegment; ++j) {
+            for (int k = 0; k < 64; ++k) {
+                magnitude[j][k] = segment.macroblocks[j / 6].blocks[j % 6].coefficients[k] & 0x1FF;
+            }
+        }
+        SelectQuantizationRd(segment.macroblocks, work, state);
+        int32_t total = 0;
+        bool droppedAny = false;
+        for (int j = 0; j < kBlocksPerSegment; ++j) {
+            MacroblockWork& mb = segment.macroblocks[j / 6];
+            const BlockWork& block = mb.blocks[j % 6];
+            ASSERT_GE(mb.qno, 0);
+            ASSERT_LE(mb.qno, 15);
+            ASSERT_GE(block.classNumber, 0);
+            ASSERT_LE(block.classNumber, 3);
+            const int pattern = QuantPatternIndex[block.classNumber][mb.qno];
+            for (int k = 1; k < 64; ++k) {
+                const uint32_t a = block.coefficients[k] & 0xFF;
+                const uint32_t rounded =
+                    RoundedAmplitude(magnitude[j][k], QuantPattern[pattern][AreaOf(k)]);
+                if (a != rounded) {
+                    EXPECT_EQ(a, 0u) << "trial " << trial << " block " << j << " position " << k;
+                    droppedAny = true;
+                }
+            }
+            uint8_t list[64];
+            BuildNonzeroList(block.coefficients, list);
+            EXPECT_EQ(block.codeBits, CountBlockBits(block.coefficients, list))
+                << "trial " << trial << " block " << j;
+            total += block.codeBits;
+        }
+        EXPECT_LE(total, kSegmentAcBits) << "trial " << trial;
+        if (hardness >= 3) {
+            EXPECT_GE(total, kSegmentAcBits - 40) << "trial " << trial;
+        }
+        // Rounding gives way to dropping only where no choice of steps fits.
+        if (hardness < 3) {
+            EXPECT_FALSE(droppedAny) << "trial " << trial;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace encdv
