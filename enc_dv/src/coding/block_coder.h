@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "common/constants.h"
 #include "common/macroblock_work.h"
 
 namespace encdv {
@@ -17,8 +18,8 @@ struct BitCursor {
     int32_t bitCount;
 };
 
-// Longest code of one block: 12 header bits, 63 escape-coded amplitudes and the end-of-block.
-constexpr int kMaxBlockCodeBits = 12 + 63 * 16 + 4;
+// Longest code of one block: header, 63 escape-coded amplitudes and the end-of-block.
+constexpr int kMaxBlockCodeBits = kBlockHeaderBits + 63 * 16 + 4;
 
 // Writes the block's header (9-bit DC, DCT mode, class) and the run/amplitude codes of the
 // positions in nonzeroList (ascending, 0-terminated) followed by the end-of-block code,

@@ -6,6 +6,11 @@ namespace encdv {
 // Samples of a picture line that the encoder reads: every DV system is 720 wide.
 constexpr int kLineWidth = 720;
 
+// Bytes of a DIF block (3 ID bytes and 77 payload bytes), and DIF blocks of a DIF sequence
+// with its header block (149 without it).
+constexpr int kDifBlockBytes = 80;
+constexpr int kDifBlocksPerSequence = 150;
+
 // A video segment: five macroblocks, coded together into five video DIF blocks.
 constexpr int kMacroblocksPerSegment = 5;
 

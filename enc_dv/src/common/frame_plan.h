@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "common/constants.h"
 #include "common/rate_control.h"
 #include "common/reader_variant.h"
 #include "common/video_mode.h"
@@ -43,7 +44,8 @@ struct FramePlan {
 
 // Bytes of one DIF sequence (150 blocks, or 149 without the header block) and of the frame.
 constexpr int32_t SequenceBytes(const FramePlan& plan) {
-    return (plan.withHeaderBlock ? 150 : 149) * 80;
+    return (plan.withHeaderBlock ? kDifBlocksPerSequence : kDifBlocksPerSequence - 1) *
+           kDifBlockBytes;
 }
 constexpr int32_t FrameBytes(const FramePlan& plan) {
     return SequenceBytes(plan) * plan.sequenceCount;

@@ -3,11 +3,11 @@
 
 #include <cstdint>
 
+#include "common/constants.h"
 #include "common/frame_plan.h"
 
 namespace encdv {
 
-constexpr int kDifBlockBytes = 80;
 constexpr int kDifIdBytes = 3;
 constexpr int kHeaderPayloadBytes = 5;  // bytes 3-7 of the header block
 constexpr int kVauxPackBytes = 10;      // VAUX source pack and source control pack
