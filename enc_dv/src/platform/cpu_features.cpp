@@ -10,7 +10,6 @@
 namespace encdv {
 namespace {
 
-constexpr uint32_t kFeatureValid = 0x1;
 constexpr uint32_t kFeatureStandardLeaf1 = 0x2;
 constexpr uint32_t kFeatureExtendedLeaf1 = 0x4;
 constexpr uint32_t kFeatureTsc = 0x10;
@@ -105,6 +104,9 @@ static uint32_t DetectedFeatures() {
 }
 
 uint32_t GetFeatureWord() {
+    if constexpr (!platform::kTargetIsX86) {
+        return kFeatureValid | (platform::kTargetIsAArch64 ? kFeatureNeon : 0);
+    }
     char setting[256];
     platform::ReadProfileString("DVCODEC", "CPUFeatures", setting, sizeof(setting));
     if (setting[0] == '\0' || std::strcmp(setting, "auto") == 0) return DetectedFeatures();

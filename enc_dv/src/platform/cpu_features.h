@@ -7,11 +7,14 @@
 
 namespace encdv {
 
+constexpr uint32_t kFeatureValid = 0x1;
 constexpr uint32_t kFeatureSse2 = 0x2000;
+// Advanced SIMD: set on AArch64 builds, where every processor has it; never on x86.
+constexpr uint32_t kFeatureNeon = 0x10000;
 
-// Processor feature bits: detected with CPUID (once per process), or taken from the
-// CPUFeatures setting of section DVCODEC when that names a list. The setting is read anew
-// on every call. Off x86 detection finds nothing and gives 0x1.
+// Processor feature bits. On x86: detected with CPUID (once per process), or taken from the
+// CPUFeatures setting of section DVCODEC when that names a list; the setting is read anew on
+// every call. Elsewhere the setting is not read: 0x1, with kFeatureNeon on AArch64.
 uint32_t GetFeatureWord();
 
 // Whether frames may be encoded on this processor. On x86, the SSE2 bit of

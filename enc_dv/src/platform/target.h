@@ -11,6 +11,14 @@ constexpr bool kTargetIsX86 = true;
 constexpr bool kTargetIsX86 = false;
 #endif
 
+// Whether the library is built for 64-bit ARM, where Advanced SIMD (NEON) is part of every
+// processor.
+#if defined(__aarch64__) || defined(_M_ARM64)
+constexpr bool kTargetIsAArch64 = true;
+#else
+constexpr bool kTargetIsAArch64 = false;
+#endif
+
 }  // namespace encdv::platform
 
 #endif

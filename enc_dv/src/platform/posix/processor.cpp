@@ -3,7 +3,6 @@
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
-#include <mmintrin.h>
 #endif
 
 namespace encdv::platform {
@@ -27,9 +26,10 @@ long LoadWord(SharedWord* word) {
     return __atomic_load_n(word, __ATOMIC_ACQUIRE);
 }
 
+// The instruction itself: the intrinsic would need MMX enabled for the whole file.
 void ClearMmxState() {
 #if defined(__i386__) || defined(__x86_64__)
-    _mm_empty();
+    __asm__ __volatile__("emms");
 #endif
 }
 

@@ -3,13 +3,11 @@
 
 #include <windows.h>
 
-#if defined(__i386__) || defined(__x86_64__) || defined(_M_IX86) || defined(_M_X64)
-#include <mmintrin.h>
-#ifdef _MSC_VER
+#if defined(_MSC_VER) && (defined(_M_IX86) || defined(_M_X64))
 #include <intrin.h>
-#else
+#include <mmintrin.h>
+#elif defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
-#endif
 #endif
 
 namespace encdv::platform {
@@ -39,9 +37,12 @@ long LoadWord(SharedWord* word) {
     return InterlockedCompareExchange(word, 0, 0);
 }
 
+// GCC: the instruction itself, as the intrinsic would need MMX enabled for the whole file.
 // 64-bit MSVC has no MMX intrinsics; its code never leaves the processor in MMX state.
 void ClearMmxState() {
-#if defined(__i386__) || defined(__x86_64__) || defined(_M_IX86)
+#if defined(__i386__) || defined(__x86_64__)
+    __asm__ __volatile__("emms");
+#elif defined(_MSC_VER) && defined(_M_IX86)
     _mm_empty();
 #endif
 }
