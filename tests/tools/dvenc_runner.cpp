@@ -14,7 +14,11 @@ namespace dvenc_test {
 
 std::string DvencPath() {
     const char* root = std::getenv("ENC_DV_TEST_BINARY_DIR");
-    return std::string(root ? root : ".") + "/tools/dvenc";
+    const std::string binaryDir = root ? root : ".";
+    // A cross build leaves a wrapper that runs dvenc under its emulator.
+    const std::string emulated = binaryDir + "/tests/emulated/dvenc";
+    if (std::filesystem::exists(emulated)) return emulated;
+    return binaryDir + "/tools/dvenc";
 }
 
 ScratchDir::ScratchDir() {

@@ -9,7 +9,8 @@
 
 namespace dvenc_test {
 
-// The program under test: $ENC_DV_TEST_BINARY_DIR/tools/dvenc.
+// The program under test: $ENC_DV_TEST_BINARY_DIR/tools/dvenc, or in a cross build the
+// wrapper $ENC_DV_TEST_BINARY_DIR/tests/emulated/dvenc that runs it under the emulator.
 std::string DvencPath();
 
 struct RunResult {
