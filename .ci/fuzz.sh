@@ -19,11 +19,11 @@ seconds=${FUZZ_SECONDS:-60}
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DENC_DV_SANITIZE=address,undefined -DENC_DV_BUILD_FUZZ=ON \
     -DENC_DV_BUILD_TESTS=OFF -DENC_DV_BUILD_TOOLS=OFF
-cmake --build "$build" -j"$(nproc)" --target fuzz_api fuzz_y4m
+cmake --build "$build" -j"$(nproc)" --target fuzz_api fuzz_y4m fuzz_wav
 
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 mkdir -p "$build/artifacts"
-for target in api y4m; do
+for target in api y4m wav; do
     corpus=$build/corpus-$target
     mkdir -p "$corpus"
     echo "== fuzz_$target for $seconds s"
