@@ -269,6 +269,10 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
             return ParseResult::kError;
         }
     }
+    if (o.audio == "-" && o.input == "-") {
+        *error = "INPUT and --audio cannot both be standard input";
+        return ParseResult::kError;
+    }
     if (sizeGiven && (o.width != 720 || (o.height != 480 && o.height != 486 && o.height != 576))) {
         *error = UnsupportedSizeMessage(o.width, o.height, 0, 0, 0, 0);
         return ParseResult::kError;

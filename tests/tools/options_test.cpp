@@ -90,6 +90,7 @@ TEST(Options, RefusesBadCommandLinesWithAReason) {
         {{"--demo", "in", "out"}, "--demo takes one argument, OUTPUT"},
         {{"--demo", "--fourcc", "YUY2", "out"}, "--demo has none"},
         {{"--audio=", "a", "b"}, "--audio takes a WAV file"},
+        {{"--audio", "-", "-", "b"}, "INPUT and --audio cannot both be standard input"},
         {{"--timecode", "1:00:00:00", "a", "b"}, "--timecode takes HH:MM:SS:FF"},
         {{"--timecode", "00:00:00:99x", "a", "b"}, "--timecode takes HH:MM:SS:FF"},
         {{"--date", "07.12.2026", "a", "b"}, "--date takes YYYY-MM-DD"},
