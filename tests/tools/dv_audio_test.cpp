@@ -32,16 +32,14 @@ TEST(DvAudio, SampleCountsPerFrameAddUpToTheRateOverAnyLength) {
             const long long due = c.is625 ? frames * c.rate / 25 : frames * c.rate * 1001 / 30000;
             if (c.rate == 48000 && !c.is625) {
                 ASSERT_EQ(n, f % 5 == 0 ? 1600 : 1602) << "frame " << f;
-                if (frames % 5 == 0) ASSERT_EQ(total, due) << frames << " frames";
+                if (frames % 5 == 0) {
+                    ASSERT_EQ(total, due) << frames << " frames";
+                }
             } else {
                 ASSERT_EQ(total, due) << c.rate << " Hz, " << frames << " frames";
             }
         }
     }
-    EXPECT_EQ(AudioSamplesInFrame(48000, false, 0) + AudioSamplesInFrame(48000, false, 1) +
-                  AudioSamplesInFrame(48000, false, 2) + AudioSamplesInFrame(48000, false, 3) +
-                  AudioSamplesInFrame(48000, false, 4),
-              8008);
 }
 
 TEST(DvAudio, ShufflePlacesEverySampleOnceAndSpreadsNeighbours) {

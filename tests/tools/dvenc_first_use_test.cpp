@@ -94,22 +94,6 @@ TEST(DvencFirstUse, FullRangeInputIsEncodedAsItsStudioRangeEquivalent) {
     EXPECT_FALSE(dir.Read("full.dv") == dir.Read("unmarked.dv"));
 }
 
-TEST(DvencFirstUse, RangeConversionMapsFullOntoStudioLevels) {
-    // Against 16 + 219 v / 255 and 128 + 224 (v - 128) / 255 rounded: the luma rounding term
-    // is a shade under a half, as in the library, so no value is off by more than that.
-    std::vector<uint8_t> luma(256), chroma(256);
-    for (int v = 0; v < 256; ++v) luma[v] = chroma[v] = static_cast<uint8_t>(v);
-    dvenc::FullToStudioLuma(luma.data(), 256);
-    dvenc::FullToStudioChroma(chroma.data(), 256);
-    for (int v = 0; v < 256; ++v) {
-        EXPECT_NEAR(luma[v], 16 + 219.0 * v / 255, 0.5) << v;
-        EXPECT_NEAR(chroma[v], 128 + 224.0 * (v - 128) / 255, 0.5) << v;
-        if (v > 0) EXPECT_GE(luma[v], luma[v - 1]);
-    }
-    EXPECT_EQ(luma[0] * 1000 + luma[255], 16 * 1000 + 235);
-    EXPECT_EQ(chroma[0] * 1000000 + chroma[128] * 1000 + chroma[255], 16128240);
-}
-
 TEST(DvencFirstUse, SizeErrorNamesAChainThatMakesADvPicture) {
     // The chain in the message, run by ffmpeg on a 1280x720 50 fps clip, gives a stream
     // dvenc takes: 625/50 16:9 at 25 frames a second.

@@ -87,15 +87,5 @@ TEST(Timecode, RefusesLabelsThatDoNotExist) {
     }
 }
 
-TEST(Timecode, PackHoldsBcdFieldsAndTheDropFrameFlag) {
-    uint8_t pack[5];
-    TimecodePack(Parsed("12:34:56;29"), pack);
-    EXPECT_EQ(std::vector<uint8_t>(pack, pack + 5),
-              (std::vector<uint8_t>{0x13, 0x40 | 0x29, 0x56, 0x34, 0x12}));
-    TimecodePack(Parsed("23:59:09:07"), pack);
-    EXPECT_EQ(std::vector<uint8_t>(pack, pack + 5),
-              (std::vector<uint8_t>{0x13, 0x07, 0x09, 0x59, 0x23}));
-}
-
 }  // namespace
 }  // namespace dvenc
