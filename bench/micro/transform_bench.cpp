@@ -10,6 +10,7 @@
 
 #include "transform/forward_dct.h"
 #include "transform/macroblock_transform.h"
+#include "transform/transform_kernels.h"
 #include "transform/transform_tables.h"
 
 namespace {
@@ -50,9 +51,10 @@ const Pool& GetPool() {
     return pool;
 }
 
-template <void (*Dct)(CoefficientWord*, const uint8_t*, const encdv::OutputScaleTable&), int Mode>
+template <int Mode>
 void BM_ForwardDct(benchmark::State& state) {
     const Pool& pool = GetPool();
+    const encdv::ForwardDctKernel Dct = encdv::GetTransformKernels().forwardDct[Mode];
     const encdv::OutputScaleTable& table = encdv::GetOutputScaleTable(Mode);
     alignas(64) CoefficientWord out[64];
     size_t i = 0;
@@ -63,8 +65,8 @@ void BM_ForwardDct(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK_TEMPLATE(BM_ForwardDct, encdv::ForwardDct88, 0)->Name("BM_ForwardDct88");
-BENCHMARK_TEMPLATE(BM_ForwardDct, encdv::ForwardDct248, 1)->Name("BM_ForwardDct248");
+BENCHMARK_TEMPLATE(BM_ForwardDct, 0)->Name("BM_ForwardDct88");
+BENCHMARK_TEMPLATE(BM_ForwardDct, 1)->Name("BM_ForwardDct248");
 
 void BM_ChooseDctMode(benchmark::State& state) {
     const Pool& pool = GetPool();
@@ -81,7 +83,8 @@ void BM_ScanAndMeasure88(benchmark::State& state) {
     };
     std::vector<Transformed> transformed(6 * kPoolSize);
     for (size_t i = 0; i < transformed.size(); ++i)
-        encdv::ForwardDct88(transformed[i].T, pool.Block(i), encdv::GetOutputScaleTable(0));
+        encdv::GetTransformKernels().forwardDct[0](transformed[i].T, pool.Block(i),
+                                                   encdv::GetOutputScaleTable(0));
     alignas(16) CoefficientWord coefficients[64] = {};
     size_t i = 0;
     for (auto _ : state) {

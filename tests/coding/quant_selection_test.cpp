@@ -10,7 +10,7 @@
 #include "coding/bit_estimate_table.h"
 #include "coding/quant_selection.h"
 #include "coding/quant_tables.h"
-#include "quant_scalar_twins.h"
+#include "quant_twins.h"
 
 namespace encdv {
 namespace {
@@ -117,21 +117,21 @@ TEST(BlockBits, ListAndCountsMatchScalarRecountFromTheCodeTables) {
         }
         uint8_t list[64];
         BuildNonzeroList(block.w, list);
-        const std::vector<uint8_t> expected = test::ScalarNonzeroList(block.w);
+        const std::vector<uint8_t> expected = twin::NonzeroList(block.w);
         ASSERT_EQ(std::vector<uint8_t>(list, list + expected.size() + 1), [&] {
             auto v = expected;
             v.push_back(0);
             return v;
         }());
-        ASSERT_EQ(CountBlockBits(block.w, list), test::ScalarCountBits(block.w, expected));
+        ASSERT_EQ(CountBlockBits(block.w, list), twin::CountBlockBits(block.w, expected));
 
         // Shift everything by one: amplitude-1 words vanish and must be pruned.
         for (uint16_t& w : block.w) w = static_cast<uint16_t>(static_cast<int16_t>(w) >> 1);
         const int32_t pruned = PruneAndCountBlockBits(block.w, list);
-        const std::vector<uint8_t> remaining = test::ScalarNonzeroList(block.w);
+        const std::vector<uint8_t> remaining = twin::NonzeroList(block.w);
         ASSERT_EQ(std::vector<uint8_t>(list, list + remaining.size()), remaining);
         ASSERT_EQ(list[remaining.size()], 0);
-        ASSERT_EQ(pruned, test::ScalarCountBits(block.w, remaining));
+        ASSERT_EQ(pruned, twin::CountBlockBits(block.w, remaining));
     }
 }
 
@@ -162,9 +162,9 @@ struct Segment {
         int total = 0;
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             CoefficientBlock q;
-            test::ScalarQuantize(original[k][b].w,
-                                 QuantPatternIndex[mb[k].blocks[b].classNumber][qno], q.w);
-            total += test::ScalarCountBits(q.w, test::ScalarNonzeroList(q.w));
+            twin::Quantize(original[k][b].w, QuantPatternIndex[mb[k].blocks[b].classNumber][qno],
+                           q.w);
+            total += twin::CountBlockBits(q.w, twin::NonzeroList(q.w));
         }
         return total;
     }
@@ -267,15 +267,15 @@ TEST(SelectQuantization, RandomSegmentsAreQuantizedListedAndCountedExactly) {
                 const BlockWork& block = m.blocks[b];
                 ASSERT_EQ(block.classNumber, BlockClass(b, block.maxAc));
                 CoefficientBlock expected;
-                test::ScalarQuantize(segment->original[k][b].w,
-                                     QuantPatternIndex[block.classNumber][m.qno], expected.w);
+                twin::Quantize(segment->original[k][b].w,
+                               QuantPatternIndex[block.classNumber][m.qno], expected.w);
                 ASSERT_EQ(0, std::memcmp(block.coefficients, expected.w, 128)) << i << " " << k;
-                const std::vector<uint8_t> list = test::ScalarNonzeroList(expected.w);
+                const std::vector<uint8_t> list = twin::NonzeroList(expected.w);
                 ASSERT_EQ(std::vector<uint8_t>(m.nonzeroList[b], m.nonzeroList[b] + list.size()),
                           list);
                 ASSERT_EQ(m.nonzeroList[b][list.size()], 0);
                 if (sequential) {
-                    ASSERT_EQ(block.codeBits, test::ScalarCountBits(expected.w, list));
+                    ASSERT_EQ(block.codeBits, twin::CountBlockBits(expected.w, list));
                 }
                 total += block.codeBits;
             }

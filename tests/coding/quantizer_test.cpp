@@ -6,7 +6,9 @@
 
 #include "coding/quant_tables.h"
 #include "coding/quantizer.h"
-#include "quant_scalar_twins.h"
+#include "platform/cpu_features.h"
+#include "quant_twins.h"
+#include "support/kernel_check.h"
 
 namespace encdv {
 namespace {
@@ -65,16 +67,39 @@ std::vector<CoefficientBlock> TestBlocks() {
     return blocks;
 }
 
-TEST(Quantizer, EveryPatternMatchesScalarTwin) {
+QuantizerKernels Kernels(uint32_t features) {
+    QuantizerKernels kernels;
+    InitQuantizerKernels(features, kernels);
+    return kernels;
+}
+
+// Every quantizer kernel this processor runs against its portable twin: the thirteen
+// patterns, the four one-bit area shifts and the nonzero mask.
+TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
+    const QuantizerKernels kernel = Kernels(GetFeatureWord());
+    const QuantizerKernels twin = Kernels(0);
+    test::GuardedBuffer kernelOut(128), twinOut(128);
+    auto check = [&](const CoefficientBlock& original, QuantizeBlockFunction k,
+                     QuantizeBlockFunction t) {
+        kernelOut.Reset();
+        twinOut.Reset();
+        std::memcpy(kernelOut.data(), original.w, 128);
+        std::memcpy(twinOut.data(), original.w, 128);
+        k(kernelOut.as<uint16_t>());
+        t(twinOut.as<uint16_t>());
+        return test::SameOutput(kernelOut, twinOut);
+    };
     for (const CoefficientBlock& original : TestBlocks()) {
         for (int pattern = 0; pattern < kQuantPatternCount; ++pattern) {
-            CoefficientBlock vector = original;
-            CoefficientBlock scalar;
-            ApplyQuantPattern[pattern](vector.w);
-            test::ScalarQuantize(original.w, pattern, scalar.w);
-            ASSERT_EQ(0, std::memcmp(vector.w, scalar.w, sizeof vector.w))
+            ASSERT_TRUE(check(original, kernel.quantize[pattern], twin.quantize[pattern]))
                 << "pattern " << pattern << " first word " << original.w[1];
         }
+        for (int area = 0; area < kAreaCount; ++area) {
+            ASSERT_TRUE(check(original, kernel.shiftArea[area], twin.shiftArea[area]))
+                << "area " << area << " first word " << original.w[1];
+        }
+        ASSERT_EQ(kernel.nonzeroMask(original.w), twin.nonzeroMask(original.w))
+            << "first word " << original.w[1];
     }
 }
 
@@ -87,9 +112,9 @@ TEST(Quantizer, StepDownAreaEqualsQuantizingAtTheLowerQno) {
             for (const CoefficientBlock& original : blocks) {
                 CoefficientBlock stepped;
                 CoefficientBlock expected;
-                test::ScalarQuantize(original.w, QuantPatternIndex[c][q], stepped.w);
+                twin::Quantize(original.w, QuantPatternIndex[c][q], stepped.w);
                 StepDownArea(stepped.w, c, q, q - 1);
-                test::ScalarQuantize(original.w, QuantPatternIndex[c][q - 1], expected.w);
+                twin::Quantize(original.w, QuantPatternIndex[c][q - 1], expected.w);
                 ASSERT_EQ(0, std::memcmp(stepped.w, expected.w, sizeof expected.w))
                     << "class " << c << " qno " << q;
             }

@@ -4,17 +4,26 @@
 #include <random>
 #include <vector>
 
-#include "input/chroma_filters.h"
+#include "input/input_kernels.h"
 #include "reader_fixture.h"
-#include "scalar_kernels.h"
+#include "reader_twins.h"
+#include "support/kernel_check.h"
 
 namespace encdv::test {
 namespace {
 
+// The filters this processor runs and their portable versions.
+std::vector<InputKernels> KernelSets() {
+    std::vector<InputKernels> sets(2);
+    sets[0] = GetInputKernels();
+    InitInputKernels(0, sets[1]);
+    return sets;
+}
+
 TEST(ChromaFilters, MatchTwinOnRandomAndAdversarialLines) {
-    std::printf("seed %u\n", kSeed);
-    std::mt19937 random(kSeed);
+    std::mt19937 random(PrintedSeed("ChromaFilters", kSeed));
     constexpr int kLead = 8;
+    const std::vector<InputKernels> sets = KernelSets();
     for (int trial = 0; trial < 100000; ++trial) {
         std::vector<uint8_t> samples(kLead + 40);
         const int pattern = trial % 4;
@@ -26,12 +35,16 @@ TEST(ChromaFilters, MatchTwinOnRandomAndAdversarialLines) {
                                         : 255 - (r & 7);
         }
         const uint8_t* line = samples.data() + kLead;
-        uint8_t full[8], half[8];
-        ChromaFilter4to1(line, full);
-        ChromaFilter2to1(line, half);
+        uint8_t full[8], half[8], fullTwin[8], halfTwin[8];
         for (int k = 0; k < 8; ++k) {
-            ASSERT_EQ(full[k], twin::ChromaFilter4to1(line, 4 * k)) << "trial " << trial;
-            ASSERT_EQ(half[k], twin::ChromaFilter2to1(line, 2 * k)) << "trial " << trial;
+            fullTwin[k] = static_cast<uint8_t>(twin::ChromaFilter4to1(line, 4 * k));
+            halfTwin[k] = static_cast<uint8_t>(twin::ChromaFilter2to1(line, 2 * k));
+        }
+        for (const InputKernels& kernels : sets) {
+            kernels.chromaFilter4to1(line, full);
+            kernels.chromaFilter2to1(line, half);
+            ASSERT_TRUE(SameWords(full, fullTwin, 8)) << "4:1 trial " << trial;
+            ASSERT_TRUE(SameWords(half, halfTwin, 8)) << "2:1 trial " << trial;
         }
     }
 }
@@ -40,12 +53,14 @@ TEST(ChromaFilters, MatchTwinOnRandomAndAdversarialLines) {
 TEST(ChromaFilters, ConstantLinesPassUnchanged) {
     for (int v = 0; v < 256; ++v) {
         const std::vector<uint8_t> samples(48, uint8_t(v));
-        uint8_t full[8], half[8];
-        ChromaFilter4to1(samples.data() + 8, full);
-        ChromaFilter2to1(samples.data() + 8, half);
-        for (int k = 0; k < 8; ++k) {
-            ASSERT_EQ(full[k], v);
-            ASSERT_EQ(half[k], v);
+        for (const InputKernels& kernels : KernelSets()) {
+            uint8_t full[8], half[8];
+            kernels.chromaFilter4to1(samples.data() + 8, full);
+            kernels.chromaFilter2to1(samples.data() + 8, half);
+            for (int k = 0; k < 8; ++k) {
+                ASSERT_EQ(full[k], v);
+                ASSERT_EQ(half[k], v);
+            }
         }
     }
 }

@@ -4,8 +4,11 @@
 #include <functional>
 #include <random>
 
+#include "input/input_kernels.h"
+#include "platform/cpu_features.h"
 #include "reader_fixture.h"
-#include "scalar_kernels.h"
+#include "reader_twins.h"
+#include "support/kernel_check.h"
 
 namespace encdv::test {
 namespace {
@@ -32,28 +35,32 @@ int BytesPerPixel(PixelFormatCode code) {
 }
 
 // Every macroblock of every variant in every mode (the right-edge ones included) equals the
-// scalar reader's, whichever thread reads it.
+// scalar reader's, whichever thread reads it, with the kernels this processor runs and with
+// the portable ones.
 TEST(SourceReader, EveryVariantMatchesScalarReaderInEveryMode) {
-    std::mt19937 random(kSeed);
-    std::printf("seed %u\n", kSeed);
-    for (const VariantCase& c : kVariants) {
-        for (int mode : kModes) {
-            SCOPED_TRACE(testing::Message() << "variant " << c.variant << " mode " << mode);
-            Picture picture(twin::BytesPerPixel(c.variant), Lines(mode));
-            picture.Randomise(random);
-            Reader reader(c.code, c.flags, 3, mode);
-            ASSERT_TRUE(reader.Start(picture));
-            // A quarter of the positions per variant (all of them over four variants).
-            int index = 0;
-            for (auto [x, y] : MacroblockPositions(mode)) {
-                if ((index++ + c.variant) % 4 != 0 && x != 704) continue;
-                const MacroblockPixels expected = twin::ReadMacroblock(
-                    c.variant, mode, picture.bytes.data(), picture.pitch(), x, y);
-                ASSERT_TRUE(SameMacroblock(reader.Read(x, y, index % 3), expected))
-                    << "at " << x << ", " << y;
+    std::mt19937 random(PrintedSeed("SourceReader", kSeed));
+    for (const uint32_t features : {GetFeatureWord(), 0u}) {
+        SelectInputKernels(features);
+        for (const VariantCase& c : kVariants) {
+            for (int mode : kModes) {
+                SCOPED_TRACE(testing::Message() << "variant " << c.variant << " mode " << mode);
+                Picture picture(twin::BytesPerPixel(c.variant), Lines(mode));
+                picture.Randomise(random);
+                Reader reader(c.code, c.flags, 3, mode);
+                ASSERT_TRUE(reader.Start(picture));
+                // A quarter of the positions per variant (all of them over four variants).
+                int index = 0;
+                for (auto [x, y] : MacroblockPositions(mode)) {
+                    if ((index++ + c.variant) % 4 != 0 && x != 704) continue;
+                    const MacroblockPixels expected = twin::ReadMacroblock(
+                        c.variant, mode, picture.bytes.data(), picture.pitch(), x, y);
+                    ASSERT_TRUE(SameMacroblock(reader.Read(x, y, index % 3), expected))
+                        << "at " << x << ", " << y << " features " << features;
+                }
             }
         }
     }
+    SelectInputKernels(GetFeatureWord());
 }
 
 // Pictures repeating one pixel (or pixel pair) give the samples of the worked conversions:

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "reader_fixture.h"
-#include "scalar_kernels.h"
+#include "reader_twins.h"
 
 namespace encdv::test {
 namespace {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/cpu_features.h"
 #include "transform/forward_dct.h"
+#include "transform/transform_kernels.h"
 #include "transform/transform_tables.h"
 
 namespace encdv::transform_test {
@@ -10,6 +12,7 @@ namespace encdv::transform_test {
 void InitTransform() {
     BuildTransformTables();
     InitDctVectorConstants();
+    SelectTransformKernels(GetFeatureWord());
 }
 
 SampleBlock MakeBlock(std::mt19937& random) {

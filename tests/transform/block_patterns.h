@@ -12,7 +12,8 @@ struct alignas(16) SampleBlock {
     uint8_t& at(int line, int column) { return s[8 * line + column]; }
 };
 
-// Builds the transform tables and flowgraph constants (idempotent).
+// Builds the transform tables and flowgraph constants and selects the kernels this processor
+// runs, as InitDVEnc does (idempotent).
 void InitTransform();
 
 // Random and adversarial blocks: uniform noise, random 0/255 patterns, checkerboards, stripes,

@@ -7,9 +7,10 @@
 #include <random>
 
 #include "block_patterns.h"
-#include "scalar_dct.h"
+#include "platform/cpu_features.h"
+#include "support/kernel_check.h"
 #include "transform/forward_dct.h"
-#include "transform/round_mul.h"
+#include "transform/transform_kernels.h"
 #include "transform/transform_tables.h"
 
 namespace encdv {
@@ -23,21 +24,24 @@ struct alignas(64) Output {
     uint16_t T[64];
 };
 
-using DctFunction = void (*)(CoefficientWord*, const uint8_t*, const OutputScaleTable&);
-using ScalarFunction = void (*)(uint16_t*, const uint8_t*, const OutputScaleTable&);
+// The kernels this processor runs, and their portable twins.
+TransformKernels Kernels(uint32_t features) {
+    TransformKernels kernels;
+    InitTransformKernels(features, kernels);
+    return kernels;
+}
+const TransformKernels kSelected = Kernels(GetFeatureWord());
+const TransformKernels kPortable = Kernels(0);
 
 struct Mode {
     const char* name;
     int index;
-    DctFunction vector;
-    ScalarFunction scalar;
 };
-const Mode kModes[2] = {{"8-8", 0, ForwardDct88, scalar::ForwardDct88},
-                        {"2-4-8", 1, ForwardDct248, scalar::ForwardDct248}};
+const Mode kModes[2] = {{"8-8", 0}, {"2-4-8", 1}};
 
 Output Transform(const Mode& mode, const SampleBlock& block) {
     Output out;
-    mode.vector(out.T, block.s, GetOutputScaleTable(mode.index));
+    kSelected.forwardDct[mode.index](out.T, block.s, GetOutputScaleTable(mode.index));
     return out;
 }
 
@@ -56,34 +60,6 @@ class ForwardDct : public ::testing::Test {
   protected:
     void SetUp() override { transform_test::InitTransform(); }
 };
-
-// The flowgraph multiply against (floor(x 2^s c / 65536) + 1) >> 1 for every 16-bit x whose
-// result fits in 16 bits; x 2^s itself needs 17 bits for large x.
-template <int S>
-void CheckRoundMulExhaustively(int c) {
-    const __m128i constant = _mm_set1_epi16(static_cast<int16_t>(c));
-    int checked = 0;
-    for (int base = -32768; base < 32768; base += 8) {
-        alignas(16) int16_t x[8], y[8];
-        for (int i = 0; i < 8; ++i) x[i] = static_cast<int16_t>(base + i);
-        _mm_store_si128(reinterpret_cast<__m128i*>(y),
-                        RoundMul<S>(_mm_load_si128(reinterpret_cast<const __m128i*>(x)), constant));
-        for (int i = 0; i < 8; ++i) {
-            const int expected = scalar::RoundMul(x[i], c, S);
-            if (expected < -32768 || expected > 32767) continue;
-            ++checked;
-            ASSERT_EQ(y[i], expected) << "x=" << x[i] << " c=" << c << " s=" << S;
-        }
-    }
-    EXPECT_GT(checked, 30000);
-}
-
-TEST_F(ForwardDct, RoundMulIsExactOverThe17BitOperand) {
-    CheckRoundMulExhaustively<2>(23170);
-    CheckRoundMulExhaustively<2>(25080);
-    CheckRoundMulExhaustively<3>(17734);
-    CheckRoundMulExhaustively<1>(27146);
-}
 
 // Edge cases with known outputs: the given words are expected, every other word is exactly 0
 // (also without a sign bit) unless `othersMayBeSigned`.
@@ -176,11 +152,8 @@ TEST_F(ForwardDct, VectorMatchesScalarTwinBitForBit) {
         for (const Mode& mode : kModes) {
             const Output out = Transform(mode, block);
             Output twin;
-            mode.scalar(twin.T, block.s, GetOutputScaleTable(mode.index));
-            if (std::memcmp(out.T, twin.T, sizeof out.T) != 0) {
-                for (int k = 0; k < 64; ++k)
-                    ASSERT_EQ(out.T[k], twin.T[k]) << mode.name << " block " << i << " k=" << k;
-            }
+            kPortable.forwardDct[mode.index](twin.T, block.s, GetOutputScaleTable(mode.index));
+            ASSERT_TRUE(test::SameWords(out.T, twin.T, 64)) << mode.name << " block " << i;
             // AC magnitudes stay below 512: bits 9-14 are never set.
             for (int k = 1; k < 64; ++k)
                 ASSERT_EQ(out.T[k] & 0x7E00, 0) << mode.name << " block " << i << " k=" << k;

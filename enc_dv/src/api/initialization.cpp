@@ -1,9 +1,13 @@
 // One-time initialisation of the process-wide tables under a spin lock and a done flag.
 #include "api/initialization.h"
 
+#include "coding/quantizer.h"
+#include "input/input_kernels.h"
+#include "platform/cpu_features.h"
 #include "platform/processor.h"
 #include "platform/spin_pause.h"
 #include "transform/forward_dct.h"
+#include "transform/transform_kernels.h"
 #include "transform/transform_tables.h"
 
 namespace encdv {
@@ -22,6 +26,11 @@ void InitializeLibrary() {
     if (!platform::LoadWord(&initialized)) {
         BuildTransformTables();
         InitDctVectorConstants();
+        // The kernel tables, once: the vector kernels only where the features allow them.
+        const uint32_t features = GetFeatureWord();
+        SelectTransformKernels(features);
+        SelectQuantizerKernels(features);
+        SelectInputKernels(features);
         // Set only once everything is built: readers of the flag use the tables at once.
         platform::ExchangeWord(&initialized, 1);
     }

@@ -1,7 +1,5 @@
 #include "coding/quant_selection.h"
 
-#include <emmintrin.h>
-
 #include <cstring>
 #if defined(_MSC_VER)
 #include <intrin.h>
@@ -95,9 +93,10 @@ void SearchQno(MacroblockWork& mb, const uint8_t* const* column, uint32_t target
     mb.qno = q;
     mb.targetBits = static_cast<int32_t>(target) + kTargetBias;
     mb.codedBlocks = 0;
+    const QuantizerKernels& kernels = GetQuantizerKernels();
     for (int b = 0; b < kBlocksPerMacroblock; ++b) {
         BlockWork& block = mb.blocks[b];
-        ApplyQuantPattern[QuantPatternIndex[block.classNumber][q]](block.coefficients);
+        kernels.quantize[QuantPatternIndex[block.classNumber][q]](block.coefficients);
         BuildNonzeroList(block.coefficients, mb.nonzeroList[b]);
     }
 }
@@ -222,19 +221,7 @@ int ActivityIndex(int32_t sumAc) {
 }
 
 void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
-    const __m128i amplitudeMask = _mm_set1_epi16(0xFF);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i* rows = reinterpret_cast<const __m128i*>(block);
-    // One bit per word whose amplitude is nonzero, 16 words per step.
-    uint64_t nonzero = 0;
-    for (int group = 0; group < 4; ++group) {
-        const __m128i low = _mm_and_si128(_mm_load_si128(rows + 2 * group), amplitudeMask);
-        const __m128i high = _mm_and_si128(_mm_load_si128(rows + 2 * group + 1), amplitudeMask);
-        const __m128i isZero =
-            _mm_packs_epi16(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(high, zero));
-        const uint32_t bits = ~static_cast<uint32_t>(_mm_movemask_epi8(isZero)) & 0xFFFF;
-        nonzero |= static_cast<uint64_t>(bits) << (16 * group);
-    }
+    uint64_t nonzero = GetQuantizerKernels().nonzeroMask(block);
     nonzero &= ~uint64_t{1};  // the DC slot is never listed
     // Eight positions at a time without a branch: all eight bytes of a group are stored at
     // the group's offset in the list. The offsets come from the set bits counted in every

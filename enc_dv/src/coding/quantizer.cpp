@@ -1,98 +1,54 @@
+// The quantizer's kernel table, chosen once by the processor's features, and the step down
+// of one QNO.
 #include "coding/quantizer.h"
 
-#include <emmintrin.h>
+#include "platform/cpu_features.h"
 
 namespace encdv {
+
 namespace {
 
-// Straight-line shift helpers with the count built in; a count of 0 emits nothing.
-// 8 words: one aligned 128-bit shift.
-template <int K>
-inline void Shift8(CoefficientWord* words) {
-    if constexpr (K != 0) {
-        __m128i* p = reinterpret_cast<__m128i*>(words);
-        _mm_store_si128(p, _mm_srai_epi16(_mm_load_si128(p), K));
-    }
-}
-
-// 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H: both shifts of the
-// whole row, merged by a constant lane mask. Rows that straddle an area boundary are done
-// this way, with one aligned store, so that the next aligned load of the row (the nonzero
-// list) is served from the store without waiting for narrower stores to retire.
-template <int L, int H, int kSplit>
-inline void ShiftSplit8(CoefficientWord* words) {
-    static_assert(kSplit > 0 && kSplit < 8, "the split falls inside the row");
-    if constexpr (L == H) {
-        Shift8<L>(words);
-    } else {
-        __m128i* p = reinterpret_cast<__m128i*>(words);
-        const __m128i x = _mm_load_si128(p);
-        const __m128i low = L != 0 ? _mm_srai_epi16(x, L) : x;
-        const __m128i high = H != 0 ? _mm_srai_epi16(x, H) : x;
-        const __m128i lowLanes = _mm_set_epi16(
-            kSplit > 7 ? -1 : 0, kSplit > 6 ? -1 : 0, kSplit > 5 ? -1 : 0, kSplit > 4 ? -1 : 0,
-            kSplit > 3 ? -1 : 0, kSplit > 2 ? -1 : 0, kSplit > 1 ? -1 : 0, -1);
-        _mm_store_si128(
-            p, _mm_or_si128(_mm_and_si128(lowLanes, low), _mm_andnot_si128(lowLanes, high)));
-    }
-}
-
-// Area boundaries fall inside rows 0 (5/6), 2 (20/21) and 5 (42/43) of the eight 8-word
-// rows; the other rows lie wholly in one area.
-template <int A0, int A1, int A2, int A3>
-void QuantizeWithPattern(CoefficientWord* b) {
-    ShiftSplit8<A0, A1, 6>(b);
-    Shift8<A1>(b + 8);
-    ShiftSplit8<A1, A2, 5>(b + 16);
-    Shift8<A2>(b + 24);
-    Shift8<A2>(b + 32);
-    ShiftSplit8<A2, A3, 3>(b + 40);
-    Shift8<A3>(b + 48);
-    Shift8<A3>(b + 56);
-}
-
-// One more bit of shift over a single area (positions 0-5, 6-20, 21-42, 43-63).
-void ShiftArea0(CoefficientWord* b) {
-    ShiftSplit8<1, 0, 6>(b);
-}
-
-void ShiftArea1(CoefficientWord* b) {
-    ShiftSplit8<0, 1, 6>(b);
-    Shift8<1>(b + 8);
-    ShiftSplit8<1, 0, 5>(b + 16);
-}
-
-void ShiftArea2(CoefficientWord* b) {
-    ShiftSplit8<0, 1, 5>(b + 16);
-    Shift8<1>(b + 24);
-    Shift8<1>(b + 32);
-    ShiftSplit8<1, 0, 3>(b + 40);
-}
-
-void ShiftArea3(CoefficientWord* b) {
-    ShiftSplit8<0, 1, 3>(b + 40);
-    Shift8<1>(b + 48);
-    Shift8<1>(b + 56);
+// The library's table, holding the portable kernels until SelectQuantizerKernels (built on first
+// use, so that no static initialisation order matters).
+QuantizerKernels& SelectedKernels() {
+    static QuantizerKernels kernels = [] {
+        QuantizerKernels portable;
+        InitQuantizerKernels(0, portable);
+        return portable;
+    }();
+    return kernels;
 }
 
 }  // namespace
 
-// Entry i carries the counts of QuantPattern row i.
-const QuantizeBlockFunction ApplyQuantPattern[kQuantPatternCount] = {
-    QuantizeWithPattern<0, 0, 0, 0>, QuantizeWithPattern<0, 0, 0, 1>,
-    QuantizeWithPattern<0, 0, 1, 1>, QuantizeWithPattern<0, 1, 1, 2>,
-    QuantizeWithPattern<1, 1, 1, 1>, QuantizeWithPattern<1, 1, 1, 2>,
-    QuantizeWithPattern<1, 1, 2, 2>, QuantizeWithPattern<1, 2, 2, 3>,
-    QuantizeWithPattern<2, 2, 3, 3>, QuantizeWithPattern<2, 3, 3, 4>,
-    QuantizeWithPattern<3, 3, 4, 4>, QuantizeWithPattern<3, 4, 4, 5>,
-    QuantizeWithPattern<4, 4, 5, 5>,
-};
+void InitQuantizerKernels(uint32_t features, QuantizerKernels& kernels) {
+    SetQuantizerKernels_C(kernels);
+#if ENC_DV_SSE2_KERNELS
+    if (features & kFeatureSse2) SetQuantizerKernels_SSE2(kernels);
+#else
+    static_cast<void>(features);
+#endif
+}
+
+void SelectQuantizerKernels(uint32_t features) {
+    InitQuantizerKernels(features, SelectedKernels());
+}
+
+const QuantizerKernels& GetQuantizerKernels() {
+    return SelectedKernels();
+}
+
+void ApplyQuantPattern(int pattern, CoefficientWord* block) {
+    SelectedKernels().quantize[pattern](block);
+}
 
 void StepDownArea(CoefficientWord* block, int classNumber, int oldQno, int newQno) {
-    if (AreaShift[0][classNumber][newQno] != AreaShift[0][classNumber][oldQno]) ShiftArea0(block);
-    if (AreaShift[1][classNumber][newQno] != AreaShift[1][classNumber][oldQno]) ShiftArea1(block);
-    if (AreaShift[2][classNumber][newQno] != AreaShift[2][classNumber][oldQno]) ShiftArea2(block);
-    if (AreaShift[3][classNumber][newQno] != AreaShift[3][classNumber][oldQno]) ShiftArea3(block);
+    const QuantizerKernels& kernels = SelectedKernels();
+    for (int area = 0; area < kAreaCount; ++area) {
+        if (AreaShift[area][classNumber][newQno] != AreaShift[area][classNumber][oldQno]) {
+            kernels.shiftArea[area](block);
+        }
+    }
 }
 
 }  // namespace encdv

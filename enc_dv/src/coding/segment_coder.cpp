@@ -1,7 +1,5 @@
 #include "coding/segment_coder.h"
 
-#include <emmintrin.h>
-
 #include <cstring>
 
 #include "coding/block_coder.h"
@@ -108,8 +106,7 @@ struct StreamWriter {
     // Starts an area (nothing pending) with the first length bits (at most 112) of a code
     // whose store has zero bits after its last bit: whole bytes are copied as they are.
     void StartArea(const uint8_t* code, uint32_t length) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(position),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(code)));
+        std::memcpy(position, code, 16);  // one unaligned 16-byte move where the target has it
         position += length / 8;
         count = length % 8;
         bits = static_cast<uint64_t>(code[length / 8] & ~(0xFFu >> count)) << 56;

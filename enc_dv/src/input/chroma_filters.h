@@ -5,16 +5,19 @@
 
 namespace encdv {
 
-// Horizontal chroma decimation of the 4:1:1 reader, 8 output samples per call (SSE2).
+// Horizontal chroma decimation of the 4:1:1 reader, 8 output samples per call.
+using ChromaFilterKernel = void (*)(const uint8_t* samples, uint8_t* output);
 
 // From a full-resolution line: output k is centred on samples[4k],
 // (7 s[c-2] + 16 s[c-1] + 18 s[c] + 16 s[c+1] + 7 s[c+2] + 30) >> 6, clamped to 0-255.
 // Reads samples[-2] to samples[33].
-void ChromaFilter4to1(const uint8_t* samples, uint8_t* output);
+void ChromaFilter4to1_C(const uint8_t* samples, uint8_t* output);
+void ChromaFilter4to1_SSE2(const uint8_t* samples, uint8_t* output);
 
 // From a half-resolution line: output k is centred on samples[2k],
 // (s[c-1] + 6 s[c] + s[c+1] + 2) >> 3. Reads samples[-1] to samples[16].
-void ChromaFilter2to1(const uint8_t* samples, uint8_t* output);
+void ChromaFilter2to1_C(const uint8_t* samples, uint8_t* output);
+void ChromaFilter2to1_SSE2(const uint8_t* samples, uint8_t* output);
 
 }  // namespace encdv
 

@@ -1,12 +1,10 @@
 #include "input/reader_411.h"
 
-#include <xmmintrin.h>
-
 #include <cstddef>
 #include <cstring>
 
 #include "common/constants.h"
-#include "input/chroma_filters.h"
+#include "input/input_kernels.h"
 
 namespace encdv {
 
@@ -41,6 +39,10 @@ void PrepareFrame411(SourceReader* reader) {
     uint8_t* const cr = crLine + kChromaLead;
 
     const bool fullResolution = context->rowTo444 != nullptr;
+    const InputKernels& kernels = GetInputKernels();
+    const ChromaFilterKernel filter =
+        fullResolution ? kernels.chromaFilter4to1 : kernels.chromaFilter2to1;
+    const int chromaStep = fullResolution ? 32 : 16;
     const RowKernel convertRow = fullResolution ? context->rowTo444 : context->rowTo422;
     const int chromaCount = fullResolution ? kLineWidth : kLineWidth / 2;
     const int extensionAfter = fullResolution ? 3 : 2;
@@ -61,38 +63,23 @@ void PrepareFrame411(SourceReader* reader) {
             for (int m = 0; m < kRecordsPerBand; ++m) {
                 uint8_t* const line = bandBase + m * kRecordBytes + row * kRecordLineBytes;
                 std::memcpy(line, lumaLine + 32 * m, 32);
-                if (fullResolution) {
-                    ChromaFilter4to1(cb + 32 * m, line + 32);
-                    ChromaFilter4to1(cr + 32 * m, line + 40);
-                } else {
-                    ChromaFilter2to1(cb + 16 * m, line + 32);
-                    ChromaFilter2to1(cr + 16 * m, line + 40);
-                }
+                filter(cb + chromaStep * m, line + 32);
+                filter(cr + chromaStep * m, line + 40);
             }
         }
     }
 }
 
-namespace {
-
-inline void PrefetchRecord(const uint8_t* record) {
-    const char* const bytes = reinterpret_cast<const char*>(record);
-    for (int i = 0; i < kRecordBytes; i += 64) _mm_prefetch(bytes + i, _MM_HINT_T0);
-    _mm_prefetch(bytes + kRecordBytes - 1, _MM_HINT_T0);
-}
-
-}  // namespace
-
 void PrefetchMacroblock411(const SourceReader* reader, int x, int y) {
     const uint8_t* const band =
         reader->frameBlocks + static_cast<std::ptrdiff_t>(y / 8) * kBandBytes;
+    const PrefetchRowsKernel prefetchRows = GetInputKernels().reader.prefetchRows;
     if (x < kRightEdgeX) {
-        PrefetchRecord(band + (x / 32) * kRecordBytes);
+        prefetchRows(band + (x / 32) * kRecordBytes, 0, 1, kRecordBytes);
         return;
     }
-    const uint8_t* const top = band + (kRecordsPerBand - 1) * kRecordBytes;
-    PrefetchRecord(top);
-    PrefetchRecord(top + kBandBytes);
+    // The right-edge macroblock: record 22 of this band and of the next.
+    prefetchRows(band + (kRecordsPerBand - 1) * kRecordBytes, kBandBytes, 2, kRecordBytes);
 }
 
 void ReadMacroblock411(SourceReader* reader, int, int x, int y, MacroblockPixels* destination) {

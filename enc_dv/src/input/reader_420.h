@@ -17,7 +17,7 @@ using ReadMacroblockFunction = void (*)(SourceReader* reader, int threadIndex, i
                                         MacroblockPixels* destination);
 
 // The direct 4:2:0 reader for a variant: ReadMacroblock420, or for the packed 4:2:2 layouts
-// (YUY2, UYVY) a version that reorders the bytes in registers with the same result.
+// (YUY2, UYVY) a version that reorders the bytes in one kernel with the same result.
 ReadMacroblockFunction ReadMacroblock420For(ReaderVariant variant);
 
 }  // namespace encdv

@@ -108,7 +108,7 @@ SourceReader* CreateSourceReader(ReaderVariant variant, int threadCount, int vid
     const std::uintptr_t contextsStart =
         (reinterpret_cast<std::uintptr_t>(block + contextsOffset) + alignof(KernelContext) - 1) &
         ~std::uintptr_t{alignof(KernelContext) - 1};
-    const RowKernelSet& kernels = RowKernelsFor(variant);
+    const RowKernelSet kernels = RowKernelsFor(variant);
     for (int i = 0; i < threadCount; ++i) {
         KernelContext* const context =
             new (reinterpret_cast<void*>(contextsStart + i * sizeof(KernelContext)))

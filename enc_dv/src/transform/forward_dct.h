@@ -23,15 +23,24 @@ void InitDctVectorConstants();
 // The block filled by InitDctVectorConstants.
 const DctVectorConstants& GetDctVectorConstants();
 
-// The 8-8 DCT of one 8x8 block of 8-bit samples (16-byte aligned, rows top down), weighted and
-// rounded through `table` into 64 sign-magnitude words: T[8h + v] holds horizontal frequency h,
-// vertical frequency v; T[0] = floor((S + 1) / 4) for the sample sum S. T is 16-byte aligned.
-void ForwardDct88(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
+// A forward DCT of one 8x8 block of 8-bit samples (16-byte aligned, rows top down), weighted
+// and rounded through `table` into 64 sign-magnitude words T (16-byte aligned), with
+// T[0] = floor((S + 1) / 4) for the sample sum S.
+//
+// 8-8 DCT: T[8h + v] holds horizontal frequency h, vertical frequency v.
+// 2-4-8 DCT: the sums (d = 0) and differences (d = 1) of the line pairs (2z, 2z + 1) are
+// transformed separately; T[8h + 2u + d] holds horizontal frequency h, vertical frequency u
+// of half d.
+using ForwardDctKernel = void (*)(CoefficientWord* T, const uint8_t* samples,
+                                  const OutputScaleTable& table);
 
-// The 2-4-8 DCT: the sums (d = 0) and differences (d = 1) of the line pairs (2z, 2z + 1) are
-// transformed separately; T[8h + 2u + d] holds horizontal frequency h, vertical frequency u of
-// half d. Alignment and T[0] as for ForwardDct88.
-void ForwardDct248(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
+// Portable kernels, in plain integers: the reference every vector version equals bit for bit.
+void ForwardDct88_C(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
+void ForwardDct248_C(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
+
+// SSE2 kernels, 16-bit lanes (x86 builds with vector kernels only).
+void ForwardDct88_SSE2(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
+void ForwardDct248_SSE2(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
 
 }  // namespace encdv
 

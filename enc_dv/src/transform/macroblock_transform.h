@@ -9,7 +9,8 @@
 namespace encdv {
 
 // Fills dctMode, the coefficient block, dc, maxAc and sumAc of all six blocks; touches no other
-// field. The output scale tables and flowgraph constants must have been built.
+// field. The output scale tables and flowgraph constants must have been built. Runs the
+// kernels of GetTransformKernels.
 void TransformMacroblock(MacroblockWork& work, const MacroblockPixels& pixels);
 
 // Motion test between the two fields of one 8x8 block (16-byte aligned): 1 (2-4-8 DCT) when
@@ -17,8 +18,8 @@ void TransformMacroblock(MacroblockWork& work, const MacroblockPixels& pixels);
 // otherwise 0 (8-8 DCT).
 int ChooseDctMode(const uint8_t* samples);
 
-// Copy words 1-63 of a coefficient block from the 64 transform outputs in the scan order of
-// the mode, unchanged. Word 0 is not written.
+// Copy words 1-63 of a coefficient block (16-byte aligned) from the 64 transform outputs in
+// the scan order of the mode, unchanged. Word 0 is not written.
 void ScanCoefficients88(CoefficientWord* coefficients, const CoefficientWord* transformed);
 void ScanCoefficients248(CoefficientWord* coefficients, const CoefficientWord* transformed);
 

@@ -1,69 +1,45 @@
-#include "scalar_kernels.h"
+#include "reader_twins.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
+
+#include "input/input_kernels.h"
+#include "platform/cpu_features.h"
 
 namespace encdv::twin {
 
 namespace {
 
+// The input tests run the kernels that InitDVEnc chooses for this processor.
+class SelectKernels : public ::testing::Environment {
+    void SetUp() override { SelectInputKernels(GetFeatureWord()); }
+};
+const ::testing::Environment* const kSelectKernels =
+    ::testing::AddGlobalTestEnvironment(new SelectKernels);
+
 int Sat8(int v) {
     return std::min(255, std::max(0, v));
 }
-// floor(a x b / 65536), the upper half of a signed 16x16-bit product.
-int Hi16(int a, int b) {
-    return (a * b) >> 16;
-}
 
-bool IsStudio(ReaderVariant v) {
-    return v == kVariantR24C || v == kVariantR32C || v == kVariantR32CAlpha;
-}
-
-// A pixel after alpha weighting: its samples before the colour matrix (RGB) or final (VUYA).
-struct Samples {
-    int a, b, c;  // R, G, B for the RGB layouts; Y, Cb, Cr for VUYA
-};
-
-Samples LoadPixel(ReaderVariant v, const uint8_t* p) {
-    const int alpha = BytesPerPixel(v) == 4 ? p[3] : 255;
-    switch (v) {
-        case kVariantVUYA:
-            return {p[2], p[1], p[0]};
-        case kVariantVUYAAlpha:
-            return {((p[2] - 16) * (alpha + 1) + 4112) >> 8,
-                    ((p[1] - 128) * (alpha + 1) + 32896) >> 8,
-                    ((p[0] - 128) * (alpha + 1) + 32896) >> 8};
-        case kVariantBGRAAlpha:
-            return {(p[2] * (alpha + 1) + 128) >> 8, (p[1] * (alpha + 1) + 128) >> 8,
-                    (p[0] * (alpha + 1) + 128) >> 8};
-        case kVariantR32CAlpha:
-            return {((p[2] - 16) * (alpha + 1) + 4224) >> 8,
-                    ((p[1] - 16) * (alpha + 1) + 4224) >> 8,
-                    ((p[0] - 16) * (alpha + 1) + 4224) >> 8};
-        default:
-            return {p[2], p[1], p[0]};
+// Runs a portable row kernel of the variant on a context set up as a reader sets it up.
+void RunPortable(ReaderVariant v, RowKernel RowKernels::*kind, const uint8_t* source, int count,
+                 uint8_t* y, uint8_t* cb, uint8_t* cr) {
+    InputKernels portable;
+    InitInputKernels(0, portable);
+    KernelContext context{};
+    const RowKernelSet layout = RowKernelsFor(v);
+    if (layout.constants != nullptr) {
+        std::copy_n(&layout.constants->rows[0][0], 15 * 8, &context.conversionConstants[0][0]);
     }
-}
-
-// Luma byte and the chroma values before their final shift (5 fractional bits full range,
-// 1 studio range).
-struct Converted {
-    int y, cb, cr;
-};
-
-Converted ConvertRgb(bool studio, int r, int g, int b) {
-    if (studio) {
-        const int luma = (9794 * r + 3752 * b + 19222 * g + 16380) >> 15;
-        return {Sat8(luma), Hi16((b - luma) * 4, 18925) + 257, Hi16((r - luma) * 4, 23902) + 257};
-    }
-    const int luma = (8412 * r + 3222 * b + 16508 * g + 16375) >> 15;
-    const int fullLuma = luma * 128 + Hi16(luma * 128, 10775);
-    return {Sat8(luma + 16), Hi16(b * 128 - fullLuma, 8127) + 4112,
-            Hi16(r * 128 - fullLuma, 10264) + 4112};
-}
-
-bool IsVuya(ReaderVariant v) {
-    return v == kVariantVUYA || v == kVariantVUYAAlpha;
+    context.source = source;
+    context.lumaDestination = y;
+    context.cbDestination = cb;
+    context.crDestination = cr;
+    context.pixelCount = count;
+    context.bytesPerPixel = layout.bytesPerPixel;
+    (portable.rows[v].*kind)(&context);
 }
 
 }  // namespace
@@ -86,48 +62,15 @@ bool HasRowTo444(ReaderVariant v) {
 }
 
 void RowTo422(ReaderVariant v, const uint8_t* s, int count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
-    const bool yuy2 = v == kVariantYUY2;
-    for (int i = 0; i < count / 2; ++i) {
-        const uint8_t* pair = s + 4 * i;
-        y[2 * i] = yuy2 ? pair[0] : pair[1];
-        y[2 * i + 1] = yuy2 ? pair[2] : pair[3];
-        cb[i] = yuy2 ? pair[1] : pair[0];
-        cr[i] = yuy2 ? pair[3] : pair[2];
-    }
+    RunPortable(v, &RowKernels::rowTo422, s, count, y, cb, cr);
 }
 
 void RowTo444(ReaderVariant v, const uint8_t* s, int count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
-    for (int i = 0; i < count; ++i) {
-        const Samples px = LoadPixel(v, s + i * BytesPerPixel(v));
-        if (IsVuya(v)) {
-            y[i] = px.a, cb[i] = px.b, cr[i] = px.c;
-            continue;
-        }
-        const Converted c = ConvertRgb(IsStudio(v), px.a, px.b, px.c);
-        const int shift = IsStudio(v) ? 1 : 5;
-        y[i] = c.y, cb[i] = Sat8(c.cb >> shift), cr[i] = Sat8(c.cr >> shift);
-    }
+    RunPortable(v, &RowKernels::rowTo444, s, count, y, cb, cr);
 }
 
 void StripTo422(ReaderVariant v, const uint8_t* s, uint8_t* y, uint8_t* cb, uint8_t* cr) {
-    if (!HasRowTo444(v)) return RowTo422(v, s, 16, y, cb, cr);
-    const int bpp = BytesPerPixel(v);
-    for (int i = 0; i < 8; ++i) {
-        const Samples p0 = LoadPixel(v, s + 2 * i * bpp);
-        const Samples p1 = LoadPixel(v, s + (2 * i + 1) * bpp);
-        if (IsVuya(v)) {
-            y[2 * i] = p0.a, y[2 * i + 1] = p1.a;
-            cb[i] = (p0.b + p1.b + 1) >> 1;
-            cr[i] = (p0.c + p1.c + 1) >> 1;
-            continue;
-        }
-        const Converted c0 = ConvertRgb(IsStudio(v), p0.a, p0.b, p0.c);
-        const Converted c1 = ConvertRgb(IsStudio(v), p1.a, p1.b, p1.c);
-        const int shift = IsStudio(v) ? 2 : 6;
-        y[2 * i] = c0.y, y[2 * i + 1] = c1.y;
-        cb[i] = Sat8((c0.cb + c1.cb) >> shift);
-        cr[i] = Sat8((c0.cr + c1.cr) >> shift);
-    }
+    RunPortable(v, &RowKernels::stripTo422, s, 16, y, cb, cr);
 }
 
 int ChromaFilter4to1(const uint8_t* s, int c) {

@@ -1,5 +1,5 @@
-#ifndef ENC_DV_INPUT_PACKED_422_H
-#define ENC_DV_INPUT_PACKED_422_H
+#ifndef ENC_DV_INPUT_PACKED_422_SSE2_H
+#define ENC_DV_INPUT_PACKED_422_SSE2_H
 
 #include <emmintrin.h>
 

@@ -1,6 +1,7 @@
-#include "input/chroma_filters.h"
-
+// The 4:1:1 chroma filters in SSE2: eight outputs in 16-bit lanes per call.
 #include <emmintrin.h>
+
+#include "input/chroma_filters.h"
 
 namespace encdv {
 
@@ -20,7 +21,7 @@ inline __m128i LaneByte(__m128i first4, __m128i last4) {
 
 }  // namespace
 
-void ChromaFilter4to1(const uint8_t* samples, uint8_t* output) {
+void ChromaFilter4to1_SSE2(const uint8_t* samples, uint8_t* output) {
     // Seen from samples[c - 2], each 32-bit lane holds s[c-2], s[c-1], s[c], s[c+1] of one
     // centre c; seen from samples[c + 2], its low byte is s[c+2].
     const __m128i fromLeft0 = Load(samples - 2);
@@ -42,7 +43,7 @@ void ChromaFilter4to1(const uint8_t* samples, uint8_t* output) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(output), _mm_packus_epi16(words, words));
 }
 
-void ChromaFilter2to1(const uint8_t* samples, uint8_t* output) {
+void ChromaFilter2to1_SSE2(const uint8_t* samples, uint8_t* output) {
     // Seen from samples[c - 1], each 16-bit lane holds s[c-1], s[c]; from samples[c + 1] its
     // low byte is s[c+1].
     const __m128i lowBytes = _mm_set1_epi16(0x00FF);

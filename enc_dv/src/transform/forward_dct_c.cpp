@@ -1,8 +1,10 @@
-#include "scalar_dct.h"
-
+// The forward DCTs in plain integers, straight from the flowgraph: intermediates are full-width
+// ints, so where a vector kernel wrapped a 16-bit lane it would disagree with these.
 #include <cstdlib>
 
-namespace encdv::scalar {
+#include "transform/forward_dct.h"
+
+namespace encdv {
 
 namespace {
 
@@ -14,6 +16,19 @@ int64_t FloorDiv(int64_t n, int64_t d) {
 
 int Halve(int v) {
     return static_cast<int>(FloorDiv(v, 2));
+}
+
+// (floor(x * 2^s * c / 65536) + 1) >> 1, arithmetic shift.
+int RoundMul(int x, int c, int s) {
+    const int64_t scaled = static_cast<int64_t>(x) * (int64_t{1} << s) * c;
+    return Halve(static_cast<int>(FloorDiv(scaled, 65536)) + 1);
+}
+
+// floor((|x| + bias) * multiplier / 65536) with bit 15 set for a negative x.
+uint16_t OutputStage(int x, int multiplier, int bias) {
+    const int magnitude = std::abs(x);
+    const int scaled = static_cast<int>(FloorDiv(int64_t{magnitude + bias} * multiplier, 65536));
+    return static_cast<uint16_t>(scaled | (x < 0 ? 0x8000 : 0));
 }
 
 // The eight-point flowgraph, step by step.
@@ -64,18 +79,7 @@ void HorizontalAndScale(const int V[8][8], uint16_t T[64], const OutputScaleTabl
 
 }  // namespace
 
-int RoundMul(int x, int c, int s) {
-    const int64_t scaled = static_cast<int64_t>(x) * (int64_t{1} << s) * c;
-    return Halve(static_cast<int>(FloorDiv(scaled, 65536)) + 1);
-}
-
-uint16_t OutputStage(int x, int multiplier, int bias) {
-    const int magnitude = std::abs(x);
-    const int scaled = static_cast<int>(FloorDiv(int64_t{magnitude + bias} * multiplier, 65536));
-    return static_cast<uint16_t>(scaled | (x < 0 ? 0x8000 : 0));
-}
-
-void ForwardDct88(uint16_t T[64], const uint8_t samples[64], const OutputScaleTable& table) {
+void ForwardDct88_C(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table) {
     int V[8][8];  // V[v][column]
     for (int c = 0; c < 8; ++c) {
         int column[8], y[8];
@@ -86,7 +90,7 @@ void ForwardDct88(uint16_t T[64], const uint8_t samples[64], const OutputScaleTa
     HorizontalAndScale(V, T, table);
 }
 
-void ForwardDct248(uint16_t T[64], const uint8_t samples[64], const OutputScaleTable& table) {
+void ForwardDct248_C(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table) {
     int V[8][8];  // V[2u + d][column]
     for (int c = 0; c < 8; ++c) {
         int sums[4], differences[4], S[4], D[4];
@@ -104,26 +108,4 @@ void ForwardDct248(uint16_t T[64], const uint8_t samples[64], const OutputScaleT
     HorizontalAndScale(V, T, table);
 }
 
-int FieldDifference(const uint8_t samples[64]) {
-    int sum = 0;
-    for (int z = 0; z < 4; ++z) {
-        for (int c = 0; c < 8; ++c) sum += std::abs(samples[16 * z + c] - samples[16 * z + 8 + c]);
-    }
-    return sum;
-}
-
-int ChooseDctMode(const uint8_t samples[64]) {
-    return FieldDifference(samples) >= 1200 ? 1 : 0;
-}
-
-uint32_t MeasureAc(const uint16_t coefficients[64]) {
-    uint32_t largest = 0, sum = 0;
-    for (int k = 1; k < 64; ++k) {
-        const uint32_t m = coefficients[k] & 2047u;
-        if (m > largest) largest = m;
-        sum += m;
-    }
-    return ((sum % 65536) << 16) | largest;
-}
-
-}  // namespace encdv::scalar
+}  // namespace encdv

@@ -1,13 +1,13 @@
-#ifndef ENC_DV_TESTS_INPUT_SCALAR_KERNELS_H
-#define ENC_DV_TESTS_INPUT_SCALAR_KERNELS_H
+#ifndef ENC_DV_TESTS_INPUT_READER_TWINS_H
+#define ENC_DV_TESTS_INPUT_READER_TWINS_H
 
 #include <cstdint>
 
 #include "common/macroblock_pixels.h"
 #include "input/source_reader.h"
 
-// Plain scalar twins of the row kernels, chroma filters and readers, written straight from the
-// integer arithmetic; used only to check the vector code.
+// Twins of the readers: the row kernels run through the library's portable kernels, the chroma
+// filters and whole macroblocks written straight from the integer arithmetic.
 namespace encdv::twin {
 
 int BytesPerPixel(ReaderVariant variant);

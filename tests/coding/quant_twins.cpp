@@ -1,30 +1,37 @@
-#include "quant_scalar_twins.h"
+#include "quant_twins.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
-#include "coding/quant_tables.h"
+#include "coding/quantizer.h"
 #include "coding/vlc_tables.h"
+#include "platform/cpu_features.h"
 
 namespace encdv {
-namespace test {
 
 namespace {
-int AreaOf(int position) {
-    if (position <= 5) return 0;
-    if (position <= 20) return 1;
-    if (position <= 42) return 2;
-    return 3;
-}
+
+// The coding tests run the kernels that InitDVEnc chooses for this processor.
+class SelectKernels : public ::testing::Environment {
+    void SetUp() override { SelectQuantizerKernels(GetFeatureWord()); }
+};
+const ::testing::Environment* const kSelectKernels =
+    ::testing::AddGlobalTestEnvironment(new SelectKernels);
+
 }  // namespace
 
-void ScalarQuantize(const uint16_t* in, int pattern, uint16_t* out) {
-    for (int k = 0; k < 64; ++k) {
-        out[k] =
-            static_cast<uint16_t>(static_cast<int16_t>(in[k]) >> QuantPattern[pattern][AreaOf(k)]);
-    }
+namespace twin {
+
+void Quantize(const uint16_t* in, int pattern, uint16_t* out) {
+    QuantizerKernels portable;
+    InitQuantizerKernels(0, portable);
+    std::memcpy(out, in, 64 * sizeof *out);
+    portable.quantize[pattern](out);
 }
 
-std::vector<uint8_t> ScalarNonzeroList(const uint16_t* block) {
+std::vector<uint8_t> NonzeroList(const uint16_t* block) {
     std::vector<uint8_t> list;
     for (int k = 1; k < 64; ++k) {
         if (block[k] & 0xFF) list.push_back(static_cast<uint8_t>(k));
@@ -32,7 +39,7 @@ std::vector<uint8_t> ScalarNonzeroList(const uint16_t* block) {
     return list;
 }
 
-int ScalarCountBits(const uint16_t* block, const std::vector<uint8_t>& list) {
+int CountBlockBits(const uint16_t* block, const std::vector<uint8_t>& list) {
     int bits = 0;
     int previous = 0;
     for (const uint8_t q : list) {
@@ -48,6 +55,10 @@ int ScalarCountBits(const uint16_t* block, const std::vector<uint8_t>& list) {
     }
     return bits + static_cast<int>(ZeroRunCodeTable[64] & 0xFF);
 }
+
+}  // namespace twin
+
+namespace test {
 
 void FillTransformLikeBlock(std::mt19937& rng, int scale, uint16_t* block) {
     block[0] = 0;

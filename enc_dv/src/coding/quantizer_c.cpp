@@ -1,0 +1,61 @@
+// The quantizer's kernels in plain integers: the reference for the vector versions.
+#include "coding/quantizer.h"
+
+namespace encdv {
+
+namespace {
+
+// Arithmetic shift of a sign-magnitude word, as a 16-bit lane shifts.
+CoefficientWord ShiftRight(CoefficientWord word, int count) {
+    return static_cast<CoefficientWord>(static_cast<int16_t>(word) >> count);
+}
+
+template <int Pattern>
+void QuantizeWithPattern(CoefficientWord* block) {
+    for (int area = 0; area < kAreaCount; ++area) {
+        const int count = QuantPattern[Pattern][area];
+        for (int k = kAreaStart[area]; k < kAreaStart[area + 1]; ++k) {
+            block[k] = ShiftRight(block[k], count);
+        }
+    }
+}
+
+template <int Area>
+void ShiftArea(CoefficientWord* block) {
+    for (int k = kAreaStart[Area]; k < kAreaStart[Area + 1]; ++k)
+        block[k] = ShiftRight(block[k], 1);
+}
+
+uint64_t NonzeroMask(const CoefficientWord* block) {
+    uint64_t nonzero = 0;
+    for (int k = 0; k < 64; ++k) {
+        if (block[k] & 0xFF) nonzero |= uint64_t{1} << k;
+    }
+    return nonzero;
+}
+
+}  // namespace
+
+void SetQuantizerKernels_C(QuantizerKernels& kernels) {
+    static_assert(kQuantPatternCount == 13, "one instance per step pattern");
+    kernels.quantize[0] = QuantizeWithPattern<0>;
+    kernels.quantize[1] = QuantizeWithPattern<1>;
+    kernels.quantize[2] = QuantizeWithPattern<2>;
+    kernels.quantize[3] = QuantizeWithPattern<3>;
+    kernels.quantize[4] = QuantizeWithPattern<4>;
+    kernels.quantize[5] = QuantizeWithPattern<5>;
+    kernels.quantize[6] = QuantizeWithPattern<6>;
+    kernels.quantize[7] = QuantizeWithPattern<7>;
+    kernels.quantize[8] = QuantizeWithPattern<8>;
+    kernels.quantize[9] = QuantizeWithPattern<9>;
+    kernels.quantize[10] = QuantizeWithPattern<10>;
+    kernels.quantize[11] = QuantizeWithPattern<11>;
+    kernels.quantize[12] = QuantizeWithPattern<12>;
+    kernels.shiftArea[0] = ShiftArea<0>;
+    kernels.shiftArea[1] = ShiftArea<1>;
+    kernels.shiftArea[2] = ShiftArea<2>;
+    kernels.shiftArea[3] = ShiftArea<3>;
+    kernels.nonzeroMask = NonzeroMask;
+}
+
+}  // namespace encdv

@@ -1,0 +1,286 @@
+// The row kernels in SSE2: 16 pixels per step, colour arithmetic in 16-bit lanes.
+#include <emmintrin.h>
+
+#include "input/packed_422_sse2.h"
+#include "input/row_kernels.h"
+
+namespace encdv {
+
+namespace {
+
+// Every load and store below is unaligned: sources are the host's bytes, and destinations may
+// sit at any 8-byte step of a line buffer or scratch.
+inline __m128i Load(const uint8_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline void Store16(uint8_t* p, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+inline void Store8(uint8_t* p, __m128i v) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+}
+
+inline __m128i ConstantRow(const KernelContext* context, int row) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(context->conversionConstants[row]));
+}
+
+// ---------------------------------------------------------------------------------------------
+// 4:2:2 layouts: pure reordering of 16 pixels (32 bytes).
+
+template <bool kLumaFirst>  // YUY2: Y0 Cb Y1 Cr; UYVY: Cb Y0 Cr Y1
+inline void Reorder16(const uint8_t* source, uint8_t* luma, uint8_t* cb, uint8_t* cr) {
+    __m128i cbWords, crWords;
+    Store16(luma, SplitPacked422<kLumaFirst>(source, &cbWords, &crWords));
+    Store8(cb, _mm_packus_epi16(cbWords, cbWords));
+    Store8(cr, _mm_packus_epi16(crWords, crWords));
+}
+
+template <bool kLumaFirst>
+void StripTo422Packed(KernelContext* context) {
+    Reorder16<kLumaFirst>(context->source, context->lumaDestination, context->cbDestination,
+                          context->crDestination);
+}
+
+template <bool kLumaFirst>
+void RowTo422Packed(KernelContext* context) {
+    const uint8_t* source = context->source;
+    uint8_t* luma = context->lumaDestination;
+    uint8_t* cb = context->cbDestination;
+    uint8_t* cr = context->crDestination;
+    for (int step = 0; step < context->pixelCount / 16; ++step) {
+        Reorder16<kLumaFirst>(source + 32 * step, luma + 16 * step, cb + 8 * step, cr + 8 * step);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// 24- and 32-bit layouts: 16 pixels are loaded as four registers of four pixels, each pixel
+// in a 32-bit lane with its first byte lowest. Exactly 48 or 64 source bytes are read.
+
+inline __m128i SpreadPacked24(__m128i packed) {
+    // Four 3-byte pixels in bytes 0-11 -> one pixel per 32-bit lane (top byte is don't-care).
+    const __m128i pair01 = _mm_unpacklo_epi32(packed, _mm_srli_si128(packed, 3));
+    const __m128i pair23 = _mm_unpacklo_epi32(_mm_srli_si128(packed, 6), _mm_srli_si128(packed, 9));
+    return _mm_unpacklo_epi64(pair01, pair23);
+}
+
+template <int kBytesPerPixel>
+inline void LoadPixels16(const uint8_t* source, __m128i pixels[4]) {
+    if (kBytesPerPixel == 4) {
+        for (int i = 0; i < 4; ++i) pixels[i] = Load(source + 16 * i);
+    } else {
+        const __m128i x0 = Load(source);
+        const __m128i x1 = Load(source + 16);
+        const __m128i x2 = Load(source + 32);
+        pixels[0] = SpreadPacked24(x0);
+        pixels[1] = SpreadPacked24(_mm_or_si128(_mm_srli_si128(x0, 12), _mm_slli_si128(x1, 4)));
+        pixels[2] = SpreadPacked24(_mm_or_si128(_mm_srli_si128(x1, 8), _mm_slli_si128(x2, 8)));
+        pixels[3] = SpreadPacked24(_mm_srli_si128(x2, 4));
+    }
+}
+
+// Byte kShift / 8 of eight pixels (two registers of four) as eight 16-bit lanes.
+template <int kShift>
+inline __m128i Channel(__m128i first4, __m128i last4) {
+    const __m128i byteMask = _mm_set1_epi32(0xFF);
+    return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(first4, kShift), byteMask),
+                           _mm_and_si128(_mm_srli_epi32(last4, kShift), byteMask));
+}
+
+enum class AlphaWeight { kNone, kFullRange, kStudioRange };
+
+// Pulls R, G, B towards black by A, in unsigned 16-bit lanes (exact for every input):
+// full range (v (A + 1) + 128) >> 8, studio range ((v - 16) (A + 1) + 4224) >> 8.
+template <AlphaWeight kWeight>
+inline __m128i WeightByAlpha(const KernelContext* context, __m128i value, __m128i alphaPlusOne) {
+    if (kWeight == AlphaWeight::kStudioRange) {
+        value = _mm_sub_epi16(value, ConstantRow(context, kRowAlphaBlack));
+    }
+    const __m128i product = _mm_mullo_epi16(value, alphaPlusOne);
+    return _mm_srli_epi16(_mm_add_epi16(product, ConstantRow(context, kRowAlphaRound)), 8);
+}
+
+// Colour matrix of eight pixels. Returns luma ready for saturation and the chroma values in
+// their fixed point (5 fractional bits full range, 1 studio range), not yet shifted down.
+template <bool kStudio>
+inline void ConvertEight(const KernelContext* context, __m128i r, __m128i g, __m128i b,
+                         __m128i* luma, __m128i* cb, __m128i* cr) {
+    const __m128i weightsRB = ConstantRow(context, kRowLumaWeightsRB);
+    const __m128i ones = ConstantRow(context, kRowOne);
+    const __m128i weightGRound = ConstantRow(context, kRowLumaWeightGRound);
+    // 32-bit luma sums: weighted R and B as one pair, weighted G plus rounding term as the other.
+    const __m128i sumLow = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(r, b), weightsRB),
+                                         _mm_madd_epi16(_mm_unpacklo_epi16(g, ones), weightGRound));
+    const __m128i sumHigh =
+        _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(r, b), weightsRB),
+                      _mm_madd_epi16(_mm_unpackhi_epi16(g, ones), weightGRound));
+    const __m128i lumaRaw =
+        _mm_packs_epi32(_mm_srai_epi32(sumLow, 15), _mm_srai_epi32(sumHigh, 15));
+    const __m128i cbScale = ConstantRow(context, kRowCbScale);
+    const __m128i crScale = ConstantRow(context, kRowCrScale);
+    const __m128i chromaOffset = ConstantRow(context, kRowChromaOffset);
+    if (kStudio) {
+        *luma = lumaRaw;
+        *cb = _mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(b, lumaRaw), 2), cbScale),
+                            chromaOffset);
+        *cr = _mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(r, lumaRaw), 2), crScale),
+                            chromaOffset);
+    } else {
+        // Luma back to full range, 7 fractional bits, for the colour differences.
+        const __m128i luma7 = _mm_slli_epi16(lumaRaw, 7);
+        const __m128i fullLuma =
+            _mm_add_epi16(luma7, _mm_mulhi_epi16(luma7, ConstantRow(context, kRowLumaExpand)));
+        *luma = _mm_add_epi16(lumaRaw, ConstantRow(context, kRowLumaOffset));
+        *cb = _mm_add_epi16(_mm_mulhi_epi16(_mm_sub_epi16(_mm_slli_epi16(b, 7), fullLuma), cbScale),
+                            chromaOffset);
+        *cr = _mm_add_epi16(_mm_mulhi_epi16(_mm_sub_epi16(_mm_slli_epi16(r, 7), fullLuma), crScale),
+                            chromaOffset);
+    }
+}
+
+template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
+inline void ConvertSixteen(const KernelContext* context, const uint8_t* source, __m128i luma[2],
+                           __m128i cb[2], __m128i cr[2]) {
+    __m128i pixels[4];
+    LoadPixels16<kBytesPerPixel>(source, pixels);
+    for (int half = 0; half < 2; ++half) {
+        __m128i b = Channel<0>(pixels[2 * half], pixels[2 * half + 1]);
+        __m128i g = Channel<8>(pixels[2 * half], pixels[2 * half + 1]);
+        __m128i r = Channel<16>(pixels[2 * half], pixels[2 * half + 1]);
+        if (kWeight != AlphaWeight::kNone) {
+            const __m128i alphaPlusOne =
+                _mm_add_epi16(Channel<24>(pixels[2 * half], pixels[2 * half + 1]),
+                              ConstantRow(context, kRowAlphaAdd));
+            r = WeightByAlpha<kWeight>(context, r, alphaPlusOne);
+            g = WeightByAlpha<kWeight>(context, g, alphaPlusOne);
+            b = WeightByAlpha<kWeight>(context, b, alphaPlusOne);
+        }
+        ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
+    }
+}
+
+// Chroma of pixel pairs: the two wide values summed in 32 bits, then shifted down.
+template <int kShift>
+inline __m128i PairSumBytes(const KernelContext* context, __m128i first8, __m128i last8) {
+    const __m128i ones = ConstantRow(context, kRowOne);
+    const __m128i words = _mm_packs_epi32(_mm_srai_epi32(_mm_madd_epi16(first8, ones), kShift),
+                                          _mm_srai_epi32(_mm_madd_epi16(last8, ones), kShift));
+    return _mm_packus_epi16(words, words);
+}
+
+template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
+void StripTo422Rgb(KernelContext* context) {
+    constexpr int kPairShift = kStudio ? 2 : 6;
+    __m128i luma[2], cb[2], cr[2];
+    ConvertSixteen<kBytesPerPixel, kStudio, kWeight>(context, context->source, luma, cb, cr);
+    Store16(context->lumaDestination, _mm_packus_epi16(luma[0], luma[1]));
+    Store8(context->cbDestination, PairSumBytes<kPairShift>(context, cb[0], cb[1]));
+    Store8(context->crDestination, PairSumBytes<kPairShift>(context, cr[0], cr[1]));
+}
+
+template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
+void RowTo444Rgb(KernelContext* context) {
+    constexpr int kShift = kStudio ? 1 : 5;
+    for (int step = 0; step < context->pixelCount / 16; ++step) {
+        __m128i luma[2], cb[2], cr[2];
+        ConvertSixteen<kBytesPerPixel, kStudio, kWeight>(
+            context, context->source + 16 * kBytesPerPixel * step, luma, cb, cr);
+        Store16(context->lumaDestination + 16 * step, _mm_packus_epi16(luma[0], luma[1]));
+        Store16(context->cbDestination + 16 * step,
+                _mm_packus_epi16(_mm_srai_epi16(cb[0], kShift), _mm_srai_epi16(cb[1], kShift)));
+        Store16(context->crDestination + 16 * step,
+                _mm_packus_epi16(_mm_srai_epi16(cr[0], kShift), _mm_srai_epi16(cr[1], kShift)));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// VUYA: bytes Cr, Cb, Y, A per pixel.
+
+// Y, Cb and Cr of 16 pixels as 16-bit lanes, alpha-weighted towards Y 16, Cb = Cr = 128 when
+// asked: Y ((Y - 16) (A + 1) + 4112) >> 8, C ((C - 128) (A + 1) + 32896) >> 8, unsigned lanes.
+template <bool kWeighted>
+inline void VuyaPlanes(const KernelContext* context, const uint8_t* source, __m128i luma[2],
+                       __m128i cb[2], __m128i cr[2]) {
+    __m128i pixels[4];
+    LoadPixels16<4>(source, pixels);
+    for (int half = 0; half < 2; ++half) {
+        cr[half] = Channel<0>(pixels[2 * half], pixels[2 * half + 1]);
+        cb[half] = Channel<8>(pixels[2 * half], pixels[2 * half + 1]);
+        luma[half] = Channel<16>(pixels[2 * half], pixels[2 * half + 1]);
+        if (kWeighted) {
+            const __m128i alphaPlusOne =
+                _mm_add_epi16(Channel<24>(pixels[2 * half], pixels[2 * half + 1]),
+                              ConstantRow(context, kRowAlphaAdd));
+            const __m128i neutral = ConstantRow(context, kRowAlphaNeutral);
+            const __m128i chromaRound = ConstantRow(context, kRowAlphaChromaRound);
+            luma[half] = _mm_srli_epi16(
+                _mm_add_epi16(
+                    _mm_mullo_epi16(_mm_sub_epi16(luma[half], ConstantRow(context, kRowAlphaBlack)),
+                                    alphaPlusOne),
+                    ConstantRow(context, kRowAlphaRound)),
+                8);
+            cb[half] = _mm_srli_epi16(
+                _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(cb[half], neutral), alphaPlusOne),
+                              chromaRound),
+                8);
+            cr[half] = _mm_srli_epi16(
+                _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(cr[half], neutral), alphaPlusOne),
+                              chromaRound),
+                8);
+        }
+    }
+}
+
+// Rounded average (a + b + 1) >> 1 of the samples of each pixel pair, as bytes.
+inline __m128i PairAverageBytes(__m128i first8, __m128i last8) {
+    const __m128i lowWords = _mm_set1_epi32(0xFFFF);
+    const __m128i averageFirst =
+        _mm_avg_epu16(_mm_and_si128(first8, lowWords), _mm_srli_epi32(first8, 16));
+    const __m128i averageLast =
+        _mm_avg_epu16(_mm_and_si128(last8, lowWords), _mm_srli_epi32(last8, 16));
+    const __m128i words = _mm_packs_epi32(averageFirst, averageLast);
+    return _mm_packus_epi16(words, words);
+}
+
+template <bool kWeighted>
+void StripTo422Vuya(KernelContext* context) {
+    __m128i luma[2], cb[2], cr[2];
+    VuyaPlanes<kWeighted>(context, context->source, luma, cb, cr);
+    Store16(context->lumaDestination, _mm_packus_epi16(luma[0], luma[1]));
+    Store8(context->cbDestination, PairAverageBytes(cb[0], cb[1]));
+    Store8(context->crDestination, PairAverageBytes(cr[0], cr[1]));
+}
+
+template <bool kWeighted>
+void RowTo444Vuya(KernelContext* context) {
+    for (int step = 0; step < context->pixelCount / 16; ++step) {
+        __m128i luma[2], cb[2], cr[2];
+        VuyaPlanes<kWeighted>(context, context->source + 64 * step, luma, cb, cr);
+        Store16(context->lumaDestination + 16 * step, _mm_packus_epi16(luma[0], luma[1]));
+        Store16(context->cbDestination + 16 * step, _mm_packus_epi16(cb[0], cb[1]));
+        Store16(context->crDestination + 16 * step, _mm_packus_epi16(cr[0], cr[1]));
+    }
+}
+
+}  // namespace
+
+void SetRowKernels_SSE2(RowKernelTable& kernels) {
+    constexpr AlphaWeight kNoWeight = AlphaWeight::kNone;
+    kernels[kVariantYUY2] = {RowTo422Packed<true>, StripTo422Packed<true>, nullptr};
+    kernels[kVariantUYVY] = {RowTo422Packed<false>, StripTo422Packed<false>, nullptr};
+    kernels[kVariantVUYA] = {nullptr, StripTo422Vuya<false>, RowTo444Vuya<false>};
+    kernels[kVariantVUYAAlpha] = {nullptr, StripTo422Vuya<true>, RowTo444Vuya<true>};
+    kernels[kVariantBGR3] = {nullptr, StripTo422Rgb<3, false, kNoWeight>,
+                             RowTo444Rgb<3, false, kNoWeight>};
+    kernels[kVariantBGR4] = {nullptr, StripTo422Rgb<4, false, kNoWeight>,
+                             RowTo444Rgb<4, false, kNoWeight>};
+    kernels[kVariantBGRAAlpha] = {nullptr, StripTo422Rgb<4, false, AlphaWeight::kFullRange>,
+                                  RowTo444Rgb<4, false, AlphaWeight::kFullRange>};
+    kernels[kVariantR24C] = {nullptr, StripTo422Rgb<3, true, kNoWeight>,
+                             RowTo444Rgb<3, true, kNoWeight>};
+    kernels[kVariantR32C] = {nullptr, StripTo422Rgb<4, true, kNoWeight>,
+                             RowTo444Rgb<4, true, kNoWeight>};
+    kernels[kVariantR32CAlpha] = {nullptr, StripTo422Rgb<4, true, AlphaWeight::kStudioRange>,
+                                  RowTo444Rgb<4, true, AlphaWeight::kStudioRange>};
+}
+
+}  // namespace encdv

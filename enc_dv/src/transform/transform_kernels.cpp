@@ -1,0 +1,52 @@
+// The transform's kernel table, chosen once by the processor's features.
+#include "transform/transform_kernels.h"
+
+#include "platform/cpu_features.h"
+
+namespace encdv {
+
+namespace {
+
+// The library's table, holding the portable kernels until SelectTransformKernels (built on first
+// use, so that no static initialisation order matters).
+TransformKernels& SelectedKernels() {
+    static TransformKernels kernels = [] {
+        TransformKernels portable;
+        InitTransformKernels(0, portable);
+        return portable;
+    }();
+    return kernels;
+}
+
+}  // namespace
+
+void InitTransformKernels(uint32_t features, TransformKernels& kernels) {
+    kernels.forwardDct[0] = ForwardDct88_C;
+    kernels.forwardDct[1] = ForwardDct248_C;
+    kernels.scanAndMeasure[0] = ScanAndMeasure88_C;
+    kernels.scanAndMeasure[1] = ScanAndMeasure248_C;
+    kernels.fieldDifference = FieldDifference_C;
+    kernels.measureAc = MeasureAc_C;
+#if ENC_DV_SSE2_KERNELS
+    if (features & kFeatureSse2) {
+        kernels.forwardDct[0] = ForwardDct88_SSE2;
+        kernels.forwardDct[1] = ForwardDct248_SSE2;
+        kernels.scanAndMeasure[0] = ScanAndMeasure88_SSE2;
+        kernels.scanAndMeasure[1] = ScanAndMeasure248_SSE2;
+        kernels.fieldDifference = FieldDifference_SSE2;
+        kernels.measureAc = MeasureAc_SSE2;
+    }
+#else
+    static_cast<void>(features);
+#endif
+}
+
+void SelectTransformKernels(uint32_t features) {
+    InitTransformKernels(features, SelectedKernels());
+}
+
+const TransformKernels& GetTransformKernels() {
+    return SelectedKernels();
+}
+
+}  // namespace encdv

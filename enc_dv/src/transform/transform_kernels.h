@@ -1,0 +1,33 @@
+#ifndef ENC_DV_TRANSFORM_TRANSFORM_KERNELS_H
+#define ENC_DV_TRANSFORM_TRANSFORM_KERNELS_H
+
+#include <cstdint>
+
+#include "transform/forward_dct.h"
+#include "transform/scan.h"
+
+namespace encdv {
+
+// The kernels of the macroblock transform; the pairs are indexed by dctMode (0 = 8-8,
+// 1 = 2-4-8).
+struct TransformKernels {
+    ForwardDctKernel forwardDct[2];
+    ScanKernel scanAndMeasure[2];
+    FieldDifferenceKernel fieldDifference;
+    MeasureAcKernel measureAc;
+};
+
+// Fills `kernels` for a processor with the feature bits (FeatureWord): the portable kernels,
+// then the vector kernels that this build contains and the features allow. Features 0 give
+// the portable kernels alone.
+void InitTransformKernels(uint32_t features, TransformKernels& kernels);
+
+// Fills the library's table once, from InitDVEnc; until then it holds the portable kernels.
+void SelectTransformKernels(uint32_t features);
+
+// The library's table.
+const TransformKernels& GetTransformKernels();
+
+}  // namespace encdv
+
+#endif

@@ -1,0 +1,67 @@
+// Every transform kernel this processor runs against its portable twin, bit for bit.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "block_patterns.h"
+#include "platform/cpu_features.h"
+#include "support/kernel_check.h"
+#include "transform/transform_kernels.h"
+#include "transform/transform_tables.h"
+
+namespace encdv {
+namespace {
+
+using test::GuardedBuffer;
+using test::SameOutput;
+
+TransformKernels Kernels(uint32_t features) {
+    TransformKernels kernels;
+    InitTransformKernels(features, kernels);
+    return kernels;
+}
+
+// Transform outputs, and coefficient words with arbitrary high bits: the scan copies words
+// unchanged and the measures must ignore bits 11-15.
+void FillWords(std::mt19937& random, int kind, uint16_t* words) {
+    for (int k = 0; k < 64; ++k) {
+        const uint32_t r = random();
+        words[k] = kind == 0   ? static_cast<uint16_t>(r)
+                   : kind == 1 ? static_cast<uint16_t>((r & 0x8000) | (r % 2048))
+                               : static_cast<uint16_t>(r & 1 ? 0x07FF : 0xF800);
+    }
+}
+
+TEST(TransformKernels, EveryKernelMatchesItsPortableTwin) {
+    transform_test::InitTransform();
+    const TransformKernels kernel = Kernels(GetFeatureWord());
+    const TransformKernels twin = Kernels(0);
+    std::mt19937 random(test::PrintedSeed("TransformKernels", transform_test::kTestSeed + 3));
+    GuardedBuffer kernelOut(128), twinOut(128);
+    alignas(16) uint16_t words[64];
+    for (int i = 0; i < 100000; ++i) {
+        const transform_test::SampleBlock block = transform_test::MakeBlock(random);
+        ASSERT_EQ(kernel.fieldDifference(block.s), twin.fieldDifference(block.s)) << "block " << i;
+        for (int mode = 0; mode < 2; ++mode) {
+            kernelOut.Reset();
+            twinOut.Reset();
+            kernel.forwardDct[mode](kernelOut.as<uint16_t>(), block.s, GetOutputScaleTable(mode));
+            twin.forwardDct[mode](twinOut.as<uint16_t>(), block.s, GetOutputScaleTable(mode));
+            ASSERT_TRUE(SameOutput(kernelOut, twinOut)) << "forward DCT " << mode << " block " << i;
+
+            FillWords(random, i % 3, words);
+            kernelOut.Reset();
+            twinOut.Reset();
+            const uint32_t kernelMeasure =
+                kernel.scanAndMeasure[mode](kernelOut.as<uint16_t>(), words);
+            const uint32_t twinMeasure = twin.scanAndMeasure[mode](twinOut.as<uint16_t>(), words);
+            ASSERT_TRUE(SameOutput(kernelOut, twinOut)) << "scan " << mode << " block " << i;
+            ASSERT_EQ(kernelMeasure, twinMeasure) << "scan " << mode << " block " << i;
+            ASSERT_EQ(kernel.measureAc(words), twin.measureAc(words)) << "block " << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace encdv
