@@ -22,3 +22,6 @@ check() {
 
 check i686-w64-mingw32 toolchain-mingw-i686.cmake "${BUILD_DIR:-build-win32}" x86
 check x86_64-w64-mingw32 toolchain-mingw-x86_64.cmake "${BUILD_DIR_64:-build-win64}" x64
+
+# The 32-bit DLL is built for a plain i686: only its vector kernels may use SSE2.
+tests/baseline/check_baseline_objects.sh i686-w64-mingw32-objdump "${BUILD_DIR:-build-win32}/enc_dv"

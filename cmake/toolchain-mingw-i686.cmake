@@ -25,11 +25,12 @@ if(_mingw_rc)
     set(CMAKE_RC_COMPILER ${_mingw_rc})
 endif()
 
-# The DLL targets any processor with SSE2 (it refuses frames without it at run time).
+# The DLL loads on any i686 and refuses frames at run time where SSE2 is missing, so only
+# its vector kernels (*_sse2.cpp) are built with SSE2 (enc_dv/CMakeLists.txt).
 # GCC for this target assumes only a 4-byte aligned incoming stack and realigns where
 # 16-byte vector locals need it, so hosts built with other compilers are safe to call.
-set(CMAKE_C_FLAGS_INIT "-march=i686 -msse2")
-set(CMAKE_CXX_FLAGS_INIT "-march=i686 -msse2")
+set(CMAKE_C_FLAGS_INIT "-march=i686")
+set(CMAKE_CXX_FLAGS_INIT "-march=i686")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${_triplet})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
