@@ -99,7 +99,7 @@ TEST(BlockModel, ShapeAndActivityIndexMatchTheirDefinitionsEverywhere) {
 
 // Quantized blocks of every kind: sparse and dense, amplitudes 1-255 around the direct-code
 // limits, negative words whose bits 8-14 carry the sign copies a shift leaves.
-TEST(BlockBits, ListAndCountsMatchScalarRecountFromTheCodeTables) {
+TEST(BlockBits, ListAndCountsMatchTwinRecountFromTheCodeTables) {
     std::printf("block bits random seed 0x%08x\n", kSeed);
     std::mt19937 rng(kSeed);
     for (int i = 0; i < 3000; ++i) {
@@ -158,7 +158,7 @@ struct Segment {
             }
         }
     }
-    int ScalarBitsAt(int k, int qno) const {
+    int TwinBitsAt(int k, int qno) const {
         int total = 0;
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             CoefficientBlock q;
@@ -212,11 +212,11 @@ TEST(SelectQuantization, OvershootingFirstMacroblockIsLowered) {
     SelectQuantization(segment->mb, RateControl::kSequential);
     const MacroblockWork& m = segment->mb[0];
     int expected = 15;
-    while (expected > 0 && segment->ScalarBitsAt(0, expected) - 526 > 706) --expected;
+    while (expected > 0 && segment->TwinBitsAt(0, expected) - 526 > 706) --expected;
     EXPECT_LT(expected, 15);
     EXPECT_EQ(m.qno, expected);
     EXPECT_EQ(m.targetBits, 526);
-    EXPECT_EQ(m.totalBits, segment->ScalarBitsAt(0, expected));
+    EXPECT_EQ(m.totalBits, segment->TwinBitsAt(0, expected));
 }
 
 // Macroblock 0 is noise that overflows even at QNO 0: class 3 everywhere, 20 amplitudes of 31

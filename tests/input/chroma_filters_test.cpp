@@ -1,4 +1,4 @@
-// The 4:1:1 chroma filters against their scalar twins.
+// The 4:1:1 chroma filters, vector and portable, against their twins.
 #include <gtest/gtest.h>
 
 #include <random>

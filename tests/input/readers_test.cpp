@@ -35,9 +35,9 @@ int BytesPerPixel(PixelFormatCode code) {
 }
 
 // Every macroblock of every variant in every mode (the right-edge ones included) equals the
-// scalar reader's, whichever thread reads it, with the kernels this processor runs and with
+// twin reader's, whichever thread reads it, with the kernels this processor runs and with
 // the portable ones.
-TEST(SourceReader, EveryVariantMatchesScalarReaderInEveryMode) {
+TEST(SourceReader, EveryVariantMatchesTwinReaderInEveryMode) {
     std::mt19937 random(PrintedSeed("SourceReader", kSeed));
     for (const uint32_t features : {GetFeatureWord(), 0u}) {
         SelectInputKernels(features);

@@ -143,7 +143,7 @@ TEST_F(ForwardDct, LinePairExchangeNegatesOnlyTheDifferenceHalf) {
     }
 }
 
-TEST_F(ForwardDct, VectorMatchesScalarTwinBitForBit) {
+TEST_F(ForwardDct, VectorMatchesPortableTwinBitForBit) {
     std::mt19937 random(kTestSeed);
     std::cout << "seed " << kTestSeed << "\n";
     constexpr int kBlocks = 1 << 20;

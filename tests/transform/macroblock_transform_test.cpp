@@ -124,7 +124,7 @@ TEST_F(MacroblockTransform, MotionTestCountsOnlyLinePairDifferences) {
     }
 }
 
-TEST_F(MacroblockTransform, MotionTestMatchesScalarTwinAroundThreshold) {
+TEST_F(MacroblockTransform, MotionTestMatchesTwinAroundThreshold) {
     std::mt19937 random(kTestSeed);
     std::cout << "seed " << kTestSeed << "\n";
     for (int i = 0; i < 200000; ++i) {
@@ -228,9 +228,9 @@ TEST_F(MacroblockTransform, TouchesOnlyItsOwnFields) {
 }
 
 // The whole macroblock against the twins composed from the definitions: mode from the field
-// difference, the scalar transform of that mode, the printed scan, dc = floor((S + 13) / 32)
-// - 256 from the sample sum, word 0 = 0 and the measures of the scalar twin.
-TEST_F(MacroblockTransform, MatchesComposedScalarTwins) {
+// difference, the portable transform of that mode, the printed scan, dc = floor((S + 13) / 32)
+// - 256 from the sample sum, word 0 = 0 and the measures of the portable twin.
+TEST_F(MacroblockTransform, MatchesComposedTwins) {
     std::mt19937 random(kTestSeed + 2);
     std::cout << "seed " << kTestSeed + 2 << "\n";
     const std::vector<int> scans[2] = {ParseScan(kPrintedScan88, 0), ParseScan(kPrintedScan248, 1)};
