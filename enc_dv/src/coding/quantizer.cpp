@@ -8,16 +8,15 @@ namespace encdv {
 
 namespace {
 
-// The library's table, holding the portable kernels until SelectQuantizerKernels (built on first
-// use, so that no static initialisation order matters).
-QuantizerKernels& SelectedKernels() {
-    static QuantizerKernels kernels = [] {
-        QuantizerKernels portable;
-        InitQuantizerKernels(0, portable);
-        return portable;
-    }();
+QuantizerKernels PortableKernels() {
+    QuantizerKernels kernels;
+    InitQuantizerKernels(0, kernels);
     return kernels;
 }
+
+// The library's table: the portable kernels from the library's load until
+// SelectQuantizerKernels.
+QuantizerKernels selectedKernels = PortableKernels();
 
 }  // namespace
 
@@ -31,19 +30,19 @@ void InitQuantizerKernels(uint32_t features, QuantizerKernels& kernels) {
 }
 
 void SelectQuantizerKernels(uint32_t features) {
-    InitQuantizerKernels(features, SelectedKernels());
+    InitQuantizerKernels(features, selectedKernels);
 }
 
 const QuantizerKernels& GetQuantizerKernels() {
-    return SelectedKernels();
+    return selectedKernels;
 }
 
 void ApplyQuantPattern(int pattern, CoefficientWord* block) {
-    SelectedKernels().quantize[pattern](block);
+    selectedKernels.quantize[pattern](block);
 }
 
 void StepDownArea(CoefficientWord* block, int classNumber, int oldQno, int newQno) {
-    const QuantizerKernels& kernels = SelectedKernels();
+    const QuantizerKernels& kernels = selectedKernels;
     for (int area = 0; area < kAreaCount; ++area) {
         if (AreaShift[area][classNumber][newQno] != AreaShift[area][classNumber][oldQno]) {
             kernels.shiftArea[area](block);

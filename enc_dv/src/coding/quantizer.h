@@ -17,14 +17,16 @@ using QuantizeBlockFunction = void (*)(CoefficientWord* block);
 // one more bit; the other words are unchanged.
 using ShiftAreaFunction = void (*)(CoefficientWord* block);
 
-// Bit k set when word k of a 16-byte-aligned block has nonzero low 8 bits (k = 0 .. 63).
-using NonzeroMaskFunction = uint64_t (*)(const CoefficientWord* block);
+// Writes the ascending positions 1-63 of a 16-byte-aligned block whose word has nonzero low
+// 8 bits, then a 0 byte, into the 64-byte list (the bytes after the 0 byte may be
+// overwritten with anything).
+using NonzeroListFunction = void (*)(const CoefficientWord* block, uint8_t* list);
 
 // The quantizer's kernels.
 struct QuantizerKernels {
     QuantizeBlockFunction quantize[kQuantPatternCount];  // by step pattern (QuantPatternIndex)
     ShiftAreaFunction shiftArea[kAreaCount];             // by area
-    NonzeroMaskFunction nonzeroMask;
+    NonzeroListFunction buildNonzeroList;
 };
 
 // Fills `kernels` for a processor with the feature bits (FeatureWord): the portable kernels,

@@ -1,4 +1,5 @@
 // The quantizer's kernels in plain integers: the reference for the vector versions.
+#include "coding/nonzero_list.h"
 #include "coding/quantizer.h"
 
 namespace encdv {
@@ -26,12 +27,12 @@ void ShiftArea(CoefficientWord* block) {
         block[k] = ShiftRight(block[k], 1);
 }
 
-uint64_t NonzeroMask(const CoefficientWord* block) {
+void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
     uint64_t nonzero = 0;
     for (int k = 0; k < 64; ++k) {
         if (block[k] & 0xFF) nonzero |= uint64_t{1} << k;
     }
-    return nonzero;
+    WriteNonzeroList(nonzero, list);
 }
 
 }  // namespace
@@ -55,7 +56,7 @@ void SetQuantizerKernels_C(QuantizerKernels& kernels) {
     kernels.shiftArea[1] = ShiftArea<1>;
     kernels.shiftArea[2] = ShiftArea<2>;
     kernels.shiftArea[3] = ShiftArea<3>;
-    kernels.nonzeroMask = NonzeroMask;
+    kernels.buildNonzeroList = BuildNonzeroList;
 }
 
 }  // namespace encdv

@@ -1,6 +1,7 @@
 // The quantizer's kernels in SSE2: straight-line shifts of whole 8-word rows.
 #include <emmintrin.h>
 
+#include "coding/nonzero_list.h"
 #include "coding/quantizer.h"
 
 namespace encdv {
@@ -87,11 +88,11 @@ const QuantizeBlockFunction kQuantizeWithPattern[kQuantPatternCount] = {
     QuantizeWithPattern<4, 4, 5, 5>,
 };
 
-// One bit per word whose amplitude is nonzero, 16 words per step.
-uint64_t NonzeroMask(const CoefficientWord* block) {
+void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
     const __m128i amplitudeMask = _mm_set1_epi16(0xFF);
     const __m128i zero = _mm_setzero_si128();
     const __m128i* rows = reinterpret_cast<const __m128i*>(block);
+    // One bit per word whose amplitude is nonzero, 16 words per step.
     uint64_t nonzero = 0;
     for (int group = 0; group < 4; ++group) {
         const __m128i low = _mm_and_si128(_mm_load_si128(rows + 2 * group), amplitudeMask);
@@ -101,7 +102,7 @@ uint64_t NonzeroMask(const CoefficientWord* block) {
         const uint32_t bits = ~static_cast<uint32_t>(_mm_movemask_epi8(isZero)) & 0xFFFF;
         nonzero |= static_cast<uint64_t>(bits) << (16 * group);
     }
-    return nonzero;
+    WriteNonzeroList(nonzero, list);
 }
 
 }  // namespace
@@ -114,7 +115,7 @@ void SetQuantizerKernels_SSE2(QuantizerKernels& kernels) {
     kernels.shiftArea[1] = ShiftArea1;
     kernels.shiftArea[2] = ShiftArea2;
     kernels.shiftArea[3] = ShiftArea3;
-    kernels.nonzeroMask = NonzeroMask;
+    kernels.buildNonzeroList = BuildNonzeroList;
 }
 
 }  // namespace encdv

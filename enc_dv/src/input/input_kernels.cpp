@@ -7,16 +7,15 @@ namespace encdv {
 
 namespace {
 
-// The library's table, holding the portable kernels until SelectInputKernels (built on first use,
-// so that no static initialisation order matters).
-InputKernels& SelectedKernels() {
-    static InputKernels kernels = [] {
-        InputKernels portable;
-        InitInputKernels(0, portable);
-        return portable;
-    }();
+InputKernels PortableKernels() {
+    InputKernels kernels;
+    InitInputKernels(0, kernels);
     return kernels;
 }
+
+// The library's table: the portable kernels from the library's load until
+// SelectInputKernels.
+InputKernels selectedKernels = PortableKernels();
 
 }  // namespace
 
@@ -38,11 +37,11 @@ void InitInputKernels(uint32_t features, InputKernels& kernels) {
 }
 
 void SelectInputKernels(uint32_t features) {
-    InitInputKernels(features, SelectedKernels());
+    InitInputKernels(features, selectedKernels);
 }
 
 const InputKernels& GetInputKernels() {
-    return SelectedKernels();
+    return selectedKernels;
 }
 
 }  // namespace encdv

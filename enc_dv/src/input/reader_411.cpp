@@ -5,6 +5,7 @@
 
 #include "common/constants.h"
 #include "input/input_kernels.h"
+#include "platform/prefetch.h"
 
 namespace encdv {
 
@@ -70,16 +71,25 @@ void PrepareFrame411(SourceReader* reader) {
     }
 }
 
+namespace {
+
+void PrefetchRecord(const uint8_t* record) {
+    for (int i = 0; i < kRecordBytes; i += 64) platform::PrefetchForRead(record + i);
+    platform::PrefetchForRead(record + kRecordBytes - 1);
+}
+
+}  // namespace
+
 void PrefetchMacroblock411(const SourceReader* reader, int x, int y) {
     const uint8_t* const band =
         reader->frameBlocks + static_cast<std::ptrdiff_t>(y / 8) * kBandBytes;
-    const PrefetchRowsKernel prefetchRows = GetInputKernels().reader.prefetchRows;
     if (x < kRightEdgeX) {
-        prefetchRows(band + (x / 32) * kRecordBytes, 0, 1, kRecordBytes);
+        PrefetchRecord(band + (x / 32) * kRecordBytes);
         return;
     }
-    // The right-edge macroblock: record 22 of this band and of the next.
-    prefetchRows(band + (kRecordsPerBand - 1) * kRecordBytes, kBandBytes, 2, kRecordBytes);
+    const uint8_t* const top = band + (kRecordsPerBand - 1) * kRecordBytes;
+    PrefetchRecord(top);
+    PrefetchRecord(top + kBandBytes);
 }
 
 void ReadMacroblock411(SourceReader* reader, int, int x, int y, MacroblockPixels* destination) {

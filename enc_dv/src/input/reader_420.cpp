@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "input/input_kernels.h"
+#include "platform/prefetch.h"
 
 namespace encdv {
 
@@ -22,10 +23,13 @@ void ReadMacroblock420Packed(SourceReader* reader, int, int x, int y,
 
 void PrefetchMacroblock420(const SourceReader* reader, int x, int y) {
     const std::ptrdiff_t pitch = reader->pitch;
-    const int bytes = 16 * reader->bytesPerPixel;  // 32 to 64: one or two cache lines
+    const std::ptrdiff_t bytes = 16 * reader->bytesPerPixel;  // 32 to 64: one or two cache lines
     const uint8_t* line = reader->source + static_cast<std::ptrdiff_t>(y) * pitch +
                           static_cast<std::ptrdiff_t>(x) * reader->bytesPerPixel;
-    GetInputKernels().reader.prefetchRows(line, pitch, 16, bytes);
+    for (int j = 0; j < 16; ++j, line += pitch) {
+        platform::PrefetchForRead(line);
+        platform::PrefetchForRead(line + bytes - 1);
+    }
 }
 
 ReadMacroblockFunction ReadMacroblock420For(ReaderVariant variant) {

@@ -23,16 +23,10 @@ using ReadPacked420Kernel = void (*)(const uint8_t* line, std::ptrdiff_t pitch,
 using StoreGroup420Kernel = void (*)(const KernelContext* context, int group,
                                      MacroblockPixels* destination);
 
-// Asks the processor to start loading rows of rowBytes bytes, pitch apart: each 64-byte step
-// of a row and its last byte. Reads and writes nothing.
-using PrefetchRowsKernel = void (*)(const uint8_t* first, std::ptrdiff_t pitch, int rows,
-                                    int rowBytes);
-
 // The reader kernels.
 struct ReaderKernels {
     ReadPacked420Kernel readPacked420[2];  // YUY2 order (luma first), UYVY order
     StoreGroup420Kernel storeGroup420;
-    PrefetchRowsKernel prefetchRows;
 };
 
 // The kernels of one instruction set: the portable ones (the reference every vector version

@@ -56,25 +56,12 @@ void StoreGroup420(const KernelContext* context, int group, MacroblockPixels* de
     }
 }
 
-void PrefetchRows(const uint8_t* first, std::ptrdiff_t pitch, int rows, int rowBytes) {
-#if defined(__GNUC__)
-    for (int j = 0; j < rows; ++j, first += pitch) {
-        for (int i = 0; i < rowBytes; i += 64) __builtin_prefetch(first + i, 0, 3);
-        __builtin_prefetch(first + rowBytes - 1, 0, 3);
-    }
-#else
-    static_cast<void>(first), static_cast<void>(pitch), static_cast<void>(rows),
-        static_cast<void>(rowBytes);
-#endif
-}
-
 }  // namespace
 
 void SetReaderKernels_C(ReaderKernels& kernels) {
     kernels.readPacked420[0] = ReadPacked420<true>;
     kernels.readPacked420[1] = ReadPacked420<false>;
     kernels.storeGroup420 = StoreGroup420;
-    kernels.prefetchRows = PrefetchRows;
 }
 
 }  // namespace encdv

@@ -64,21 +64,12 @@ void StoreGroup420(const KernelContext* context, int group, MacroblockPixels* de
     FieldAverage(context->scratchCr, destination->blocks[kBlockCr], group);
 }
 
-void PrefetchRows(const uint8_t* first, std::ptrdiff_t pitch, int rows, int rowBytes) {
-    const char* row = reinterpret_cast<const char*>(first);
-    for (int j = 0; j < rows; ++j, row += pitch) {
-        for (int i = 0; i < rowBytes; i += 64) _mm_prefetch(row + i, _MM_HINT_T0);
-        _mm_prefetch(row + rowBytes - 1, _MM_HINT_T0);
-    }
-}
-
 }  // namespace
 
 void SetReaderKernels_SSE2(ReaderKernels& kernels) {
     kernels.readPacked420[0] = ReadPacked420<true>;
     kernels.readPacked420[1] = ReadPacked420<false>;
     kernels.storeGroup420 = StoreGroup420;
-    kernels.prefetchRows = PrefetchRows;
 }
 
 }  // namespace encdv

@@ -4,9 +4,9 @@
 
 namespace encdv {
 
-namespace {
+DctVectorConstants dctVectorConstants;
 
-DctVectorConstants dctConstants;
+namespace {
 
 void FillLanes(int16_t (&lanes)[8], int16_t value) {
     for (int16_t& lane : lanes) lane = value;
@@ -15,15 +15,11 @@ void FillLanes(int16_t (&lanes)[8], int16_t value) {
 }  // namespace
 
 void InitDctVectorConstants() {
-    FillLanes(dctConstants.tan2, 27146);
-    FillLanes(dctConstants.cos4, 23170);
-    FillLanes(dctConstants.sin2x2, 25080);
-    FillLanes(dctConstants.secant2, 17734);
-    FillLanes(dctConstants.one, 1);
-}
-
-const DctVectorConstants& GetDctVectorConstants() {
-    return dctConstants;
+    FillLanes(dctVectorConstants.tan2, 27146);
+    FillLanes(dctVectorConstants.cos4, 23170);
+    FillLanes(dctVectorConstants.sin2x2, 25080);
+    FillLanes(dctVectorConstants.secant2, 17734);
+    FillLanes(dctVectorConstants.one, 1);
 }
 
 }  // namespace encdv

@@ -20,8 +20,13 @@ struct alignas(16) DctVectorConstants {
 // Fills the 16-byte-aligned block of flowgraph constants. Called once by InitDVEnc.
 void InitDctVectorConstants();
 
-// The block filled by InitDctVectorConstants.
-const DctVectorConstants& GetDctVectorConstants();
+// The block filled by InitDctVectorConstants (read-only afterwards; reached through
+// GetDctVectorConstants, inline so that a kernel loads it directly).
+extern DctVectorConstants dctVectorConstants;
+
+inline const DctVectorConstants& GetDctVectorConstants() {
+    return dctVectorConstants;
+}
 
 // A forward DCT of one 8x8 block of 8-bit samples (16-byte aligned, rows top down), weighted
 // and rounded through `table` into 64 sign-magnitude words T (16-byte aligned), with

@@ -7,16 +7,15 @@ namespace encdv {
 
 namespace {
 
-// The library's table, holding the portable kernels until SelectTransformKernels (built on first
-// use, so that no static initialisation order matters).
-TransformKernels& SelectedKernels() {
-    static TransformKernels kernels = [] {
-        TransformKernels portable;
-        InitTransformKernels(0, portable);
-        return portable;
-    }();
+TransformKernels PortableKernels() {
+    TransformKernels kernels;
+    InitTransformKernels(0, kernels);
     return kernels;
 }
+
+// The library's table: the portable kernels from the library's load until
+// SelectTransformKernels.
+TransformKernels selectedKernels = PortableKernels();
 
 }  // namespace
 
@@ -42,11 +41,11 @@ void InitTransformKernels(uint32_t features, TransformKernels& kernels) {
 }
 
 void SelectTransformKernels(uint32_t features) {
-    InitTransformKernels(features, SelectedKernels());
+    InitTransformKernels(features, selectedKernels);
 }
 
 const TransformKernels& GetTransformKernels() {
-    return SelectedKernels();
+    return selectedKernels;
 }
 
 }  // namespace encdv
