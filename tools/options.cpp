@@ -35,7 +35,10 @@ Encoding:
   --swap-fields      exchange the lines of each field pair (for material whose fields are
                      stored the wrong way round; top-field-first material wants a one-line
                      shift instead: ffmpeg's -vf fieldorder=bff)
-  --mb-quant         faster one-pass choice of quantization
+  --quality Q        exact (default): quantization chosen by the library's fixed
+                     estimate, always the same frames; best: the choice with the least
+                     picture error for the bits (higher PSNR, slower, still valid DV)
+  --mb-quant         faster one-pass variant of --quality exact
   --alpha-weight     fade colours to black by alpha (BGRA, R32C, VUYA, 444alpha)
   --threads N        encode each frame on at most N threads (1 to 16; default one per
                      processor)
@@ -224,6 +227,14 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
             std::string text;
             ok = takeValue(&text) && ParseRecordingDate(text, &o.date, error);
             o.dateGiven = ok;
+        } else if (arg == "--quality") {
+            std::string text;
+            ok = takeValue(&text);
+            if (ok && text != "best" && text != "exact") {
+                *error = "--quality takes best or exact, not '" + text + "'";
+                ok = false;
+            }
+            o.bestQuality = ok && text == "best";
         } else if (arg == "--threads") {
             std::string text;
             long long threads = 0;
@@ -273,6 +284,10 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
         *error = "INPUT and --audio cannot both be standard input";
         return ParseResult::kError;
     }
+    if (o.bestQuality && o.mbQuant) {
+        *error = "--mb-quant is a variant of --quality exact, not of best";
+        return ParseResult::kError;
+    }
     if (sizeGiven && (o.width != 720 || (o.height != 480 && o.height != 486 && o.height != 576))) {
         *error = UnsupportedSizeMessage(o.width, o.height, 0, 0, 0, 0);
         return ParseResult::kError;
@@ -291,6 +306,7 @@ unsigned FlagsFor(const Options& options) {
     unsigned flags = 0;
     if (options.swapFields) flags |= DVENC_FLAG_SWAP_FIELDS;
     if (options.mbQuant) flags |= DVENC_FLAG_MB_QUANT;
+    if (options.bestQuality) flags |= DVENC_FLAG_BEST_QUALITY;
     if (options.wide) flags |= DVENC_FLAG_WIDE;
     if (options.smpte314m) flags |= DVENC_FLAG_SMPTE314M;
     if (options.noHeaderBlock) flags |= DVENC_FLAG_NO_HEADER_BLOCK;

@@ -27,6 +27,7 @@ struct Options {
     bool noHeaderBlock = false;
     bool swapFields = false;
     bool mbQuant = false;
+    bool bestQuality = false;  // --quality best
     bool alphaWeight = false;
     int threads = 0;  // 0: one per processor
     bool singleThread = false;
