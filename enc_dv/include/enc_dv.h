@@ -58,11 +58,11 @@ enum {
 
 /* DVENC_FLAG_BEST_QUALITY: each video segment's classes, quantization numbers and
  * coefficient amplitudes are chosen for the least picture error within the segment's fixed
- * size (rate-distortion optimisation), instead of by the standard's estimate. Slower than
- * the default (still a fraction of other DV encoders' time) and higher PSNR; valid DV for
- * every system, layout and flag, deterministic, the same bytes on any number of threads.
- * DVENC_FLAG_MB_QUANT has no effect with it. Without the flag the frames are exactly the
- * default ones. The Quality entry of section DVCODEC (the Windows profile; elsewhere the
+ * size (rate-distortion optimisation), instead of by the fixed estimate. Higher PSNR, but
+ * many times slower than the default; valid DV for every system, layout and flag,
+ * deterministic, the same bytes on any number of threads and on every processor.
+ * DVENC_FLAG_MB_QUANT has no effect with it. Without it the frames are exactly the default
+ * ones. The Quality entry of section DVCODEC (the Windows profile; elsewhere the
  * environment variable DVCODEC_QUALITY) set to "best" turns the mode on for every frame,
  * as if every call passed the flag; unset, empty, "default" or any other word leaves it to
  * the flag. The entry is read on every frame like CPUFeatures: words separated by spaces,

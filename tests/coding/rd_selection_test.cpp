@@ -18,19 +18,19 @@ constexpr int32_t kSegmentAcBits = 2680;
 
 // A segment of transformed blocks whose AC magnitudes fall off with the scan position at a
 // rate that sets how hard the segment is to fit: 0 all zero, then from sparse to noise.
-void FillSegment(std::mt19937& rng, int hardness, SegmentWork& segment) {
-    for (MacroblockWork& mb : segment.macroblocks) {
-        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-            BlockWork& block = mb.blocks[b];
-            block.dc = static_cast<int32_t>(rng() % 511) - 256;
-            block.dctMode = static_cast<int32_t>(rng() % 2);
-            block.coefficients[0] = 0;
-            for (int k = 1; k < 64; ++k) {
-                const uint32_t scale = hardness == 0 ? 0 : (40u * hardness * hardness) / (k + 3);
-                const uint32_t m = scale == 0 ? 0 : rng() % (scale + 1);
-                block.coefficients[k] =
-                    static_cast<CoefficientWord>((m > 511 ? 511 : m) | (rng() % 2 ? kSignBit : 0));
-            }
+void FillSegment(std::mt19937& rng, int hardness, SegmentWork& segment, FineMagnitudes& fine) {
+    for (int j = 0; j < kBlocksPerSegment; ++j) {
+        BlockWork& block =
+            segment.macroblocks[j / kBlocksPerMacroblock].blocks[j % kBlocksPerMacroblock];
+        block.dc = static_cast<int32_t>(rng() % 511) - 256;
+        block.dctMode = static_cast<int32_t>(rng() % 2);
+        block.coefficients[0] = 0;
+        fine.blocks[j][0] = 0;
+        for (int k = 1; k < 64; ++k) {
+            const uint32_t scale = hardness == 0 ? 0 : (160u * hardness * hardness) / (k + 3);
+            const uint32_t m = scale == 0 ? 0 : rng() % (scale + 1);
+            fine.blocks[j][k] = static_cast<uint16_t>(m > 2047 ? 2047 : m);
+            block.coefficients[k] = rng() % 2 ? kSignBit : 0;
         }
     }
 }
@@ -41,26 +41,21 @@ int AreaOf(int k) {
     return a;
 }
 
-// Whatever the content, the chosen codes fit the segment's AC room exactly as counted, every
-// amplitude is its unquantized magnitude rounded at the chosen step (or dropped), and a
-// segment with more than its room is filled to within a few codes.
+// Whatever the content, the chosen codes fit the segment's AC room exactly as counted, no
+// amplitude exceeds its magnitude rounded at the chosen step, and a segment with more than
+// its room is filled to within a few codes.
 TEST(RdSelection, FitsTheSegmentWithExactCountsAndRoundedAmplitudes) {
     std::mt19937 rng(kSeed);
     static SegmentWork segment;
     for (MacroblockWork& mb : segment.macroblocks) PrepareMacroblockWork(mb);
     static RdSegmentWork work;
+    static FineMagnitudes fine;
     RdSearchState state;
     ResetRdSearch(state);
     for (int trial = 0; trial < 60; ++trial) {
         const int hardness = trial % 10;
-        FillSegment(rng, hardness, segment);
-        uint16_t magnitude[kBlocksPerSegment][64];
-        for (int j = 0; j < kBlocksPerSegment; ++j) {
-            for (int k = 0; k < 64; ++k) {
-                magnitude[j][k] = segment.macroblocks[j / 6].blocks[j % 6].coefficients[k] & 0x1FF;
-            }
-        }
-        SelectQuantizationRd(segment.macroblocks, work, state);
+        FillSegment(rng, hardness, segment, fine);
+        SelectQuantizationRd(segment.macroblocks, fine, work, state);
         int32_t total = 0;
         bool droppedAny = false;
         for (int j = 0; j < kBlocksPerSegment; ++j) {
@@ -74,11 +69,10 @@ TEST(RdSelection, FitsTheSegmentWithExactCountsAndRoundedAmplitudes) {
             for (int k = 1; k < 64; ++k) {
                 const uint32_t a = block.coefficients[k] & 0xFF;
                 const uint32_t rounded =
-                    RoundedAmplitude(magnitude[j][k], QuantPattern[pattern][AreaOf(k)]);
-                if (a != rounded) {
-                    EXPECT_EQ(a, 0u) << "trial " << trial << " block " << j << " position " << k;
-                    droppedAny = true;
-                }
+                    RoundedAmplitude(fine.blocks[j][k], QuantPattern[pattern][AreaOf(k)]);
+                // Rounded to the nearest step, or lowered (to zero at most) where that pays.
+                EXPECT_LE(a, rounded) << "trial " << trial << " block " << j << " position " << k;
+                droppedAny = droppedAny || (a == 0 && rounded > 1);
             }
             uint8_t list[64];
             BuildNonzeroList(block.coefficients, list);
@@ -88,7 +82,7 @@ TEST(RdSelection, FitsTheSegmentWithExactCountsAndRoundedAmplitudes) {
         }
         EXPECT_LE(total, kSegmentAcBits) << "trial " << trial;
         if (hardness >= 3) {
-            EXPECT_GE(total, kSegmentAcBits - 40) << "trial " << trial;
+            EXPECT_GE(total, kSegmentAcBits - 48) << "trial " << trial;
         }
         // Rounding gives way to dropping only where no choice of steps fits.
         if (hardness < 3) {

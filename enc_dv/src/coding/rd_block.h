@@ -4,11 +4,12 @@
 #include <cstdint>
 
 #include "coding/quant_tables.h"
+#include "common/fine_coefficients.h"
 
 namespace encdv {
 
 // Bits below the coefficient unit in the magnitudes the rate-distortion search reads.
-constexpr int kRdFractionBits = 0;
+constexpr int kRdFractionBits = kFineFractionBits;
 // Right shifts a quantizer step pattern uses (steps 1 to 32).
 constexpr int kShiftCount = 6;
 // Rate of a pattern that cannot carry the block (an amplitude above 255 at step 1).

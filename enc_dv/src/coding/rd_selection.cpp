@@ -1,12 +1,11 @@
 #include "coding/rd_selection.h"
 
-#include <emmintrin.h>
-
 #include <cstring>
 
 #include "coding/code_length_table.h"
 #include "coding/quant_selection.h"
 #include "coding/quant_tables.h"
+#include "coding/rd_coefficients.h"
 #include "coding/rd_tables.h"
 
 namespace encdv {
@@ -14,7 +13,10 @@ namespace {
 
 // AC bits of a segment: five DIF blocks of four 100-bit and two 68-bit AC spaces.
 constexpr int32_t kSegmentAcBits = 2680;
-constexpr int kFirstLambdaIndex = 96;
+constexpr int kFirstLambdaIndex = 128;
+// How far below the rounded search's multiplier the coefficient choice may take it (one
+// octave).
+constexpr int kCoefficientDescent = 8;
 // Above every cost a valid pattern can have (2^48 from the error, 2^58 from the bits).
 constexpr int64_t kInvalidCost = int64_t{1} << 60;
 
@@ -22,22 +24,23 @@ constexpr int64_t kInvalidCost = int64_t{1} << 60;
 // sixteenths: somewhat less, as the eye and the luminance PSNR care less about it.
 constexpr uint32_t kChromaWeight = 12;
 
+// Weight of a block's errors in sixteenths.
+inline int32_t WeightScale(int block) {
+    return block % kBlocksPerMacroblock >= kBlockCr ? static_cast<int32_t>(kChromaWeight) : 16;
+}
+
 void WeighChroma(BlockRd& rd) {
     for (int p = 0; p < kQuantPatternCount; ++p) {
         if (rd.rate[p] != kInvalidRate) rd.distortion[p] = (rd.distortion[p] >> 4) * kChromaWeight;
     }
 }
 
-// A choice for the whole segment: per macroblock its QNO and bits, per block its class.
-struct SegmentChoice {
-    int32_t qno[kMacroblocksPerSegment];
-    int32_t macroblockBits[kMacroblocksPerSegment];
-    uint8_t classNumber[kBlocksPerSegment];
-    int32_t bits;
-};
-
 inline int Pattern(const SegmentChoice& choice, int block) {
     return QuantPatternIndex[choice.classNumber[block]][choice.qno[block / kBlocksPerMacroblock]];
+}
+
+inline int DctModeOf(const MacroblockWork* macroblocks, int block) {
+    return macroblocks[block / kBlocksPerMacroblock].blocks[block % kBlocksPerMacroblock].dctMode;
 }
 
 // The choice minimising error + lambda x bits; returns its bits.
@@ -93,73 +96,61 @@ int32_t ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choi
     return total;
 }
 
-// Takes the finer choice of a macroblock wherever its extra bits still fit, in segment order.
-void FillFromFinerChoice(SegmentChoice& chosen, const SegmentChoice& finer) {
-    for (int k = 0; k < kMacroblocksPerSegment; ++k) {
-        const int32_t extra = finer.macroblockBits[k] - chosen.macroblockBits[k];
-        if (extra <= 0 || chosen.bits + extra > kSegmentAcBits) continue;
-        chosen.qno[k] = finer.qno[k];
-        chosen.macroblockBits[k] = finer.macroblockBits[k];
-        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-            const int j = kBlocksPerMacroblock * k + b;
-            chosen.classNumber[j] = finer.classNumber[j];
-        }
-        chosen.bits += extra;
+int32_t QuantizeChoice(const SegmentChoice& choice, uint64_t lambda,
+                       const MacroblockWork* macroblocks, const FineMagnitudes& magnitudes,
+                       QuantizedSegment& out) {
+    out.choice = choice;
+    out.bits = 0;
+    for (int j = 0; j < kBlocksPerSegment; ++j) {
+        out.rate[j] =
+            QuantizeBlockRd(magnitudes.blocks[j], DctModeOf(macroblocks, j), Pattern(choice, j),
+                            WeightScale(j), lambda, out.amplitudes[j]);
+        out.bits += out.rate[j];
     }
+    return out.bits;
 }
 
-// Spends the bits still free on finer classes, one block at a time, each time where the
-// error falls most per added bit.
-void FillByClass(const RdSegmentWork& work, SegmentChoice& choice) {
+// Spends the bits left after the coefficient choice on finer classes, block by block, where
+// the error falls most per bit; each step is bounded by the rounded code's bits, which the
+// coefficient choice only lowers, so the segment keeps fitting.
+void FillQuantizedByClass(const RdSegmentWork& work, const MacroblockWork* macroblocks,
+                          const FineMagnitudes& magnitudes, uint64_t lambda, QuantizedSegment& q) {
     for (;;) {
-        const int32_t room = kSegmentAcBits - choice.bits;
+        const int32_t room = kSegmentAcBits - q.bits;
         int best = -1;
-        int64_t bestGain = 0;  // error saved, scaled, per added bit
-        int32_t bestExtra = 0;
+        int64_t bestGain = 0;
         for (int j = 0; j < kBlocksPerSegment; ++j) {
-            const int cls = choice.classNumber[j];
+            const int cls = q.choice.classNumber[j];
             if (cls == 0) continue;
             const BlockRd& rd = work.blocks[j];
-            const int q = choice.qno[j / kBlocksPerMacroblock];
-            const int from = QuantPatternIndex[cls][q];
-            const int to = QuantPatternIndex[cls - 1][q];
-            const int32_t extra = rd.rate[to] - rd.rate[from];
-            if (rd.rate[to] == kInvalidRate || extra > room ||
+            const int qno = q.choice.qno[j / kBlocksPerMacroblock];
+            const int from = QuantPatternIndex[cls][qno];
+            const int to = QuantPatternIndex[cls - 1][qno];
+            if (rd.rate[to] == kInvalidRate || rd.rate[to] - q.rate[j] > room ||
                 rd.distortion[to] >= rd.distortion[from])
                 continue;
+            const int32_t extra = rd.rate[to] - rd.rate[from];
             const int64_t saved = static_cast<int64_t>(rd.distortion[from] - rd.distortion[to])
                                   << 8;
             const int64_t gain = extra > 0 ? saved / extra : saved << 10;
             if (gain > bestGain) {
                 bestGain = gain;
                 best = j;
-                bestExtra = extra;
             }
         }
         if (best < 0) return;
-        --choice.classNumber[best];
-        choice.macroblockBits[best / kBlocksPerMacroblock] += bestExtra;
-        choice.bits += bestExtra;
-    }
-}
-
-// Quantizes a block's magnitudes with a pattern into its coefficient words (keeping their
-// signs).
-void QuantizeBlock(const uint16_t* magnitudes, int pattern, CoefficientWord* coefficients) {
-    coefficients[0] = 0;
-    for (int a = 0; a < kAreaCount; ++a) {
-        const int shift = QuantPattern[pattern][a];
-        for (int k = a == 0 ? 1 : kAreaStart[a]; k < kAreaStart[a + 1]; ++k) {
-            const uint32_t amplitude = RoundedAmplitude(magnitudes[k], shift);
-            coefficients[k] =
-                static_cast<CoefficientWord>((coefficients[k] & kSignBit) | amplitude);
-        }
+        --q.choice.classNumber[best];
+        const int32_t rate =
+            QuantizeBlockRd(magnitudes.blocks[best], DctModeOf(macroblocks, best),
+                            Pattern(q.choice, best), WeightScale(best), lambda, q.amplitudes[best]);
+        q.bits += rate - q.rate[best];
+        q.rate[best] = rate;
     }
 }
 
 // Last resort when even the coarsest choice does not fit: drops the last coded coefficient
 // of the block where that costs the least error per bit saved, until the segment fits.
-void TruncateToFit(MacroblockWork* macroblocks, const RdSegmentWork& work,
+void TruncateToFit(MacroblockWork* macroblocks, const FineMagnitudes& magnitudes,
                    const SegmentChoice& choice, int32_t bits) {
     while (bits > kSegmentAcBits) {
         int64_t bestScore = INT64_MAX;
@@ -180,7 +171,7 @@ void TruncateToFit(MacroblockWork* macroblocks, const RdSegmentWork& work,
                                                                : q < 21 ? 1
                                                                : q < 43 ? 2
                                                                         : 3];
-            const int64_t m = work.magnitudes[j][q];
+            const int64_t m = magnitudes.blocks[j][q];
             const int64_t e = m - (static_cast<int64_t>(amplitude) << (shift + kRdFractionBits));
             const int64_t added = DistortionWeight[block.dctMode][q] * (m * m - e * e);
             // added / saved, compared without division: scaled by 1024.
@@ -215,100 +206,160 @@ void ResetRdSearch(RdSearchState& state) {
     state.lambdaIndex = kFirstLambdaIndex;
 }
 
-void SelectQuantizationRd(MacroblockWork* macroblocks, RdSegmentWork& work, RdSearchState& state) {
-    const __m128i magnitudeMask = _mm_set1_epi16(0x1FF);
+void SelectQuantizationRd(MacroblockWork* macroblocks, const FineMagnitudes& magnitudes,
+                          RdSegmentWork& work, RdSearchState& state) {
     for (int j = 0; j < kBlocksPerSegment; ++j) {
         const BlockWork& block =
             macroblocks[j / kBlocksPerMacroblock].blocks[j % kBlocksPerMacroblock];
-        const __m128i* in = reinterpret_cast<const __m128i*>(block.coefficients);
-        __m128i* out = reinterpret_cast<__m128i*>(work.magnitudes[j]);
-        for (int r = 0; r < 8; ++r) {
-            _mm_store_si128(out + r,
-                            _mm_slli_epi16(_mm_and_si128(_mm_load_si128(in + r), magnitudeMask),
-                                           kRdFractionBits));
-        }
-        work.magnitudes[j][0] = 0;
-        MeasureBlockRd(work.magnitudes[j], block.dctMode, work.blocks[j]);
+        MeasureBlockRd(magnitudes.blocks[j], block.dctMode, work.blocks[j]);
         if (j % kBlocksPerMacroblock >= kBlockCr) WeighChroma(work.blocks[j]);
     }
 
-    // The smallest multiplier on the ladder whose choice fits (fits), and the one below it
-    // (over, whose choice does not): galloping from the last segment's, then bisecting.
-    SegmentChoice fitting;
-    SegmentChoice finer;
+    // Search with every coefficient rounded to the nearest step: the smallest multiplier on
+    // the ladder whose choice fits, galloping from the last segment's, then bisecting.
+    SegmentChoice choice;
     int fits = state.lambdaIndex;
     int over = -1;
-    bool haveFiner = false;
-    if (ChooseAt(work, LambdaAt(fits), fitting) <= kSegmentAcBits) {
-        for (int step = 4;; step *= 2) {
+    if (ChooseAt(work, LambdaAt(fits), choice) <= kSegmentAcBits) {
+        for (int step = 4; fits > 0; step *= 2) {
             const int next = fits - step < 0 ? 0 : fits - step;
-            if (next == fits) break;  // the finest fits
-            if (ChooseAt(work, LambdaAt(next), finer) > kSegmentAcBits) {
+            if (ChooseAt(work, LambdaAt(next), choice) > kSegmentAcBits) {
                 over = next;
-                haveFiner = true;
                 break;
             }
             fits = next;
-            fitting = finer;
-            if (fits == 0) break;
         }
     } else {
         over = fits;
-        finer = fitting;
-        haveFiner = true;
-        fits = -1;
+        fits = kLambdaSteps - 1;  // fits or not: nothing coarser is on the ladder
         for (int step = 4;; step *= 2) {
-            int next = over + step;
-            if (next >= kLambdaSteps) next = kLambdaSteps - 1;
-            if (ChooseAt(work, LambdaAt(next), fitting) <= kSegmentAcBits) {
+            const int next = over + step;
+            if (next >= kLambdaSteps - 1) break;
+            if (ChooseAt(work, LambdaAt(next), choice) <= kSegmentAcBits) {
                 fits = next;
                 break;
             }
-            finer = fitting;
             over = next;
-            if (next == kLambdaSteps - 1) break;
         }
     }
-    if (fits >= 0) {
-        SegmentChoice probe;
-        while (fits - over > 1) {
-            const int middle = (fits + over) / 2;
-            if (ChooseAt(work, LambdaAt(middle), probe) <= kSegmentAcBits) {
-                fits = middle;
-                fitting = probe;
+    while (over >= 0 && fits - over > 1) {
+        const int middle = (fits + over) / 2;
+        if (ChooseAt(work, LambdaAt(middle), choice) <= kSegmentAcBits) {
+            fits = middle;
+        } else {
+            over = middle;
+        }
+    }
+
+    QuantizedSegment& q = work.quantized;
+    int best = fits;
+    if (over == fits || fits == kLambdaSteps - 1) {
+        // Even the coarsest steps overshoot (noise): keep them and search the multiplier of
+        // the coefficient choice alone, which can drop as much as it must.
+        ChooseAt(work, LambdaAt(kLambdaSteps - 1), choice);
+        int low = 0;
+        int high = kLambdaSteps - 1;
+        while (high - low > 1) {
+            const int middle = (low + high) / 2;
+            if (QuantizeChoice(choice, LambdaAt(middle), macroblocks, magnitudes, q) <=
+                kSegmentAcBits) {
+                high = middle;
             } else {
-                over = middle;
-                finer = probe;
+                low = middle;
             }
         }
-        if (haveFiner) FillFromFinerChoice(fitting, finer);
-        FillByClass(work, fitting);
-        state.lambdaIndex = fits;
+        best = high;
+        QuantizeChoice(choice, LambdaAt(best), macroblocks, magnitudes, q);
+        // Blocks take their finer quantization of the multiplier below, in segment order,
+        // while the bits allow.
+        QuantizedSegment& finer = work.finer;
+        QuantizeChoice(choice, LambdaAt(low), macroblocks, magnitudes, finer);
+        for (int j = 0; j < kBlocksPerSegment; ++j) {
+            const int32_t extra = finer.rate[j] - q.rate[j];
+            if (extra <= 0 || q.bits + extra > kSegmentAcBits) continue;
+            std::memcpy(q.amplitudes[j], finer.amplitudes[j], 64);
+            q.rate[j] = finer.rate[j];
+            q.bits += extra;
+        }
     } else {
-        // Even the coarsest multiplier overshoots (noise): its choice, then truncated.
-        fitting = finer;
-        state.lambdaIndex = kLambdaSteps - 1;
+        // The coefficient choice (lowering or dropping coefficients where it pays) saves
+        // bits, which a smaller multiplier can spend on finer steps: the same search again,
+        // down from there, with each block quantized coefficient by coefficient at the
+        // rounded search's multiplier, once per block and pattern.
+        const uint64_t lambda = LambdaAt(fits);
+        for (int j = 0; j < kBlocksPerSegment; ++j) {
+            for (int p = 0; p < kQuantPatternCount; ++p) work.choiceRate[j][p] = -1;
+        }
+        auto bitsAt = [&](int index, SegmentChoice& c) {
+            ChooseAt(work, LambdaAt(index), c);
+            int32_t bits = 0;
+            for (int j = 0; j < kBlocksPerSegment; ++j) {
+                const int p = Pattern(c, j);
+                int16_t& rate = work.choiceRate[j][p];
+                if (rate < 0) {
+                    rate = static_cast<int16_t>(
+                        QuantizeBlockRd(magnitudes.blocks[j], DctModeOf(macroblocks, j), p,
+                                        WeightScale(j), lambda, work.choiceAmplitudes[j][p]));
+                }
+                bits += rate;
+            }
+            return bits;
+        };
+        bitsAt(best, choice);
+        const int lowest = fits > kCoefficientDescent ? fits - kCoefficientDescent : 0;
+        int low = lowest - 1;
+        SegmentChoice probe;
+        for (int step = 2; best > lowest; step *= 2) {
+            const int next = best - step < lowest ? lowest : best - step;
+            if (bitsAt(next, probe) > kSegmentAcBits) {
+                low = next;
+                break;
+            }
+            best = next;
+            choice = probe;
+        }
+        while (best - low > 1) {
+            const int middle = (best + low) / 2;
+            if (bitsAt(middle, probe) <= kSegmentAcBits) {
+                best = middle;
+                choice = probe;
+            } else {
+                low = middle;
+            }
+        }
+        q.choice = choice;
+        q.bits = 0;
+        for (int j = 0; j < kBlocksPerSegment; ++j) {
+            const int p = Pattern(choice, j);
+            std::memcpy(q.amplitudes[j], work.choiceAmplitudes[j][p], 64);
+            q.rate[j] = work.choiceRate[j][p];
+            q.bits += q.rate[j];
+        }
+        FillQuantizedByClass(work, macroblocks, magnitudes, lambda, q);
     }
+    state.lambdaIndex = best;
 
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
         MacroblockWork& mb = macroblocks[k];
-        mb.qno = fitting.qno[k];
+        mb.qno = q.choice.qno[k];
         mb.codedBlocks = 0;
         mb.targetBits = 0;
         int32_t total = 0;
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             const int j = kBlocksPerMacroblock * k + b;
             BlockWork& block = mb.blocks[b];
-            const int pattern = Pattern(fitting, j);
-            block.classNumber = fitting.classNumber[j];
-            QuantizeBlock(work.magnitudes[j], pattern, block.coefficients);
+            block.classNumber = q.choice.classNumber[j];
+            for (int c = 0; c < 64; ++c) {
+                block.coefficients[c] = static_cast<CoefficientWord>(
+                    (block.coefficients[c] & kSignBit) | q.amplitudes[j][c]);
+            }
             BuildNonzeroList(block.coefficients, mb.nonzeroList[b]);
-            block.codeBits = work.blocks[j].rate[pattern];
+            block.codeBits = q.rate[j];
             total += block.codeBits;
         }
         mb.totalBits = total;
     }
-    if (fitting.bits > kSegmentAcBits) TruncateToFit(macroblocks, work, fitting, fitting.bits);
+    if (q.bits > kSegmentAcBits) TruncateToFit(macroblocks, magnitudes, q.choice, q.bits);
 }
 
 }  // namespace encdv

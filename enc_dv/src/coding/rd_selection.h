@@ -5,6 +5,7 @@
 
 #include "coding/rd_block.h"
 #include "common/constants.h"
+#include "common/fine_coefficients.h"
 #include "common/macroblock_work.h"
 
 namespace encdv {
@@ -19,19 +20,41 @@ struct RdSearchState {
 };
 void ResetRdSearch(RdSearchState& state);
 
+// A choice for a whole segment: per macroblock its QNO and bits, per block its class.
+struct SegmentChoice {
+    int32_t qno[kMacroblocksPerSegment];
+    int32_t macroblockBits[kMacroblocksPerSegment];
+    uint8_t classNumber[kBlocksPerSegment];
+    int32_t bits;
+};
+
+// A choice quantized coefficient by coefficient: the amplitudes and exact bits of every block.
+struct QuantizedSegment {
+    SegmentChoice choice;
+    uint8_t amplitudes[kBlocksPerSegment][64];
+    int32_t rate[kBlocksPerSegment];
+    int32_t bits;
+};
+
 // Scratch of the search for one segment, kept on the encoding thread's stack.
 struct RdSegmentWork {
-    alignas(16) uint16_t magnitudes[kBlocksPerSegment][64];
-    BlockRd blocks[kBlocksPerSegment];
+    BlockRd blocks[kBlocksPerSegment];  // rounded, per step pattern
+    // Bits and amplitudes of each block and pattern under the coefficient choice; -1: not yet.
+    int16_t choiceRate[kBlocksPerSegment][kQuantPatternCount];
+    uint8_t choiceAmplitudes[kBlocksPerSegment][kQuantPatternCount][64];
+    QuantizedSegment quantized;
+    QuantizedSegment finer;
 };
 
 // The best-quality choice of a segment's classes and QNOs: the one that minimises the
 // weighted squared error plus lambda times the bits over all classes and QNOs, with lambda
 // the smallest multiplier whose choice fits the segment's 2680 AC bits; then whatever bits
 // remain are spent where they lower the error most. Quantizes every block (rounding to the
-// nearest step), builds the nonzero lists and sets exact codeBits and totalBits, so that
-// the segment coder places every bit: the segment never overflows.
-void SelectQuantizationRd(MacroblockWork* macroblocks, RdSegmentWork& work, RdSearchState& state);
+// nearest step) from its fine magnitudes and the signs in its words, builds the nonzero lists and
+// sets exact codeBits and totalBits, so that the segment coder places every bit: the segment never
+// overflows.
+void SelectQuantizationRd(MacroblockWork* macroblocks, const FineMagnitudes& magnitudes,
+                          RdSegmentWork& work, RdSearchState& state);
 
 }  // namespace encdv
 

@@ -14,6 +14,7 @@
 #include "driver/dif_id.h"
 #include "input/source_reader.h"
 #include "transform/macroblock_transform.h"
+#include "transform/macroblock_transform_fine.h"
 
 namespace encdv {
 namespace {
@@ -86,6 +87,7 @@ void EncodeDifSequences(const SequenceJob& job) {
     // The best-quality search carries its multiplier from segment to segment, but never from
     // one DIF sequence to the next: a sequence codes alike whichever thread takes it.
     const bool bestQuality = rateControl == RateControl::kBestQuality;
+    FineMagnitudes fine;
     RdSegmentWork rdWork;
     RdSearchState rdState;
 
@@ -144,10 +146,14 @@ void EncodeDifSequences(const SequenceJob& job) {
             }
             reader->ReadMacroblock(reader, job.threadIndex, x, y, &area.pixels);
             if (swapFields) SwapFields(area.pixels);
-            TransformMacroblock(work, area.pixels);
+            if (bestQuality) {
+                TransformMacroblockFine(work, area.pixels, fine.blocks + kBlocksPerMacroblock * m);
+            } else {
+                TransformMacroblock(work, area.pixels);
+            }
             if (m == kMacroblocksPerSegment - 1) {
                 if (bestQuality) {
-                    SelectQuantizationRd(area.segment.macroblocks, rdWork, rdState);
+                    SelectQuantizationRd(area.segment.macroblocks, fine, rdWork, rdState);
                 } else {
                     SelectQuantization(area.segment.macroblocks, rateControl);
                 }

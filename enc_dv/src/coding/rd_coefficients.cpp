@@ -1,0 +1,88 @@
+#include "coding/rd_coefficients.h"
+
+#include "coding/code_length_table.h"
+#include "coding/quant_tables.h"
+#include "coding/rd_block.h"
+#include "coding/rd_tables.h"
+
+namespace encdv {
+namespace {
+
+// Errors weigh 2^12 times their weighted square against lambda x bits, as in the search
+// (whose errors are a sixteenth of these and weigh 2^16).
+constexpr int kErrorShift = 12;
+
+inline int64_t Bits(uint32_t d, uint32_t a) {
+    return static_cast<int64_t>(CoefficientCodeBits(d, a));
+}
+
+}  // namespace
+
+int32_t QuantizeBlockRd(const uint16_t* magnitudes, int dctMode, int pattern, int32_t weightScale,
+                        uint64_t lambda, uint8_t* amplitudes) {
+    const int64_t l = static_cast<int64_t>(lambda);
+    uint8_t shiftAt[64];
+    uint8_t list[64];
+    int n = 0;
+    amplitudes[0] = 0;
+    for (int a = 0; a < kAreaCount; ++a) {
+        const int shift = QuantPattern[pattern][a];
+        for (int k = a == 0 ? 1 : kAreaStart[a]; k < kAreaStart[a + 1]; ++k) {
+            const uint32_t amplitude = RoundedAmplitude(magnitudes[k], shift);
+            amplitudes[k] = static_cast<uint8_t>(amplitude);
+            shiftAt[k] = static_cast<uint8_t>(shift + kRdFractionBits);
+            if (amplitude != 0) list[n++] = static_cast<uint8_t>(k);
+        }
+    }
+    const int16_t* weights = DistortionWeight[dctMode];
+
+    // Weighs coefficient i of the list: keep, one step lower, or dropped. Returns whether it
+    // was dropped (and removed from the list).
+    auto weigh = [&](int i) {
+        const uint32_t k = list[i];
+        const uint32_t a = amplitudes[k];
+        const uint32_t p = i > 0 ? list[i - 1] : 0;
+        const bool hasNext = i + 1 < n;
+        const uint32_t q = hasNext ? list[i + 1] : 0;
+        const uint32_t aq = hasNext ? amplitudes[q] : 0;
+        const int64_t m = magnitudes[k];
+        const int t = shiftAt[k];
+        const int64_t w = static_cast<int64_t>(weights[k]) * weightScale;
+        const int64_t e = m - (static_cast<int64_t>(a) << t);
+        const int64_t own = Bits(k - p, a);
+        const int64_t next = hasNext ? Bits(q - k, aq) : 0;
+        // Dropping: the error becomes the whole magnitude, and the next code's run spans
+        // both gaps (or the block ends at p).
+        const int64_t dropBits = (hasNext ? Bits(q - p, aq) : 0) - own - next;
+        const int64_t drop = ((w * (m * m - e * e)) << kErrorShift) + l * dropBits;
+        int64_t lower = INT64_MAX;
+        if (a > 1) {
+            const int64_t e1 = m - (static_cast<int64_t>(a - 1) << t);
+            lower = ((w * (e1 * e1 - e * e)) << kErrorShift) + l * (Bits(k - p, a - 1) - own);
+        }
+        if (drop < 0 && drop <= lower) {
+            amplitudes[k] = 0;
+            for (int j = i; j + 1 < n; ++j) list[j] = list[j + 1];
+            --n;
+            return true;
+        }
+        if (lower < 0) amplitudes[k] = static_cast<uint8_t>(a - 1);
+        return false;
+    };
+
+    // From the end backwards first: a dropped last coefficient moves the end-of-block up.
+    for (int i = n - 1; i >= 0; --i) weigh(i);
+    for (int i = 0; i < n;) {
+        if (!weigh(i)) ++i;
+    }
+
+    int32_t bits = 4;  // end-of-block
+    uint32_t previous = 0;
+    for (int i = 0; i < n; ++i) {
+        bits += static_cast<int32_t>(CoefficientCodeBits(list[i] - previous, amplitudes[list[i]]));
+        previous = list[i];
+    }
+    return bits;
+}
+
+}  // namespace encdv
