@@ -3,6 +3,7 @@
 #include "transform/forward_dct.h"
 #include "transform/macroblock_transform.h"
 #include "transform/scan_order.h"
+#include "transform/transform_kernels.h"
 #include "transform/transform_tables.h"
 
 namespace encdv {
@@ -29,16 +30,13 @@ constexpr uint32_t kRound = 1u << (16 - kFineFractionBits);
 void TransformMacroblockFine(MacroblockWork& work, const MacroblockPixels& pixels,
                              uint16_t (*magnitudes)[64]) {
     alignas(64) CoefficientWord halves[64];
+    const TransformKernels& kernels = GetTransformKernels();
     for (int b = 0; b < kBlocksPerMacroblock; ++b) {
         const uint8_t* samples = pixels.blocks[b];
         BlockWork& block = work.blocks[b];
         const int mode = ChooseDctMode(samples);
         block.dctMode = mode;
-        if (mode == 0) {
-            ForwardDct88(halves, samples, kHalvingTable);
-        } else {
-            ForwardDct248(halves, samples, kHalvingTable);
-        }
+        kernels.forwardDct[mode](halves, samples, kHalvingTable);
         const uint8_t* scan = mode == 0 ? kScanOrder88 : kScanOrder248;
         const int16_t* multiplier = GetOutputScaleTable(mode).multiplier;
         uint16_t* m = magnitudes[b];
