@@ -51,10 +51,14 @@ const Pool& GetPool() {
     return pool;
 }
 
-template <int Mode>
+// The DCT this processor runs, and (Portable) its portable twin.
+template <int Mode, bool Portable>
 void BM_ForwardDct(benchmark::State& state) {
     const Pool& pool = GetPool();
-    const encdv::ForwardDctKernel Dct = encdv::GetTransformKernels().forwardDct[Mode];
+    encdv::TransformKernels portable;
+    encdv::InitTransformKernels(0, portable);
+    const encdv::ForwardDctKernel Dct =
+        (Portable ? portable : encdv::GetTransformKernels()).forwardDct[Mode];
     const encdv::OutputScaleTable& table = encdv::GetOutputScaleTable(Mode);
     alignas(64) CoefficientWord out[64];
     size_t i = 0;
@@ -65,8 +69,10 @@ void BM_ForwardDct(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK_TEMPLATE(BM_ForwardDct, 0)->Name("BM_ForwardDct88");
-BENCHMARK_TEMPLATE(BM_ForwardDct, 1)->Name("BM_ForwardDct248");
+BENCHMARK_TEMPLATE(BM_ForwardDct, 0, false)->Name("BM_ForwardDct88");
+BENCHMARK_TEMPLATE(BM_ForwardDct, 1, false)->Name("BM_ForwardDct248");
+BENCHMARK_TEMPLATE(BM_ForwardDct, 0, true)->Name("BM_ForwardDct88_C");
+BENCHMARK_TEMPLATE(BM_ForwardDct, 1, true)->Name("BM_ForwardDct248_C");
 
 void BM_ChooseDctMode(benchmark::State& state) {
     const Pool& pool = GetPool();

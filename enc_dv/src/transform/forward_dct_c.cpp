@@ -8,26 +8,19 @@ namespace encdv {
 
 namespace {
 
-int64_t FloorDiv(int64_t n, int64_t d) {
-    int64_t q = n / d;
-    if (n % d != 0 && n < 0) --q;
-    return q;
-}
+// Right shifts of negative numbers are arithmetic (floor division by the power of two) on
+// every compiler the library is built with.
 
-int Halve(int v) {
-    return static_cast<int>(FloorDiv(v, 2));
-}
-
-// (floor(x * 2^s * c / 65536) + 1) >> 1, arithmetic shift.
+// (floor(x * 2^s * c / 65536) + 1) >> 1.
 int RoundMul(int x, int c, int s) {
-    const int64_t scaled = static_cast<int64_t>(x) * (int64_t{1} << s) * c;
-    return Halve(static_cast<int>(FloorDiv(scaled, 65536)) + 1);
+    const int64_t scaled = int64_t{x} * c * (int64_t{1} << s);
+    return static_cast<int>(((scaled >> 16) + 1) >> 1);
 }
 
 // floor((|x| + bias) * multiplier / 65536) with bit 15 set for a negative x.
 uint16_t OutputStage(int x, int multiplier, int bias) {
     const int magnitude = std::abs(x);
-    const int scaled = static_cast<int>(FloorDiv(int64_t{magnitude + bias} * multiplier, 65536));
+    const int scaled = static_cast<int>((int64_t{magnitude + bias} * multiplier) >> 16);
     return static_cast<uint16_t>(scaled | (x < 0 ? 0x8000 : 0));
 }
 
