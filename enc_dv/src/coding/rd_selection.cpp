@@ -343,7 +343,8 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, const FineMagnitudes& mag
         }
         FillQuantizedByClass(work, macroblocks, magnitudes, lambda, q);
     }
-    state.lambdaIndex = best;
+    // The next segment starts its rounded search where this one's ended.
+    state.lambdaIndex = fits;
 
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
         MacroblockWork& mb = macroblocks[k];
