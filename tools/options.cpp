@@ -35,9 +35,9 @@ Encoding:
   --swap-fields      exchange the lines of each field pair (for material whose fields are
                      stored the wrong way round; top-field-first material wants a one-line
                      shift instead: ffmpeg's -vf fieldorder=bff)
-  --quality Q        exact (default): quantization chosen by the library's fixed
-                     estimate, always the same frames; best: the choice with the least
-                     picture error for the bits (higher PSNR, slower, still valid DV)
+  --quality Q        best (default): the quantization with the least picture error for
+                     the bits (higher PSNR, many times slower, still valid DV); exact:
+                     the library's fixed estimate, always the same frames
   --mb-quant         faster one-pass variant of --quality exact
   --alpha-weight     fade colours to black by alpha (BGRA, R32C, VUYA, 444alpha)
   --threads N        encode each frame on at most N threads (1 to 16; default one per
@@ -234,7 +234,7 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
                 *error = "--quality takes best or exact, not '" + text + "'";
                 ok = false;
             }
-            o.bestQuality = ok && text == "best";
+            if (ok) o.quality = text == "best" ? Options::Quality::kBest : Options::Quality::kExact;
         } else if (arg == "--threads") {
             std::string text;
             long long threads = 0;
@@ -284,7 +284,7 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
         *error = "INPUT and --audio cannot both be standard input";
         return ParseResult::kError;
     }
-    if (o.bestQuality && o.mbQuant) {
+    if (o.quality == Options::Quality::kBest && o.mbQuant) {
         *error = "--mb-quant is a variant of --quality exact, not of best";
         return ParseResult::kError;
     }
@@ -306,7 +306,9 @@ unsigned FlagsFor(const Options& options) {
     unsigned flags = 0;
     if (options.swapFields) flags |= DVENC_FLAG_SWAP_FIELDS;
     if (options.mbQuant) flags |= DVENC_FLAG_MB_QUANT;
-    if (options.bestQuality) flags |= DVENC_FLAG_BEST_QUALITY;
+    const bool best = options.quality == Options::Quality::kBest ||
+                      (options.quality == Options::Quality::kUnset && !options.mbQuant);
+    if (best) flags |= DVENC_FLAG_BEST_QUALITY;
     if (options.wide) flags |= DVENC_FLAG_WIDE;
     if (options.smpte314m) flags |= DVENC_FLAG_SMPTE314M;
     if (options.noHeaderBlock) flags |= DVENC_FLAG_NO_HEADER_BLOCK;

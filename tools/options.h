@@ -27,7 +27,8 @@ struct Options {
     bool noHeaderBlock = false;
     bool swapFields = false;
     bool mbQuant = false;
-    bool bestQuality = false;  // --quality best
+    // --quality: unset means best, unless --mb-quant asks for the one-pass exact variant.
+    enum class Quality { kUnset, kBest, kExact } quality = Quality::kUnset;
     bool alphaWeight = false;
     int threads = 0;  // 0: one per processor
     bool singleThread = false;

@@ -106,7 +106,8 @@ TEST(DvencEncoding, Yuv4mpegFrameReachesTheLibraryInTheRightLayout) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         dir.Write("in.y4m", Y4mStream(std::string("W720 H576 C") + c.name, c.planes, 2));
-        const RunResult r = dir.Dvenc(std::string("--quiet ") + c.options + " in.y4m out.dv");
+        const RunResult r =
+            dir.Dvenc(std::string("--quiet --quality exact ") + c.options + " in.y4m out.dv");
         ASSERT_EQ(r.exitCode, 0) << r.errors;
         const std::vector<uint8_t> expected = LibraryFrame(
             c.packed->data(), c.fourcc == DVENC_FOURCC_VUYA ? 2880 : 1440, 576, c.flags, c.fourcc);
@@ -149,8 +150,8 @@ TEST(DvencEncoding, RawFramesOfEveryLayoutPitchAndOrderEncodeAsTheLibraryDoes) {
         dir.Write("plain.raw", Repeat(frame, 2));
         dir.Write("padded.raw", padded);
         dir.Write("bottom-up.raw", bottomUp);
-        const std::string format = std::string("--quiet --fourcc ") + layout.name + " --size 720x" +
-                                   std::to_string(height);
+        const std::string format = std::string("--quiet --quality exact --fourcc ") + layout.name +
+                                   " --size 720x" + std::to_string(height);
         ASSERT_EQ(dir.Dvenc(format + " plain.raw a.dv").exitCode, 0);
         ASSERT_EQ(
             dir.Dvenc(format + " --pitch " + std::to_string(pitch) + " padded.raw b.dv").exitCode,
@@ -170,8 +171,9 @@ TEST(DvencEncoding, OptionsReachTheLibraryAsTheirFlags) {
         const char* options;
         unsigned flags;
     } cases[] = {
-        {"--single-thread", DVENC_FLAG_SINGLE_THREAD},
-        {"--threads 2", 0},
+        {"--single-thread", DVENC_FLAG_SINGLE_THREAD | DVENC_FLAG_BEST_QUALITY},
+        {"--threads 2", DVENC_FLAG_BEST_QUALITY},
+        {"--threads 2 --quality exact", 0},
         {"--wide --smpte314m --no-header-block --swap-fields --mb-quant",
          DVENC_FLAG_WIDE | DVENC_FLAG_SMPTE314M | DVENC_FLAG_NO_HEADER_BLOCK |
              DVENC_FLAG_SWAP_FIELDS | DVENC_FLAG_MB_QUANT},

@@ -47,19 +47,19 @@ TEST(Options, EveryFlagOptionSetsExactlyItsLibraryBit) {
         std::vector<const char*> args;
         unsigned flags;
     } cases[] = {
-        {{"a", "b"}, 0},
-        {{"--wide", "a", "b"}, DVENC_FLAG_WIDE},
-        {{"--smpte314m", "a", "b"}, DVENC_FLAG_SMPTE314M},
-        {{"--no-header-block", "a", "b"}, DVENC_FLAG_NO_HEADER_BLOCK},
-        {{"--swap-fields", "a", "b"}, DVENC_FLAG_SWAP_FIELDS},
+        {{"a", "b"}, DVENC_FLAG_BEST_QUALITY},  // best unless asked otherwise
+        {{"--wide", "a", "b"}, DVENC_FLAG_WIDE | DVENC_FLAG_BEST_QUALITY},
+        {{"--smpte314m", "a", "b"}, DVENC_FLAG_SMPTE314M | DVENC_FLAG_BEST_QUALITY},
+        {{"--no-header-block", "a", "b"}, DVENC_FLAG_NO_HEADER_BLOCK | DVENC_FLAG_BEST_QUALITY},
+        {{"--swap-fields", "a", "b"}, DVENC_FLAG_SWAP_FIELDS | DVENC_FLAG_BEST_QUALITY},
         {{"--mb-quant", "a", "b"}, DVENC_FLAG_MB_QUANT},
         {{"--quality", "best", "a", "b"}, DVENC_FLAG_BEST_QUALITY},
         {{"--quality=exact", "a", "b"}, 0},
         {{"--quality", "exact", "--mb-quant", "a", "b"}, DVENC_FLAG_MB_QUANT},
-        {{"--alpha-weight", "a", "b"}, DVENC_FLAG_ALPHA_WEIGHT},
-        {{"--single-thread", "a", "b"}, DVENC_FLAG_SINGLE_THREAD},
-        {{"--threads", "1", "a", "b"}, DVENC_FLAG_SINGLE_THREAD},
-        {{"--threads", "16", "--quiet", "a", "b"}, 0},  // left to the processor affinity
+        {{"--alpha-weight", "a", "b"}, DVENC_FLAG_ALPHA_WEIGHT | DVENC_FLAG_BEST_QUALITY},
+        {{"--single-thread", "a", "b"}, DVENC_FLAG_SINGLE_THREAD | DVENC_FLAG_BEST_QUALITY},
+        {{"--threads", "1", "a", "b"}, DVENC_FLAG_SINGLE_THREAD | DVENC_FLAG_BEST_QUALITY},
+        {{"--threads", "16", "--quiet", "a", "b"}, DVENC_FLAG_BEST_QUALITY},  // threads: affinity
     };
     for (const auto& c : cases) {
         Options o;
