@@ -11,9 +11,9 @@ namespace encdv {
 
 // The macroblock transform of the best-quality mode: dctMode as TransformMacroblock gives
 // it, the DC rounded to the nearest (TransformMacroblock rounds it an eighth low), and each
-// AC coefficient with kFineFractionBits more bits than the coefficient
-// words carry: its magnitude into magnitudes[b] (scan order), its sign into bit 15 of the
-// block's coefficient word (the other bits zero). maxAc and sumAc are not filled.
+// AC coefficient computed exactly (ForwardDctFine) with kFineFractionBits more bits than the
+// coefficient words carry: its magnitude into magnitudes[b] (scan order), its sign into bit
+// 15 of the block's coefficient word (the other bits zero). maxAc and sumAc are not filled.
 void TransformMacroblockFine(MacroblockWork& work, const MacroblockPixels& pixels,
                              uint16_t (*magnitudes)[64]);
 
