@@ -21,8 +21,10 @@ constexpr int kCoefficientDescent = 8;
 constexpr int64_t kInvalidCost = int64_t{1} << 60;
 
 // Weight of a colour-difference sample's squared error against a luminance sample's, in
-// sixteenths: somewhat less, as the eye and the luminance PSNR care less about it.
-constexpr uint32_t kChromaWeight = 12;
+// sixteenths: half, as the eye and the luminance PSNR care less about it (measured: 12
+// sixteenths cost 0.15 to 0.2 dB of luminance on photographs for colour far above the
+// default mode's).
+constexpr uint32_t kChromaWeight = 8;
 
 // Where even the coarsest steps overshoot (noise), codes must be dropped whatever the choice;
 // there colour errors weigh one and a half times luminance's, which keeps colour at least as
