@@ -44,32 +44,54 @@ constexpr int32_t kWeight[2][64] = {
 constexpr int kWeightBits = 19;
 constexpr int kBasisBits = 15;
 
+// The eight-point DCT by the bases' symmetries: the even rows need only the sums x[i] +
+// x[7 - i] (and of those, rows 0 and 4 the sums again, rows 2 and 6 the differences), the odd
+// rows only the differences x[i] - x[7 - i]. The same products as the plain sums, fewer of
+// them, so the result is the same.
+template <typename Sum, typename Input>
+inline void EightPoint(const Input* x, int stride, Sum* y) {
+    const Sum s0 = Sum{x[0]} + x[7 * stride], d0 = Sum{x[0]} - x[7 * stride];
+    const Sum s1 = Sum{x[stride]} + x[6 * stride], d1 = Sum{x[stride]} - x[6 * stride];
+    const Sum s2 = Sum{x[2 * stride]} + x[5 * stride], d2 = Sum{x[2 * stride]} - x[5 * stride];
+    const Sum s3 = Sum{x[3 * stride]} + x[4 * stride], d3 = Sum{x[3 * stride]} - x[4 * stride];
+    const Sum e0 = s0 + s3, e1 = s1 + s2, f0 = s0 - s3, f1 = s1 - s2;
+    y[0] = kBasis8[0][0] * (e0 + e1);
+    y[4] = kBasis8[4][0] * (e0 - e1);
+    y[2] = kBasis8[2][0] * f0 + kBasis8[2][1] * f1;
+    y[6] = kBasis8[6][0] * f0 + kBasis8[6][1] * f1;
+    for (int n = 1; n < 8; n += 2) {
+        y[n] = kBasis8[n][0] * d0 + kBasis8[n][1] * d1 + kBasis8[n][2] * d2 + kBasis8[n][3] * d3;
+    }
+}
+
+// The four-point DCT of one half of the 2-4-8 DCT, by the same symmetries.
+inline void FourPoint(int32_t x0, int32_t x1, int32_t x2, int32_t x3, int32_t* y) {
+    const int32_t s0 = x0 + x3, d0 = x0 - x3, s1 = x1 + x2, d1 = x1 - x2;
+    y[0] = kBasis4[0][0] * (s0 + s1);
+    y[4] = kBasis4[2][0] * (s0 - s1);
+    y[2] = kBasis4[1][0] * d0 + kBasis4[1][1] * d1;
+    y[6] = kBasis4[3][0] * d0 + kBasis4[3][1] * d1;
+}
+
 }  // namespace
 
 void ForwardDctFine(const uint8_t* samples, int dctMode, int fractionBits, int32_t* out) {
-    // Vertical pass into rows[r][c]: row r is vertical frequency v (8-8) or 2u + d (2-4-8),
-    // in units of 2^-15; at most 8 x 255 x 16069 (8-8) or 4 x 510 x 15137, so 32 bits hold it.
-    int32_t rows[8][8];
+    // Vertical pass into columns[c][r]: r is vertical frequency v (8-8) or 2u + d (2-4-8), in
+    // units of 2^-15; at most 8 x 255 x 16069 (8-8) or 4 x 510 x 15137, so 32 bits hold it.
+    int32_t columns[8][8];
     for (int c = 0; c < 8; ++c) {
         if (dctMode == 0) {
-            for (int v = 0; v < 8; ++v) {
-                int32_t sum = 0;
-                for (int l = 0; l < 8; ++l) sum += kBasis8[v][l] * samples[8 * l + c];
-                rows[v][c] = sum;
-            }
+            EightPoint<int32_t>(samples + c, 8, columns[c]);
         } else {
-            for (int u = 0; u < 4; ++u) {
-                int32_t sums = 0;
-                int32_t differences = 0;
-                for (int z = 0; z < 4; ++z) {
-                    const int32_t upper = samples[16 * z + c];
-                    const int32_t lower = samples[16 * z + 8 + c];
-                    sums += kBasis4[u][z] * (upper + lower);
-                    differences += kBasis4[u][z] * (upper - lower);
-                }
-                rows[2 * u][c] = sums;
-                rows[2 * u + 1][c] = differences;
+            int32_t sums[4];
+            int32_t differences[4];
+            for (int z = 0; z < 4; ++z) {
+                sums[z] = samples[16 * z + c] + samples[16 * z + 8 + c];
+                differences[z] = samples[16 * z + c] - samples[16 * z + 8 + c];
             }
+            FourPoint(sums[0], sums[1], sums[2], sums[3], columns[c]);
+            FourPoint(differences[0], differences[1], differences[2], differences[3],
+                      columns[c] + 1);
         }
     }
     // Horizontal pass in 64 bits (units of 2^-30), then the weighting, rounded to the nearest
@@ -77,11 +99,12 @@ void ForwardDctFine(const uint8_t* samples, int dctMode, int fractionBits, int32
     const int shift = 2 * kBasisBits + kWeightBits - fractionBits;
     const int64_t half = int64_t{1} << (shift - 1);
     const int32_t* weight = kWeight[dctMode];
-    for (int h = 0; h < 8; ++h) {
-        for (int r = 0; r < 8; ++r) {
+    for (int r = 0; r < 8; ++r) {
+        int64_t y[8];
+        EightPoint<int64_t>(&columns[0][r], 8, y);
+        for (int h = 0; h < 8; ++h) {
             if (h == 0 && r == 0) continue;
-            int64_t sum = 0;
-            for (int c = 0; c < 8; ++c) sum += static_cast<int64_t>(kBasis8[h][c]) * rows[r][c];
+            const int64_t sum = y[h];
             const int64_t magnitude = sum < 0 ? -sum : sum;
             const int32_t value =
                 static_cast<int32_t>((magnitude * weight[8 * h + r] + half) >> shift);
