@@ -24,9 +24,11 @@ void InitQuantizerKernels(uint32_t features, QuantizerKernels& kernels) {
     SetQuantizerKernels_C(kernels);
 #if ENC_DV_SSE2_KERNELS
     if (features & kFeatureSse2) SetQuantizerKernels_SSE2(kernels);
-#else
-    static_cast<void>(features);
 #endif
+#if ENC_DV_NEON_KERNELS
+    if (features & kFeatureNeon) SetQuantizerKernels_NEON(kernels);
+#endif
+    static_cast<void>(features);
 }
 
 void SelectQuantizerKernels(uint32_t features) {

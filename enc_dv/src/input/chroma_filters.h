@@ -13,11 +13,13 @@ using ChromaFilterKernel = void (*)(const uint8_t* samples, uint8_t* output);
 // Reads samples[-2] to samples[33].
 void ChromaFilter4to1_C(const uint8_t* samples, uint8_t* output);
 void ChromaFilter4to1_SSE2(const uint8_t* samples, uint8_t* output);
+void ChromaFilter4to1_NEON(const uint8_t* samples, uint8_t* output);
 
 // From a half-resolution line: output k is centred on samples[2k],
 // (s[c-1] + 6 s[c] + s[c+1] + 2) >> 3. Reads samples[-1] to samples[16].
 void ChromaFilter2to1_C(const uint8_t* samples, uint8_t* output);
 void ChromaFilter2to1_SSE2(const uint8_t* samples, uint8_t* output);
+void ChromaFilter2to1_NEON(const uint8_t* samples, uint8_t* output);
 
 }  // namespace encdv
 

@@ -31,9 +31,16 @@ void InitInputKernels(uint32_t features, InputKernels& kernels) {
         kernels.chromaFilter2to1 = ChromaFilter2to1_SSE2;
         SetReaderKernels_SSE2(kernels.reader);
     }
-#else
-    static_cast<void>(features);
 #endif
+#if ENC_DV_NEON_KERNELS
+    if (features & kFeatureNeon) {
+        SetRowKernels_NEON(kernels.rows);
+        kernels.chromaFilter4to1 = ChromaFilter4to1_NEON;
+        kernels.chromaFilter2to1 = ChromaFilter2to1_NEON;
+        SetReaderKernels_NEON(kernels.reader);
+    }
+#endif
+    static_cast<void>(features);
 }
 
 void SelectInputKernels(uint32_t features) {

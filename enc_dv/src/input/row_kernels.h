@@ -22,9 +22,11 @@ struct RowKernels {
 using RowKernelTable = RowKernels[kReaderVariantCount];
 
 // The kernels of one instruction set: the portable ones (the reference every vector version
-// equals bit for bit) and the SSE2 ones (x86 builds with vector kernels only).
+// equals bit for bit), the SSE2 ones (x86 builds with vector kernels only) and the NEON ones
+// (AArch64 builds with vector kernels only).
 void SetRowKernels_C(RowKernelTable& kernels);
 void SetRowKernels_SSE2(RowKernelTable& kernels);
+void SetRowKernels_NEON(RowKernelTable& kernels);
 
 // What the contexts of a layout are set up with: its kernels from the library's table, and
 // its pixel size and colour constants.

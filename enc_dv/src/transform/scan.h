@@ -32,6 +32,12 @@ uint32_t ScanAndMeasure88_SSE2(CoefficientWord* coefficients, const CoefficientW
 uint32_t ScanAndMeasure248_SSE2(CoefficientWord* coefficients, const CoefficientWord* transformed);
 uint32_t MeasureAc_SSE2(const CoefficientWord* coefficients);
 
+// NEON kernels (AArch64 builds with vector kernels only).
+int FieldDifference_NEON(const uint8_t* samples);
+uint32_t ScanAndMeasure88_NEON(CoefficientWord* coefficients, const CoefficientWord* transformed);
+uint32_t ScanAndMeasure248_NEON(CoefficientWord* coefficients, const CoefficientWord* transformed);
+uint32_t MeasureAc_NEON(const CoefficientWord* coefficients);
+
 }  // namespace encdv
 
 #endif

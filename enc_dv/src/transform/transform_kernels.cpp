@@ -35,9 +35,18 @@ void InitTransformKernels(uint32_t features, TransformKernels& kernels) {
         kernels.fieldDifference = FieldDifference_SSE2;
         kernels.measureAc = MeasureAc_SSE2;
     }
-#else
-    static_cast<void>(features);
 #endif
+#if ENC_DV_NEON_KERNELS
+    if (features & kFeatureNeon) {
+        kernels.forwardDct[0] = ForwardDct88_NEON;
+        kernels.forwardDct[1] = ForwardDct248_NEON;
+        kernels.scanAndMeasure[0] = ScanAndMeasure88_NEON;
+        kernels.scanAndMeasure[1] = ScanAndMeasure248_NEON;
+        kernels.fieldDifference = FieldDifference_NEON;
+        kernels.measureAc = MeasureAc_NEON;
+    }
+#endif
+    static_cast<void>(features);
 }
 
 void SelectTransformKernels(uint32_t features) {

@@ -1,0 +1,272 @@
+// The row kernels in NEON: 16 pixels per step, colour arithmetic in 16-bit lanes with the
+// same fixed point, products and saturations as the other kernels.
+#include <arm_neon.h>
+
+#include "input/packed_422_neon.h"
+#include "input/row_kernels.h"
+
+namespace encdv {
+
+namespace {
+
+inline int16x8_t ConstantRow(const KernelContext* context, int row) {
+    return vld1q_s16(context->conversionConstants[row]);
+}
+
+// High half of the signed 32-bit products of eight lane pairs.
+inline int16x8_t MulHigh(int16x8_t a, int16x8_t b) {
+    const int16x4_t low = vshrn_n_s32(vmull_s16(vget_low_s16(a), vget_low_s16(b)), 16);
+    return vshrn_high_n_s32(low, vmull_high_s16(a, b), 16);
+}
+
+// Signed products of lane pairs 2i and 2i + 1 summed into 32-bit lane i (wrapping).
+inline int32x4_t MulAddPairs(int16x8_t a, int16x8_t b) {
+    return vpaddq_s32(vmull_s16(vget_low_s16(a), vget_low_s16(b)), vmull_high_s16(a, b));
+}
+
+// Signed 16-bit lanes saturated to bytes, 16 of them.
+inline uint8x16_t SaturateBytes(int16x8_t first8, int16x8_t last8) {
+    return vcombine_u8(vqmovun_s16(first8), vqmovun_s16(last8));
+}
+
+// Lanes of a byte register widened: pixels 0-7 and pixels 8-15.
+inline int16x8_t WidenFirst(uint8x16_t bytes) {
+    return vreinterpretq_s16_u16(vmovl_u8(vget_low_u8(bytes)));
+}
+inline int16x8_t WidenLast(uint8x16_t bytes) {
+    return vreinterpretq_s16_u16(vmovl_high_u8(bytes));
+}
+
+// ---------------------------------------------------------------------------------------------
+// 4:2:2 layouts: pure reordering of 16 pixels (32 bytes).
+
+template <bool kLumaFirst>  // YUY2: Y0 Cb Y1 Cr; UYVY: Cb Y0 Cr Y1
+inline void Reorder16(const uint8_t* source, uint8_t* luma, uint8_t* cb, uint8_t* cr) {
+    uint8x8_t cbBytes, crBytes;
+    vst1q_u8(luma, SplitPacked422<kLumaFirst>(source, &cbBytes, &crBytes));
+    vst1_u8(cb, cbBytes);
+    vst1_u8(cr, crBytes);
+}
+
+template <bool kLumaFirst>
+void StripTo422Packed(KernelContext* context) {
+    Reorder16<kLumaFirst>(context->source, context->lumaDestination, context->cbDestination,
+                          context->crDestination);
+}
+
+template <bool kLumaFirst>
+void RowTo422Packed(KernelContext* context) {
+    const uint8_t* source = context->source;
+    uint8_t* luma = context->lumaDestination;
+    uint8_t* cb = context->cbDestination;
+    uint8_t* cr = context->crDestination;
+    for (int step = 0; step < context->pixelCount / 16; ++step) {
+        Reorder16<kLumaFirst>(source + 32 * step, luma + 16 * step, cb + 8 * step, cr + 8 * step);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// 24- and 32-bit layouts: 16 pixels de-interleaved into one register per byte of the pixel.
+// Exactly 48 or 64 source bytes are read.
+
+struct Channels {
+    uint8x16_t b, g, r, a;  // a only for 4-byte pixels
+};
+
+template <int kBytesPerPixel>
+inline Channels LoadPixels16(const uint8_t* source) {
+    if constexpr (kBytesPerPixel == 4) {
+        const uint8x16x4_t p = vld4q_u8(source);
+        return {p.val[0], p.val[1], p.val[2], p.val[3]};
+    } else {
+        const uint8x16x3_t p = vld3q_u8(source);
+        return {p.val[0], p.val[1], p.val[2], vdupq_n_u8(0)};
+    }
+}
+
+enum class AlphaWeight { kNone, kFullRange, kStudioRange };
+
+// Pulls R, G, B towards black by A, in unsigned 16-bit lanes (exact for every input):
+// full range (v (A + 1) + 128) >> 8, studio range ((v - 16) (A + 1) + 4224) >> 8.
+template <AlphaWeight kWeight>
+inline int16x8_t WeightByAlpha(const KernelContext* context, int16x8_t value,
+                               int16x8_t alphaPlusOne) {
+    if constexpr (kWeight == AlphaWeight::kStudioRange) {
+        value = vsubq_s16(value, ConstantRow(context, kRowAlphaBlack));
+    }
+    const int16x8_t product = vmulq_s16(value, alphaPlusOne);
+    const uint16x8_t rounded =
+        vreinterpretq_u16_s16(vaddq_s16(product, ConstantRow(context, kRowAlphaRound)));
+    return vreinterpretq_s16_u16(vshrq_n_u16(rounded, 8));
+}
+
+// Colour matrix of eight pixels. Returns luma ready for saturation and the chroma values in
+// their fixed point (5 fractional bits full range, 1 studio range), not yet shifted down.
+template <bool kStudio>
+inline void ConvertEight(const KernelContext* context, int16x8_t r, int16x8_t g, int16x8_t b,
+                         int16x8_t* luma, int16x8_t* cb, int16x8_t* cr) {
+    const int16x8_t weightsRB = ConstantRow(context, kRowLumaWeightsRB);
+    const int16x8_t ones = ConstantRow(context, kRowOne);
+    const int16x8_t weightGRound = ConstantRow(context, kRowLumaWeightGRound);
+    // 32-bit luma sums: weighted R and B as one pair, weighted G plus rounding term as the other.
+    const int32x4_t sumLow = vaddq_s32(MulAddPairs(vzip1q_s16(r, b), weightsRB),
+                                       MulAddPairs(vzip1q_s16(g, ones), weightGRound));
+    const int32x4_t sumHigh = vaddq_s32(MulAddPairs(vzip2q_s16(r, b), weightsRB),
+                                        MulAddPairs(vzip2q_s16(g, ones), weightGRound));
+    const int16x8_t lumaRaw = vcombine_s16(vqshrn_n_s32(sumLow, 15), vqshrn_n_s32(sumHigh, 15));
+    const int16x8_t cbScale = ConstantRow(context, kRowCbScale);
+    const int16x8_t crScale = ConstantRow(context, kRowCrScale);
+    const int16x8_t chromaOffset = ConstantRow(context, kRowChromaOffset);
+    if constexpr (kStudio) {
+        *luma = lumaRaw;
+        *cb = vaddq_s16(MulHigh(vshlq_n_s16(vsubq_s16(b, lumaRaw), 2), cbScale), chromaOffset);
+        *cr = vaddq_s16(MulHigh(vshlq_n_s16(vsubq_s16(r, lumaRaw), 2), crScale), chromaOffset);
+    } else {
+        // Luma back to full range, 7 fractional bits, for the colour differences.
+        const int16x8_t luma7 = vshlq_n_s16(lumaRaw, 7);
+        const int16x8_t fullLuma =
+            vaddq_s16(luma7, MulHigh(luma7, ConstantRow(context, kRowLumaExpand)));
+        *luma = vaddq_s16(lumaRaw, ConstantRow(context, kRowLumaOffset));
+        *cb = vaddq_s16(MulHigh(vsubq_s16(vshlq_n_s16(b, 7), fullLuma), cbScale), chromaOffset);
+        *cr = vaddq_s16(MulHigh(vsubq_s16(vshlq_n_s16(r, 7), fullLuma), crScale), chromaOffset);
+    }
+}
+
+template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
+inline void ConvertSixteen(const KernelContext* context, const uint8_t* source, int16x8_t luma[2],
+                           int16x8_t cb[2], int16x8_t cr[2]) {
+    const Channels pixels = LoadPixels16<kBytesPerPixel>(source);
+    for (int half = 0; half < 2; ++half) {
+        const auto widen = half == 0 ? WidenFirst : WidenLast;
+        int16x8_t b = widen(pixels.b);
+        int16x8_t g = widen(pixels.g);
+        int16x8_t r = widen(pixels.r);
+        if constexpr (kWeight != AlphaWeight::kNone) {
+            const int16x8_t alphaPlusOne =
+                vaddq_s16(widen(pixels.a), ConstantRow(context, kRowAlphaAdd));
+            r = WeightByAlpha<kWeight>(context, r, alphaPlusOne);
+            g = WeightByAlpha<kWeight>(context, g, alphaPlusOne);
+            b = WeightByAlpha<kWeight>(context, b, alphaPlusOne);
+        }
+        ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
+    }
+}
+
+// Chroma of pixel pairs: the two wide values summed in 32 bits, then shifted down.
+template <int kShift>
+inline uint8x8_t PairSumBytes(const KernelContext* context, int16x8_t first8, int16x8_t last8) {
+    const int16x8_t ones = ConstantRow(context, kRowOne);
+    const int16x8_t words = vcombine_s16(vqmovn_s32(vshrq_n_s32(MulAddPairs(first8, ones), kShift)),
+                                         vqmovn_s32(vshrq_n_s32(MulAddPairs(last8, ones), kShift)));
+    return vqmovun_s16(words);
+}
+
+template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
+void StripTo422Rgb(KernelContext* context) {
+    constexpr int kPairShift = kStudio ? 2 : 6;
+    int16x8_t luma[2], cb[2], cr[2];
+    ConvertSixteen<kBytesPerPixel, kStudio, kWeight>(context, context->source, luma, cb, cr);
+    vst1q_u8(context->lumaDestination, SaturateBytes(luma[0], luma[1]));
+    vst1_u8(context->cbDestination, PairSumBytes<kPairShift>(context, cb[0], cb[1]));
+    vst1_u8(context->crDestination, PairSumBytes<kPairShift>(context, cr[0], cr[1]));
+}
+
+template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
+void RowTo444Rgb(KernelContext* context) {
+    constexpr int kShift = kStudio ? 1 : 5;
+    for (int step = 0; step < context->pixelCount / 16; ++step) {
+        int16x8_t luma[2], cb[2], cr[2];
+        ConvertSixteen<kBytesPerPixel, kStudio, kWeight>(
+            context, context->source + 16 * kBytesPerPixel * step, luma, cb, cr);
+        vst1q_u8(context->lumaDestination + 16 * step, SaturateBytes(luma[0], luma[1]));
+        vst1q_u8(context->cbDestination + 16 * step,
+                 SaturateBytes(vshrq_n_s16(cb[0], kShift), vshrq_n_s16(cb[1], kShift)));
+        vst1q_u8(context->crDestination + 16 * step,
+                 SaturateBytes(vshrq_n_s16(cr[0], kShift), vshrq_n_s16(cr[1], kShift)));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// VUYA: bytes Cr, Cb, Y, A per pixel.
+
+// ((v - level) (A + 1) + round) >> 8 in unsigned 16-bit lanes.
+inline int16x8_t WeightTowards(int16x8_t value, int16x8_t level, int16x8_t alphaPlusOne,
+                               int16x8_t round) {
+    const int16x8_t weighted = vaddq_s16(vmulq_s16(vsubq_s16(value, level), alphaPlusOne), round);
+    return vreinterpretq_s16_u16(vshrq_n_u16(vreinterpretq_u16_s16(weighted), 8));
+}
+
+// Y, Cb and Cr of 16 pixels as 16-bit lanes, alpha-weighted towards Y 16, Cb = Cr = 128 when
+// asked: Y ((Y - 16) (A + 1) + 4112) >> 8, C ((C - 128) (A + 1) + 32896) >> 8, unsigned lanes.
+template <bool kWeighted>
+inline void VuyaPlanes(const KernelContext* context, const uint8_t* source, int16x8_t luma[2],
+                       int16x8_t cb[2], int16x8_t cr[2]) {
+    const uint8x16x4_t pixels = vld4q_u8(source);
+    for (int half = 0; half < 2; ++half) {
+        const auto widen = half == 0 ? WidenFirst : WidenLast;
+        cr[half] = widen(pixels.val[0]);
+        cb[half] = widen(pixels.val[1]);
+        luma[half] = widen(pixels.val[2]);
+        if constexpr (kWeighted) {
+            const int16x8_t alphaPlusOne =
+                vaddq_s16(widen(pixels.val[3]), ConstantRow(context, kRowAlphaAdd));
+            const int16x8_t neutral = ConstantRow(context, kRowAlphaNeutral);
+            const int16x8_t chromaRound = ConstantRow(context, kRowAlphaChromaRound);
+            luma[half] = WeightTowards(luma[half], ConstantRow(context, kRowAlphaBlack),
+                                       alphaPlusOne, ConstantRow(context, kRowAlphaRound));
+            cb[half] = WeightTowards(cb[half], neutral, alphaPlusOne, chromaRound);
+            cr[half] = WeightTowards(cr[half], neutral, alphaPlusOne, chromaRound);
+        }
+    }
+}
+
+// Rounded average (a + b + 1) >> 1 of the samples of each pixel pair, as bytes. The samples
+// are unsigned 16-bit lanes; averages above 255 saturate.
+inline uint8x8_t PairAverageBytes(int16x8_t first8, int16x8_t last8) {
+    const uint16x8_t a = vreinterpretq_u16_s16(first8), b = vreinterpretq_u16_s16(last8);
+    return vqmovn_u16(vrhaddq_u16(vuzp1q_u16(a, b), vuzp2q_u16(a, b)));
+}
+
+template <bool kWeighted>
+void StripTo422Vuya(KernelContext* context) {
+    int16x8_t luma[2], cb[2], cr[2];
+    VuyaPlanes<kWeighted>(context, context->source, luma, cb, cr);
+    vst1q_u8(context->lumaDestination, SaturateBytes(luma[0], luma[1]));
+    vst1_u8(context->cbDestination, PairAverageBytes(cb[0], cb[1]));
+    vst1_u8(context->crDestination, PairAverageBytes(cr[0], cr[1]));
+}
+
+template <bool kWeighted>
+void RowTo444Vuya(KernelContext* context) {
+    for (int step = 0; step < context->pixelCount / 16; ++step) {
+        int16x8_t luma[2], cb[2], cr[2];
+        VuyaPlanes<kWeighted>(context, context->source + 64 * step, luma, cb, cr);
+        vst1q_u8(context->lumaDestination + 16 * step, SaturateBytes(luma[0], luma[1]));
+        vst1q_u8(context->cbDestination + 16 * step, SaturateBytes(cb[0], cb[1]));
+        vst1q_u8(context->crDestination + 16 * step, SaturateBytes(cr[0], cr[1]));
+    }
+}
+
+}  // namespace
+
+void SetRowKernels_NEON(RowKernelTable& kernels) {
+    constexpr AlphaWeight kNoWeight = AlphaWeight::kNone;
+    kernels[kVariantYUY2] = {RowTo422Packed<true>, StripTo422Packed<true>, nullptr};
+    kernels[kVariantUYVY] = {RowTo422Packed<false>, StripTo422Packed<false>, nullptr};
+    kernels[kVariantVUYA] = {nullptr, StripTo422Vuya<false>, RowTo444Vuya<false>};
+    kernels[kVariantVUYAAlpha] = {nullptr, StripTo422Vuya<true>, RowTo444Vuya<true>};
+    kernels[kVariantBGR3] = {nullptr, StripTo422Rgb<3, false, kNoWeight>,
+                             RowTo444Rgb<3, false, kNoWeight>};
+    kernels[kVariantBGR4] = {nullptr, StripTo422Rgb<4, false, kNoWeight>,
+                             RowTo444Rgb<4, false, kNoWeight>};
+    kernels[kVariantBGRAAlpha] = {nullptr, StripTo422Rgb<4, false, AlphaWeight::kFullRange>,
+                                  RowTo444Rgb<4, false, AlphaWeight::kFullRange>};
+    kernels[kVariantR24C] = {nullptr, StripTo422Rgb<3, true, kNoWeight>,
+                             RowTo444Rgb<3, true, kNoWeight>};
+    kernels[kVariantR32C] = {nullptr, StripTo422Rgb<4, true, kNoWeight>,
+                             RowTo444Rgb<4, true, kNoWeight>};
+    kernels[kVariantR32CAlpha] = {nullptr, StripTo422Rgb<4, true, AlphaWeight::kStudioRange>,
+                                  RowTo444Rgb<4, true, AlphaWeight::kStudioRange>};
+}
+
+}  // namespace encdv
