@@ -105,6 +105,48 @@ TEST(TransformMacroblockFine, KeepsTheCoefficientsMoreExactlyThanTheWords) {
     }
 }
 
+// Blocks whose fields differ enough also get their coefficients under the other DCT mode:
+// the same values the exact transform gives in that mode, signs as bits; flat blocks do not.
+TEST(TransformMacroblockFine, GivesTheOtherModeWhereTheFieldsDiffer) {
+    std::mt19937 rng(kSeed + 2);
+    MacroblockWork work;
+    PrepareMacroblockWork(work);
+    uint16_t magnitudes[kBlocksPerMacroblock][64];
+    uint16_t other[kBlocksPerMacroblock][64];
+    uint64_t signs[kBlocksPerMacroblock];
+    bool valid[kBlocksPerMacroblock];
+    int withOther = 0;
+    for (int trial = 0; trial < 60; ++trial) {
+        MacroblockPixels pixels;
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            const int swing = (trial + b) % 4 * 20;  // field difference from 0 to 60 a sample
+            for (int i = 0; i < 64; ++i) {
+                pixels.blocks[b][i] =
+                    static_cast<uint8_t>(100 + ((i / 8) % 2 ? swing : 0) + rng() % 3);
+            }
+        }
+        TransformMacroblockFine(work, pixels, magnitudes, other, signs, valid);
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            const int mode = work.blocks[b].dctMode;
+            if ((trial + b) % 4 == 0) {
+                EXPECT_FALSE(valid[b]);
+            }
+            if (!valid[b]) continue;
+            ++withOther;
+            int32_t out[64];
+            ForwardDctFine(pixels.blocks[b], 1 - mode, kFineFractionBits, out);
+            const uint8_t* scan = mode == 1 ? kScanOrder88 : kScanOrder248;
+            for (int k = 1; k < 64; ++k) {
+                const int32_t value = out[scan[k]];
+                EXPECT_EQ(other[b][k], value < 0 ? -value : value) << trial << " " << b << " " << k;
+                EXPECT_EQ((signs[b] >> k) & 1, value < 0 ? 1u : 0u)
+                    << trial << " " << b << " " << k;
+            }
+        }
+    }
+    EXPECT_GT(withOther, 100);
+}
+
 // The exact transform, unrounded, at 16 fraction bits: within 1/64 (and 1/16384 of the value,
 // the bases' 15-bit rounding) of the double-precision weighted coefficient at every output of
 // both DCTs, for extreme and random blocks (this also checks its basis and weighting tables).

@@ -42,6 +42,18 @@ void WeighChroma(BlockRd& rd) {
     }
 }
 
+// The least error + lambda x bits of a block over the step patterns (luminance weights).
+int64_t LeastCost(const BlockRd& rd, uint64_t lambda) {
+    int64_t least = INT64_MAX;
+    for (int p = 0; p < kQuantPatternCount; ++p) {
+        if (rd.rate[p] == kInvalidRate) continue;
+        const int64_t cost = (static_cast<int64_t>(rd.distortion[p]) << 16) +
+                             static_cast<int64_t>(lambda) * rd.rate[p];
+        least = cost < least ? cost : least;
+    }
+    return least;
+}
+
 inline int Pattern(const SegmentChoice& choice, int block) {
     return QuantPatternIndex[choice.classNumber[block]][choice.qno[block / kBlocksPerMacroblock]];
 }
@@ -213,12 +225,25 @@ void ResetRdSearch(RdSearchState& state) {
     state.lambdaIndex = kFirstLambdaIndex;
 }
 
-void SelectQuantizationRd(MacroblockWork* macroblocks, const FineMagnitudes& magnitudes,
+void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitudes,
                           RdSegmentWork& work, RdSearchState& state) {
+    // Each block in the DCT mode that codes it better at the last segment's multiplier.
+    const uint64_t modeLambda = LambdaAt(state.lambdaIndex);
     for (int j = 0; j < kBlocksPerSegment; ++j) {
-        const BlockWork& block =
-            macroblocks[j / kBlocksPerMacroblock].blocks[j % kBlocksPerMacroblock];
+        BlockWork& block = macroblocks[j / kBlocksPerMacroblock].blocks[j % kBlocksPerMacroblock];
         MeasureBlockRd(magnitudes.blocks[j], block.dctMode, work.blocks[j]);
+        BlockRd& other = work.otherMode;
+        if (magnitudes.otherValid[j]) MeasureBlockRd(magnitudes.other[j], 1 - block.dctMode, other);
+        if (magnitudes.otherValid[j] &&
+            LeastCost(other, modeLambda) < LeastCost(work.blocks[j], modeLambda)) {
+            work.blocks[j] = other;
+            block.dctMode = 1 - block.dctMode;
+            std::memcpy(magnitudes.blocks[j], magnitudes.other[j], sizeof magnitudes.blocks[j]);
+            const uint64_t signs = magnitudes.otherSigns[j];
+            for (int k = 1; k < 64; ++k) {
+                block.coefficients[k] = ((signs >> k) & 1) ? kSignBit : 0;
+            }
+        }
         if (j % kBlocksPerMacroblock >= kBlockCr) WeighChroma(work.blocks[j]);
     }
 

@@ -44,6 +44,7 @@ struct RdSegmentWork {
     uint8_t choiceAmplitudes[kBlocksPerSegment][kQuantPatternCount][64];
     QuantizedSegment quantized;
     QuantizedSegment finer;
+    BlockRd otherMode;  // a block measured under its other DCT mode
 };
 
 // The best-quality choice of a segment's classes and QNOs: the one that minimises the
@@ -53,7 +54,7 @@ struct RdSegmentWork {
 // nearest step) from its fine magnitudes and the signs in its words, builds the nonzero lists and
 // sets exact codeBits and totalBits, so that the segment coder places every bit: the segment never
 // overflows.
-void SelectQuantizationRd(MacroblockWork* macroblocks, const FineMagnitudes& magnitudes,
+void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitudes,
                           RdSegmentWork& work, RdSearchState& state);
 
 }  // namespace encdv

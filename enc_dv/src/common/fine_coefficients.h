@@ -17,6 +17,11 @@ constexpr int kFineFractionBits = 3;
 // best-quality search.
 struct FineMagnitudes {
     alignas(16) uint16_t blocks[kMacroblocksPerSegment * kBlocksPerMacroblock][64];
+    // The same under the other DCT mode than the block's, with the signs as bits (bit k set:
+    // negative), so that the search can take the mode that codes the block better.
+    alignas(16) uint16_t other[kMacroblocksPerSegment * kBlocksPerMacroblock][64];
+    uint64_t otherSigns[kMacroblocksPerSegment * kBlocksPerMacroblock];
+    bool otherValid[kMacroblocksPerSegment * kBlocksPerMacroblock];  // false: not worked out
 };
 
 }  // namespace encdv
