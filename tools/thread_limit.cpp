@@ -1,9 +1,12 @@
 #include "thread_limit.h"
 
+#if defined(__linux__)
 #include <sched.h>
+#endif
 
 namespace dvenc {
 
+#if defined(__linux__)
 int LimitProcessors(int count) {
     cpu_set_t allowed;
     CPU_ZERO(&allowed);
@@ -21,5 +24,11 @@ int LimitProcessors(int count) {
     if (sched_setaffinity(0, sizeof chosen, &chosen) != 0) return 0;
     return kept;
 }
+#else
+// Other systems (macOS, the BSDs) give a process no affinity mask to narrow here.
+int LimitProcessors(int) {
+    return 0;
+}
+#endif
 
 }  // namespace dvenc
