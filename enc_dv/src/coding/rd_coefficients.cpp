@@ -36,24 +36,28 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, int dctMode, int pattern, in
     }
     const int16_t* weights = DistortionWeight[dctMode];
 
-    // Weighs coefficient i of the list: keep, one step lower, or dropped. Returns whether it
-    // was dropped (and removed from the list).
-    auto weigh = [&](int i) {
+    // From the end backwards, each coefficient kept, one step lower or dropped: a dropped last
+    // coefficient moves the end-of-block up, and each is weighed with the one after it already
+    // settled (next: the list index of the nearest kept coefficient after it, -1 for none). (A
+    // second, forward sweep gained 0.01 dB for a tenth more time.)
+    int next = -1;
+    for (int i = n - 1; i >= 0; --i) {
         const uint32_t k = list[i];
         const uint32_t a = amplitudes[k];
         const uint32_t p = i > 0 ? list[i - 1] : 0;
-        const bool hasNext = i + 1 < n;
-        const uint32_t q = hasNext ? list[i + 1] : 0;
-        const uint32_t aq = hasNext ? amplitudes[q] : 0;
         const int64_t m = magnitudes[k];
         const int t = shiftAt[k];
         const int64_t w = static_cast<int64_t>(weights[k]) * weightScale;
         const int64_t e = m - (static_cast<int64_t>(a) << t);
         const int64_t own = Bits(k - p, a);
-        const int64_t next = hasNext ? Bits(q - k, aq) : 0;
-        // Dropping: the error becomes the whole magnitude, and the next code's run spans
-        // both gaps (or the block ends at p).
-        const int64_t dropBits = (hasNext ? Bits(q - p, aq) : 0) - own - next;
+        int64_t dropBits = -own;
+        if (next >= 0) {
+            const uint32_t q = list[next];
+            const uint32_t aq = amplitudes[q];
+            // The next code's run then spans both gaps.
+            dropBits += Bits(q - p, aq) - Bits(q - k, aq);
+        }
+        // Dropping: the error becomes the whole magnitude (or the block ends at p).
         const int64_t drop = ((w * (m * m - e * e)) << kErrorShift) + l * dropBits;
         int64_t lower = INT64_MAX;
         if (a > 1) {
@@ -62,24 +66,19 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, int dctMode, int pattern, in
         }
         if (drop < 0 && drop <= lower) {
             amplitudes[k] = 0;
-            for (int j = i; j + 1 < n; ++j) list[j] = list[j + 1];
-            --n;
-            return true;
+            continue;
         }
         if (lower < 0) amplitudes[k] = static_cast<uint8_t>(a - 1);
-        return false;
-    };
-
-    // From the end backwards: a dropped last coefficient moves the end-of-block up, and each
-    // coefficient is weighed with the one after it already settled. (A second, forward sweep
-    // gained 0.01 dB for a tenth more time.)
-    for (int i = n - 1; i >= 0; --i) weigh(i);
+        next = i;
+    }
 
     int32_t bits = 4;  // end-of-block
     uint32_t previous = 0;
     for (int i = 0; i < n; ++i) {
-        bits += static_cast<int32_t>(CoefficientCodeBits(list[i] - previous, amplitudes[list[i]]));
-        previous = list[i];
+        const uint32_t k = list[i];
+        if (amplitudes[k] == 0) continue;
+        bits += static_cast<int32_t>(CoefficientCodeBits(k - previous, amplitudes[k]));
+        previous = k;
     }
     return bits;
 }
