@@ -223,6 +223,7 @@ void TruncateToFit(MacroblockWork* macroblocks, const FineMagnitudes& magnitudes
 
 void ResetRdSearch(RdSearchState& state) {
     state.lambdaIndex = kFirstLambdaIndex;
+    state.overshootIndex = kFirstLambdaIndex;
 }
 
 void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitudes,
@@ -250,12 +251,18 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
     // Search with every coefficient rounded to the nearest step: the smallest multiplier on
     // the ladder whose choice fits, galloping from the last segment's, then bisecting.
     SegmentChoice choice;
+    SegmentChoice fitting;  // the choice at fits, once one has fitted
+    auto fitsAt = [&](int index) {
+        if (ChooseAt(work, LambdaAt(index), choice) > kSegmentAcBits) return false;
+        fitting = choice;
+        return true;
+    };
     int fits = state.lambdaIndex;
     int over = -1;
-    if (ChooseAt(work, LambdaAt(fits), choice) <= kSegmentAcBits) {
+    if (fitsAt(fits)) {
         for (int step = 4; fits > 0; step *= 2) {
             const int next = fits - step < 0 ? 0 : fits - step;
-            if (ChooseAt(work, LambdaAt(next), choice) > kSegmentAcBits) {
+            if (!fitsAt(next)) {
                 over = next;
                 break;
             }
@@ -267,7 +274,7 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
         for (int step = 4;; step *= 2) {
             const int next = over + step;
             if (next >= kLambdaSteps - 1) break;
-            if (ChooseAt(work, LambdaAt(next), choice) <= kSegmentAcBits) {
+            if (fitsAt(next)) {
                 fits = next;
                 break;
             }
@@ -276,7 +283,7 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
     }
     while (over >= 0 && fits - over > 1) {
         const int middle = (fits + over) / 2;
-        if (ChooseAt(work, LambdaAt(middle), choice) <= kSegmentAcBits) {
+        if (fitsAt(middle)) {
             fits = middle;
         } else {
             over = middle;
@@ -289,19 +296,50 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
         // Even the coarsest steps overshoot (noise): keep them and search the multiplier of
         // the coefficient choice alone, which can drop as much as it must.
         ChooseAt(work, LambdaAt(kLambdaSteps - 1), choice);
+        // The smallest index above 0 whose choice fits (the top one is taken whether it fits
+        // or not), galloping from the last such segment's, then bisecting.
+        int probed = -1;
+        auto fitsAt = [&](int index) {
+            probed = index;
+            return QuantizeChoice(choice, LambdaAt(index), kOvershootChromaWeight, macroblocks,
+                                  magnitudes, q) <= kSegmentAcBits;
+        };
+        const int start = state.overshootIndex;
         int low = 0;
         int high = kLambdaSteps - 1;
+        if (fitsAt(start)) {
+            high = start;
+            for (int step = 4; high - step > 0; step *= 2) {
+                if (!fitsAt(high - step)) {
+                    low = high - step;
+                    break;
+                }
+                high -= step;
+            }
+        } else {
+            low = start;
+            for (int step = 4; low + step < kLambdaSteps - 1; step *= 2) {
+                if (fitsAt(low + step)) {
+                    high = low + step;
+                    break;
+                }
+                low += step;
+            }
+        }
         while (high - low > 1) {
             const int middle = (low + high) / 2;
-            if (QuantizeChoice(choice, LambdaAt(middle), kOvershootChromaWeight, macroblocks,
-                               magnitudes, q) <= kSegmentAcBits) {
+            if (fitsAt(middle)) {
                 high = middle;
             } else {
                 low = middle;
             }
         }
         best = high;
-        QuantizeChoice(choice, LambdaAt(best), kOvershootChromaWeight, macroblocks, magnitudes, q);
+        state.overshootIndex = high;
+        if (probed != best) {
+            QuantizeChoice(choice, LambdaAt(best), kOvershootChromaWeight, macroblocks, magnitudes,
+                           q);
+        }
         // Blocks take their finer quantization of the multiplier below, in segment order,
         // while the bits allow.
         QuantizedSegment& finer = work.finer;
@@ -323,8 +361,7 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
         for (int j = 0; j < kBlocksPerSegment; ++j) {
             for (int p = 0; p < kQuantPatternCount; ++p) work.choiceRate[j][p] = -1;
         }
-        auto bitsAt = [&](int index, SegmentChoice& c) {
-            ChooseAt(work, LambdaAt(index), c);
+        auto quantizedBits = [&](const SegmentChoice& c) {
             int32_t bits = 0;
             for (int j = 0; j < kBlocksPerSegment; ++j) {
                 const int p = Pattern(c, j);
@@ -338,7 +375,12 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
             }
             return bits;
         };
-        bitsAt(best, choice);
+        auto bitsAt = [&](int index, SegmentChoice& c) {
+            ChooseAt(work, LambdaAt(index), c);
+            return quantizedBits(c);
+        };
+        choice = fitting;
+        quantizedBits(choice);
         const int lowest = fits > kCoefficientDescent ? fits - kCoefficientDescent : 0;
         int low = lowest - 1;
         SegmentChoice probe;

@@ -13,10 +13,11 @@ namespace encdv {
 constexpr int kBlocksPerSegment = kMacroblocksPerSegment * kBlocksPerMacroblock;
 
 // What the search carries from one segment to the next: where the last segment's Lagrange
-// multiplier stood, the first guess for the next. Reset at the start of every DIF sequence,
+// multipliers stood, the first guesses for the next. Reset at the start of every DIF sequence,
 // so that a sequence codes the same whichever thread takes it.
 struct RdSearchState {
-    int lambdaIndex;
+    int lambdaIndex;     // of the search with rounded coefficients
+    int overshootIndex;  // of the coefficient choice where even the coarsest steps overshoot
 };
 void ResetRdSearch(RdSearchState& state);
 
