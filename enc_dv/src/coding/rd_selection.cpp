@@ -14,6 +14,9 @@ namespace {
 // AC bits of a segment: five DIF blocks of four 100-bit and two 68-bit AC spaces.
 constexpr int32_t kSegmentAcBits = 2680;
 constexpr int kFirstLambdaIndex = 128;
+// About how many bits a segment's choice loses per step up the multiplier ladder, where it
+// is nearly full: the first guess of how far the budget is.
+constexpr int32_t kBitsPerLambdaStep = 60;
 // How far below the rounded search's multiplier the coefficient choice may take it (one
 // octave).
 constexpr int kCoefficientDescent = 8;
@@ -249,45 +252,83 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
     }
 
     // Search with every coefficient rounded to the nearest step: the smallest multiplier on
-    // the ladder whose choice fits, galloping from the last segment's, then bisecting.
+    // the ladder whose choice fits, starting from the last segment's. The bits fall about
+    // linearly with the index, so each probe goes where the bits seen so far put the budget
+    // (a bisection instead when that guess did not halve the bracket).
     SegmentChoice choice;
     SegmentChoice fitting;  // the choice at fits, once one has fitted
+    int32_t probeBits = 0;
     auto fitsAt = [&](int index) {
-        if (ChooseAt(work, LambdaAt(index), choice) > kSegmentAcBits) return false;
+        probeBits = ChooseAt(work, LambdaAt(index), choice);
+        if (probeBits > kSegmentAcBits) return false;
         fitting = choice;
         return true;
     };
+    // Ladder steps from bits to the budget at kBitsPerLambdaStep a step, one more to cross it.
+    auto stepsToBudget = [](int32_t bits) {
+        const int32_t miss = bits > kSegmentAcBits ? bits - kSegmentAcBits : kSegmentAcBits - bits;
+        return 2 + miss / kBitsPerLambdaStep;
+    };
     int fits = state.lambdaIndex;
     int over = -1;
+    int32_t fitsBits = 0;
+    int32_t overBits = 0;
+    bool fitsProbed = true;
     if (fitsAt(fits)) {
-        for (int step = 4; fits > 0; step *= 2) {
+        fitsBits = probeBits;
+        for (int step = stepsToBudget(fitsBits); fits > 0;) {
             const int next = fits - step < 0 ? 0 : fits - step;
             if (!fitsAt(next)) {
                 over = next;
+                overBits = probeBits;
                 break;
             }
             fits = next;
+            fitsBits = probeBits;
+            const int predicted = stepsToBudget(probeBits);
+            step = predicted > 2 * step ? predicted : 2 * step;
         }
     } else {
         over = fits;
+        overBits = probeBits;
         fits = kLambdaSteps - 1;  // fits or not: nothing coarser is on the ladder
-        for (int step = 4;; step *= 2) {
+        fitsProbed = false;
+        for (int step = stepsToBudget(overBits);;) {
             const int next = over + step;
             if (next >= kLambdaSteps - 1) break;
             if (fitsAt(next)) {
                 fits = next;
+                fitsBits = probeBits;
+                fitsProbed = true;
                 break;
             }
             over = next;
+            overBits = probeBits;
+            const int predicted = stepsToBudget(probeBits);
+            step = predicted > 2 * step ? predicted : 2 * step;
         }
     }
+    bool interpolate = true;
     while (over >= 0 && fits - over > 1) {
-        const int middle = (fits + over) / 2;
+        int middle = (fits + over) / 2;
+        if (interpolate && fitsProbed && overBits > fitsBits) {
+            // The first index whose bits on the line through the bracket's ends are in budget.
+            const int64_t span = fits - over;
+            const int64_t above = overBits - kSegmentAcBits;
+            const int64_t fall = overBits - fitsBits;
+            const int guess = over + static_cast<int>((above * span + fall - 1) / fall);
+            middle = guess <= over ? over + 1 : guess >= fits ? fits - 1 : guess;
+        }
+        const int width = fits - over;
         if (fitsAt(middle)) {
             fits = middle;
+            fitsBits = probeBits;
+            fitsProbed = true;
         } else {
             over = middle;
+            overBits = probeBits;
         }
+        interpolate = 2 * (fits - over) <= width;
     }
 
     QuantizedSegment& q = work.quantized;
