@@ -6,6 +6,7 @@
 
 #include "coding/quant_tables.h"
 #include "coding/quantizer.h"
+#include "coding/rd_tables.h"
 #include "platform/cpu_features.h"
 #include "quant_twins.h"
 #include "support/kernel_check.h"
@@ -74,7 +75,9 @@ QuantizerKernels Kernels(uint32_t features) {
 }
 
 // Every quantizer kernel this processor runs against its portable twin: the thirteen
-// patterns, the four one-bit area shifts and the nonzero list.
+// patterns, the four one-bit area shifts, the nonzero list and the rounding at every shift
+// (the words' low 12 bits as magnitudes, with both weight rows; amplitudes capped at 255 and
+// errors beyond 16 bits included).
 TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
     const QuantizerKernels kernel = Kernels(GetFeatureWord());
     const QuantizerKernels twin = Kernels(0);
@@ -107,6 +110,21 @@ TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
         kernel.buildNonzeroList(original.w, kernelList.data());
         twin.buildNonzeroList(original.w, twinList.data());
         ASSERT_TRUE(test::SameOutput(kernelList, twinList)) << "list, first word " << original.w[1];
+        alignas(16) uint16_t magnitudes[64];
+        for (int k = 0; k < 64; ++k) magnitudes[k] = original.w[k] & 0x0FFF;
+        for (const int16_t* weights : DistortionWeight) {
+            ShiftRounding kernelRounding, twinRounding;
+            std::memset(&kernelRounding, 0xC3, sizeof kernelRounding);
+            std::memset(&twinRounding, 0xC3, sizeof twinRounding);
+            kernel.roundAtShifts(magnitudes, weights, kernelRounding);
+            twin.roundAtShifts(magnitudes, weights, twinRounding);
+            ASSERT_TRUE(test::SameWords(&kernelRounding.amplitudes[0][0],
+                                        &twinRounding.amplitudes[0][0], kShiftCount * 64))
+                << "rounding, first word " << original.w[1];
+            ASSERT_TRUE(test::SameWords(&kernelRounding.distortion[0][0],
+                                        &twinRounding.distortion[0][0], kAreaCount * kShiftCount))
+                << "distortion, first word " << original.w[1];
+        }
     }
 }
 

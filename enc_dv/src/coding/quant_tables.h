@@ -9,6 +9,8 @@ constexpr int kQuantPatternCount = 13;
 constexpr int kAreaCount = 4;
 constexpr int kClassCount = 4;
 constexpr int kQnoCount = 16;
+// Right shifts a step pattern uses (steps 1 to 32).
+constexpr int kShiftCount = 6;
 
 // First scan position of each DV area (0-3) and the end of the block: area a holds positions
 // kAreaStart[a] to kAreaStart[a + 1] - 1 (area 0 includes the DC slot, which is never coded).

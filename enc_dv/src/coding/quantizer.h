@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "coding/quant_tables.h"
+#include "common/fine_coefficients.h"
 #include "common/macroblock_work.h"
 
 namespace encdv {
@@ -22,11 +23,30 @@ using ShiftAreaFunction = void (*)(CoefficientWord* block);
 // overwritten with anything).
 using NonzeroListFunction = void (*)(const CoefficientWord* block, uint8_t* list);
 
+// A block's AC magnitudes rounded at every shift s (0 to kShiftCount - 1), that is to the
+// nearest multiple of 2^t, t = s + kFineFractionBits, a tie downwards.
+struct ShiftRounding {
+    // min((m + 2^(t - 1) - 1) >> t, 255) by shift and scan position.
+    alignas(16) uint8_t amplitudes[kShiftCount][64];
+    // By area and shift, the sum of weights[k] x e^2 over the area's positions (the DC slot
+    // included), e = m - (amplitude << t), with e^2 kept to its low 16 bits as a signed number:
+    // the weighted squared error, exact unless an amplitude is capped at shift 0 (|e| > 181).
+    uint32_t distortion[kAreaCount][kShiftCount];
+    uint64_t nonzero[kShiftCount];  // bit k set: amplitudes[s][k] is not zero
+    uint64_t capped;                // bit k set: the rounding at shift 0 exceeds 255
+};
+
+// Rounds a block of 64 AC magnitudes in units of 2^-kFineFractionBits (scan order, 16-byte
+// aligned, each below 4096) with 64 weights, for the rate-distortion search.
+using RoundAtShiftsFunction = void (*)(const uint16_t* magnitudes, const int16_t* weights,
+                                       ShiftRounding& out);
+
 // The quantizer's kernels.
 struct QuantizerKernels {
     QuantizeBlockFunction quantize[kQuantPatternCount];  // by step pattern (QuantPatternIndex)
     ShiftAreaFunction shiftArea[kAreaCount];             // by area
     NonzeroListFunction buildNonzeroList;
+    RoundAtShiftsFunction roundAtShifts;
 };
 
 // Fills `kernels` for a processor with the feature bits (FeatureWord): the portable kernels,

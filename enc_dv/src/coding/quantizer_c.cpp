@@ -35,6 +35,31 @@ void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
     WriteNonzeroList(nonzero, list);
 }
 
+void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRounding& out) {
+    out.capped = 0;
+    for (int s = 0; s < kShiftCount; ++s) {
+        out.nonzero[s] = 0;
+        const int t = s + kFineFractionBits;
+        const uint32_t offset = (1u << (t - 1)) - 1;
+        for (int a = 0; a < kAreaCount; ++a) {
+            uint32_t sum = 0;
+            for (int k = kAreaStart[a]; k < kAreaStart[a + 1]; ++k) {
+                const uint32_t m = magnitudes[k];
+                const uint32_t rounded = (m + offset) >> t;
+                const uint32_t amplitude = rounded < 255 ? rounded : 255;
+                out.amplitudes[s][k] = static_cast<uint8_t>(amplitude);
+                out.nonzero[s] |= static_cast<uint64_t>(amplitude != 0) << k;
+                if (s == 0) out.capped |= static_cast<uint64_t>(rounded > 255) << k;
+                // As 16-bit lanes compute it.
+                const int16_t e = static_cast<int16_t>(m - (amplitude << t));
+                const int16_t square = static_cast<int16_t>(static_cast<uint16_t>(e * e));
+                sum += static_cast<uint32_t>(square * weights[k]);
+            }
+            out.distortion[a][s] = sum;
+        }
+    }
+}
+
 }  // namespace
 
 void SetQuantizerKernels_C(QuantizerKernels& kernels) {
@@ -57,6 +82,7 @@ void SetQuantizerKernels_C(QuantizerKernels& kernels) {
     kernels.shiftArea[2] = ShiftArea<2>;
     kernels.shiftArea[3] = ShiftArea<3>;
     kernels.buildNonzeroList = BuildNonzeroList;
+    kernels.roundAtShifts = RoundAtShifts;
 }
 
 }  // namespace encdv

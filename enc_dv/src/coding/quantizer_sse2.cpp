@@ -105,6 +105,89 @@ void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
     WriteNonzeroList(nonzero, list);
 }
 
+// The vectors (8 positions each) that each area touches, with the area's lanes as a mask.
+struct AreaPart {
+    int area;
+    int vector;
+};
+constexpr AreaPart kAreaParts[] = {{0, 0}, {1, 0}, {1, 1}, {1, 2}, {2, 2}, {2, 3},
+                                   {2, 4}, {2, 5}, {3, 5}, {3, 6}, {3, 7}};
+constexpr int kAreaPartCount = sizeof kAreaParts / sizeof kAreaParts[0];
+
+struct AreaPartMasks {
+    alignas(16) int16_t lanes[kAreaPartCount][8];  // -1 in the lanes of the part's area
+};
+constexpr AreaPartMasks MakeAreaPartMasks() {
+    AreaPartMasks masks{};
+    for (int i = 0; i < kAreaPartCount; ++i) {
+        const int a = kAreaParts[i].area;
+        for (int lane = 0; lane < 8; ++lane) {
+            const int k = 8 * kAreaParts[i].vector + lane;
+            masks.lanes[i][lane] = k >= kAreaStart[a] && k < kAreaStart[a + 1] ? -1 : 0;
+        }
+    }
+    return masks;
+}
+constexpr AreaPartMasks kAreaPartMasks = MakeAreaPartMasks();
+
+void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRounding& out) {
+    __m128i m[8];
+    for (int v = 0; v < 8; ++v) {
+        m[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(magnitudes) + v);
+    }
+    // The weights of each area part, zero in the lanes of other areas.
+    __m128i partWeights[kAreaPartCount];
+    for (int i = 0; i < kAreaPartCount; ++i) {
+        const int v = kAreaParts[i].vector;
+        partWeights[i] = _mm_and_si128(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights) + v),
+            _mm_load_si128(reinterpret_cast<const __m128i*>(kAreaPartMasks.lanes[i])));
+    }
+    const __m128i cap = _mm_set1_epi16(255);
+    const __m128i zero = _mm_setzero_si128();
+    out.capped = 0;
+    for (int s = 0; s < kShiftCount; ++s) {
+        const int t = s + kFineFractionBits;
+        const __m128i count = _mm_cvtsi32_si128(t);
+        const __m128i offset = _mm_set1_epi16(static_cast<int16_t>((1 << (t - 1)) - 1));
+        __m128i square[8];
+        uint64_t nonzero = 0;
+        for (int v = 0; v < 8; v += 2) {
+            const __m128i r0 = _mm_srl_epi16(_mm_adds_epu16(m[v], offset), count);
+            const __m128i r1 = _mm_srl_epi16(_mm_adds_epu16(m[v + 1], offset), count);
+            if (s == 0) {
+                const __m128i over =
+                    _mm_packs_epi16(_mm_cmpgt_epi16(r0, cap), _mm_cmpgt_epi16(r1, cap));
+                out.capped |= static_cast<uint64_t>(_mm_movemask_epi8(over)) << (8 * v);
+            }
+            const __m128i a0 = _mm_min_epi16(r0, cap);
+            const __m128i a1 = _mm_min_epi16(r1, cap);
+            const __m128i packed = _mm_packus_epi16(a0, a1);
+            _mm_store_si128(reinterpret_cast<__m128i*>(out.amplitudes[s] + 8 * v), packed);
+            const unsigned zeros =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(packed, zero)));
+            nonzero |= static_cast<uint64_t>(~zeros & 0xFFFFu) << (8 * v);
+            const __m128i e0 = _mm_sub_epi16(m[v], _mm_sll_epi16(a0, count));
+            const __m128i e1 = _mm_sub_epi16(m[v + 1], _mm_sll_epi16(a1, count));
+            square[v] = _mm_mullo_epi16(e0, e0);
+            square[v + 1] = _mm_mullo_epi16(e1, e1);
+        }
+        out.nonzero[s] = nonzero;
+        __m128i sums[kAreaCount] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
+                                    _mm_setzero_si128()};
+        for (int i = 0; i < kAreaPartCount; ++i) {
+            const int a = kAreaParts[i].area;
+            sums[a] = _mm_add_epi32(sums[a],
+                                    _mm_madd_epi16(square[kAreaParts[i].vector], partWeights[i]));
+        }
+        for (int a = 0; a < kAreaCount; ++a) {
+            __m128i x = _mm_add_epi32(sums[a], _mm_shuffle_epi32(sums[a], 0x4E));
+            x = _mm_add_epi32(x, _mm_shuffle_epi32(x, 0xB1));
+            out.distortion[a][s] = static_cast<uint32_t>(_mm_cvtsi128_si32(x));
+        }
+    }
+}
+
 }  // namespace
 
 void SetQuantizerKernels_SSE2(QuantizerKernels& kernels) {
@@ -116,6 +199,7 @@ void SetQuantizerKernels_SSE2(QuantizerKernels& kernels) {
     kernels.shiftArea[2] = ShiftArea2;
     kernels.shiftArea[3] = ShiftArea3;
     kernels.buildNonzeroList = BuildNonzeroList;
+    kernels.roundAtShifts = RoundAtShifts;
 }
 
 }  // namespace encdv

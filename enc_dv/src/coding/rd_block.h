@@ -4,14 +4,13 @@
 #include <cstdint>
 
 #include "coding/quant_tables.h"
+#include "coding/quantizer.h"
 #include "common/fine_coefficients.h"
 
 namespace encdv {
 
 // Bits below the coefficient unit in the magnitudes the rate-distortion search reads.
 constexpr int kRdFractionBits = kFineFractionBits;
-// Right shifts a quantizer step pattern uses (steps 1 to 32).
-constexpr int kShiftCount = 6;
 // Rate of a pattern that cannot carry the block (an amplitude above 255 at step 1).
 constexpr int32_t kInvalidRate = 0x7FFF;
 
@@ -28,6 +27,8 @@ struct AreaCodes {
 // Rate and distortion of one block under each of the thirteen step patterns, every
 // coefficient rounded to the nearest multiple of its step (RoundedAmplitude).
 struct BlockRd {
+    ShiftRounding
+        rounding;  // the amplitudes at every shift, which the coefficient choice starts from
     AreaCodes areas[kAreaCount][kShiftCount];
     uint32_t areaDistortion[kAreaCount][kShiftCount];
     int32_t rate[kQuantPatternCount];         // AC code bits with end-of-block, or kInvalidRate

@@ -1,6 +1,9 @@
 #include "coding/rd_coefficients.h"
 
+#include <cstring>
+
 #include "coding/code_length_table.h"
+#include "coding/nonzero_list.h"
 #include "coding/quant_tables.h"
 #include "coding/rd_block.h"
 #include "coding/rd_tables.h"
@@ -16,24 +19,34 @@ inline int64_t Bits(uint32_t d, uint32_t a) {
     return static_cast<int64_t>(CoefficientCodeBits(d, a));
 }
 
+inline int CountBits(uint64_t x) {
+    x -= (x >> 1) & 0x5555555555555555u;
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((x * 0x0101010101010101u) >> 56);
+}
+
 }  // namespace
 
-int32_t QuantizeBlockRd(const uint16_t* magnitudes, int dctMode, int pattern, int32_t weightScale,
-                        uint64_t lambda, uint8_t* amplitudes) {
+int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& rounding, int dctMode,
+                        int pattern, int32_t weightScale, uint64_t lambda, uint8_t* amplitudes) {
     const int64_t l = static_cast<int64_t>(lambda);
+    // Each area rounded at its shift, and the nonzero positions in order.
     uint8_t shiftAt[64];
-    uint8_t list[64];
-    int n = 0;
-    amplitudes[0] = 0;
+    uint64_t nonzero = 0;
     for (int a = 0; a < kAreaCount; ++a) {
         const int shift = QuantPattern[pattern][a];
-        for (int k = a == 0 ? 1 : kAreaStart[a]; k < kAreaStart[a + 1]; ++k) {
-            const uint32_t amplitude = RoundedAmplitude(magnitudes[k], shift);
-            amplitudes[k] = static_cast<uint8_t>(amplitude);
-            shiftAt[k] = static_cast<uint8_t>(shift + kRdFractionBits);
-            if (amplitude != 0) list[n++] = static_cast<uint8_t>(k);
-        }
+        const int start = kAreaStart[a];
+        const int size = kAreaStart[a + 1] - start;
+        std::memcpy(amplitudes + start, rounding.amplitudes[shift] + start, size);
+        std::memset(shiftAt + start, shift + kRdFractionBits, size);
+        nonzero |= rounding.nonzero[shift] & ((~uint64_t{0} >> (64 - size)) << start);
     }
+    amplitudes[0] = 0;
+    nonzero &= ~uint64_t{1};
+    uint8_t list[64];
+    WriteNonzeroList(nonzero, list);
+    const int n = CountBits(nonzero);
     const int16_t* weights = DistortionWeight[dctMode];
 
     // From the end backwards, each coefficient kept, one step lower or dropped: a dropped last

@@ -119,14 +119,15 @@ int32_t ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choi
 }
 
 int32_t QuantizeChoice(const SegmentChoice& choice, uint64_t lambda, int32_t chromaScale,
-                       const MacroblockWork* macroblocks, const FineMagnitudes& magnitudes,
-                       QuantizedSegment& out) {
+                       const RdSegmentWork& work, const MacroblockWork* macroblocks,
+                       const FineMagnitudes& magnitudes, QuantizedSegment& out) {
     out.choice = choice;
     out.bits = 0;
     for (int j = 0; j < kBlocksPerSegment; ++j) {
-        out.rate[j] = QuantizeBlockRd(
-            magnitudes.blocks[j], DctModeOf(macroblocks, j), Pattern(choice, j),
-            j % kBlocksPerMacroblock >= kBlockCr ? chromaScale : 16, lambda, out.amplitudes[j]);
+        out.rate[j] = QuantizeBlockRd(magnitudes.blocks[j], work.blocks[j].rounding,
+                                      DctModeOf(macroblocks, j), Pattern(choice, j),
+                                      j % kBlocksPerMacroblock >= kBlockCr ? chromaScale : 16,
+                                      lambda, out.amplitudes[j]);
         out.bits += out.rate[j];
     }
     return out.bits;
@@ -162,9 +163,9 @@ void FillQuantizedByClass(const RdSegmentWork& work, const MacroblockWork* macro
         }
         if (best < 0) return;
         --q.choice.classNumber[best];
-        const int32_t rate =
-            QuantizeBlockRd(magnitudes.blocks[best], DctModeOf(macroblocks, best),
-                            Pattern(q.choice, best), WeightScale(best), lambda, q.amplitudes[best]);
+        const int32_t rate = QuantizeBlockRd(magnitudes.blocks[best], work.blocks[best].rounding,
+                                             DctModeOf(macroblocks, best), Pattern(q.choice, best),
+                                             WeightScale(best), lambda, q.amplitudes[best]);
         q.bits += rate - q.rate[best];
         q.rate[best] = rate;
     }
@@ -342,8 +343,8 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
         int probed = -1;
         auto fitsAt = [&](int index) {
             probed = index;
-            return QuantizeChoice(choice, LambdaAt(index), kOvershootChromaWeight, macroblocks,
-                                  magnitudes, q) <= kSegmentAcBits;
+            return QuantizeChoice(choice, LambdaAt(index), kOvershootChromaWeight, work,
+                                  macroblocks, magnitudes, q) <= kSegmentAcBits;
         };
         const int start = state.overshootIndex;
         int low = 0;
@@ -378,13 +379,13 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
         best = high;
         state.overshootIndex = high;
         if (probed != best) {
-            QuantizeChoice(choice, LambdaAt(best), kOvershootChromaWeight, macroblocks, magnitudes,
-                           q);
+            QuantizeChoice(choice, LambdaAt(best), kOvershootChromaWeight, work, macroblocks,
+                           magnitudes, q);
         }
         // Blocks take their finer quantization of the multiplier below, in segment order,
         // while the bits allow.
         QuantizedSegment& finer = work.finer;
-        QuantizeChoice(choice, LambdaAt(low), kOvershootChromaWeight, macroblocks, magnitudes,
+        QuantizeChoice(choice, LambdaAt(low), kOvershootChromaWeight, work, macroblocks, magnitudes,
                        finer);
         for (int j = 0; j < kBlocksPerSegment; ++j) {
             const int32_t extra = finer.rate[j] - q.rate[j];
@@ -408,9 +409,9 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
                 const int p = Pattern(c, j);
                 int16_t& rate = work.choiceRate[j][p];
                 if (rate < 0) {
-                    rate = static_cast<int16_t>(
-                        QuantizeBlockRd(magnitudes.blocks[j], DctModeOf(macroblocks, j), p,
-                                        WeightScale(j), lambda, work.choiceAmplitudes[j][p]));
+                    rate = static_cast<int16_t>(QuantizeBlockRd(
+                        magnitudes.blocks[j], work.blocks[j].rounding, DctModeOf(macroblocks, j), p,
+                        WeightScale(j), lambda, work.choiceAmplitudes[j][p]));
                 }
                 bits += rate;
             }
