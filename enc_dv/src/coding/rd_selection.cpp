@@ -340,7 +340,8 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
         // the coefficient choice alone, which can drop as much as it must.
         ChooseAt(work, LambdaAt(kLambdaSteps - 1), choice);
         // The smallest index above 0 whose choice fits (the top one is taken whether it fits
-        // or not), galloping from the last such segment's, then bisecting.
+        // or not), galloping from the last such segment's by 1, 2, 4... steps (neighbours
+        // mostly land within a step or two), then bisecting.
         int probed = -1;
         auto fitsAt = [&](int index) {
             probed = index;
@@ -352,7 +353,7 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
         int high = kLambdaSteps - 1;
         if (fitsAt(start)) {
             high = start;
-            for (int step = 4; high - step > 0; step *= 2) {
+            for (int step = 1; high - step > 0; step *= 2) {
                 if (!fitsAt(high - step)) {
                     low = high - step;
                     break;
@@ -361,7 +362,7 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
             }
         } else {
             low = start;
-            for (int step = 4; low + step < kLambdaSteps - 1; step *= 2) {
+            for (int step = 1; low + step < kLambdaSteps - 1; step *= 2) {
                 if (fitsAt(low + step)) {
                     high = low + step;
                     break;
