@@ -229,6 +229,7 @@ void TruncateToFit(MacroblockWork* macroblocks, const FineMagnitudes& magnitudes
 void ResetRdSearch(RdSearchState& state) {
     state.lambdaIndex = kFirstLambdaIndex;
     state.overshootIndex = kFirstLambdaIndex;
+    state.overshooting = false;
 }
 
 void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitudes,
@@ -335,7 +336,8 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
 
     QuantizedSegment& q = work.quantized;
     int best = fits;
-    if (over == fits || fits == kLambdaSteps - 1) {
+    const bool overshot = over == fits || fits == kLambdaSteps - 1;
+    if (overshot) {
         // Even the coarsest steps overshoot (noise): keep them and search the multiplier of
         // the coefficient choice alone, which can drop as much as it must.
         ChooseAt(work, LambdaAt(kLambdaSteps - 1), choice);
@@ -458,6 +460,7 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
     }
     // The next segment starts its rounded search where this one's ended.
     state.lambdaIndex = fits;
+    state.overshooting = overshot;
 
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
         MacroblockWork& mb = macroblocks[k];

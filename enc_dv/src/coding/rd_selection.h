@@ -18,6 +18,10 @@ constexpr int kBlocksPerSegment = kMacroblocksPerSegment * kBlocksPerMacroblock;
 struct RdSearchState {
     int lambdaIndex;     // of the search with rounded coefficients
     int overshootIndex;  // of the coefficient choice where even the coarsest steps overshoot
+    // The last segment overshot even at the coarsest steps: the next one most likely does too,
+    // and there the DCT mode that codes a block better is not worth working out (measured on
+    // noise: a quarter of the time for 0.1 dB of luminance, colour still above the default's).
+    bool overshooting;
 };
 void ResetRdSearch(RdSearchState& state);
 

@@ -147,10 +147,11 @@ void EncodeDifSequences(const SequenceJob& job) {
             reader->ReadMacroblock(reader, job.threadIndex, x, y, &area.pixels);
             if (swapFields) SwapFields(area.pixels);
             if (bestQuality) {
-                TransformMacroblockFine(work, area.pixels, fine.blocks + kBlocksPerMacroblock * m,
-                                        fine.other + kBlocksPerMacroblock * m,
-                                        fine.otherSigns + kBlocksPerMacroblock * m,
-                                        fine.otherValid + kBlocksPerMacroblock * m);
+                TransformMacroblockFine(
+                    work, area.pixels, fine.blocks + kBlocksPerMacroblock * m,
+                    rdState.overshooting ? nullptr : fine.other + kBlocksPerMacroblock * m,
+                    fine.otherSigns + kBlocksPerMacroblock * m,
+                    fine.otherValid + kBlocksPerMacroblock * m);
             } else {
                 TransformMacroblock(work, area.pixels);
             }

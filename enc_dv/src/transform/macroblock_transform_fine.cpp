@@ -39,7 +39,8 @@ void TransformMacroblockFine(MacroblockWork& work, const MacroblockPixels& pixel
             m[k] = static_cast<uint16_t>(value < 0 ? -value : value);
             words[k] = value < 0 ? kSignBit : 0;
         }
-        if (other != nullptr) otherValid[b] = difference >= kOtherModeFloor;
+        if (otherValid != nullptr)
+            otherValid[b] = other != nullptr && difference >= kOtherModeFloor;
         if (other != nullptr && difference >= kOtherModeFloor) {
             const int otherMode = 1 - mode;
             ForwardDctFine(samples, otherMode, kFineFractionBits, transformed);

@@ -16,7 +16,8 @@ namespace encdv {
 // 15 of the block's coefficient word (the other bits zero). maxAc and sumAc are not filled.
 // When other is not null, for the blocks whose fields differ enough for the other DCT mode
 // to stand a chance, also the magnitudes under that mode into other[b] and their signs into
-// otherSigns[b] (bit k set: negative), with otherValid[b] telling which blocks have them.
+// otherSigns[b] (bit k set: negative), with otherValid[b] telling which blocks have them
+// (when otherValid is given and other is null: none).
 void TransformMacroblockFine(MacroblockWork& work, const MacroblockPixels& pixels,
                              uint16_t (*magnitudes)[64], uint16_t (*other)[64] = nullptr,
                              uint64_t* otherSigns = nullptr, bool* otherValid = nullptr);
