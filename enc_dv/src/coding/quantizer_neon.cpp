@@ -123,6 +123,67 @@ void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
     WriteNonzeroList(vgetq_lane_u64(vreinterpretq_u64_u8(rows), 0), list);
 }
 
+// One bit per lane set in a mask of eight 16-bit lanes, lane 0 lowest.
+inline uint64_t LaneBits(uint16x8_t mask) {
+    static constexpr uint8_t kBitWeights[8] = {1, 2, 4, 8, 16, 32, 64, 128};
+    return vaddv_u8(vand_u8(vmovn_u16(mask), vld1_u8(kBitWeights)));
+}
+
+// -1 in the lanes of each 8-position vector that belong to an area.
+struct AreaLanes {
+    alignas(16) int16_t lanes[kAreaCount][8][8];
+};
+constexpr AreaLanes MakeAreaLanes() {
+    AreaLanes masks{};
+    for (int a = 0; a < kAreaCount; ++a) {
+        for (int k = kAreaStart[a]; k < kAreaStart[a + 1]; ++k) masks.lanes[a][k / 8][k % 8] = -1;
+    }
+    return masks;
+}
+constexpr AreaLanes kAreaLanes = MakeAreaLanes();
+
+void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRounding& out) {
+    uint16x8_t m[8];
+    int16x8_t w[8];
+    for (int v = 0; v < 8; ++v) {
+        m[v] = vld1q_u16(magnitudes + 8 * v);
+        w[v] = vld1q_s16(weights + 8 * v);
+    }
+    const uint16x8_t cap = vdupq_n_u16(255);
+    out.capped = 0;
+    for (int s = 0; s < kShiftCount; ++s) {
+        const int t = s + kFineFractionBits;
+        const int16x8_t right = vdupq_n_s16(static_cast<int16_t>(-t));
+        const int16x8_t left = vdupq_n_s16(static_cast<int16_t>(t));
+        const uint16x8_t offset = vdupq_n_u16(static_cast<uint16_t>((1 << (t - 1)) - 1));
+        int32x4_t sums[kAreaCount] = {vdupq_n_s32(0), vdupq_n_s32(0), vdupq_n_s32(0),
+                                      vdupq_n_s32(0)};
+        uint64_t nonzero = 0;
+        for (int v = 0; v < 8; ++v) {
+            const uint16x8_t rounded = vshlq_u16(vqaddq_u16(m[v], offset), right);
+            if (s == 0) out.capped |= LaneBits(vcgtq_u16(rounded, cap)) << (8 * v);
+            const uint16x8_t amplitude = vminq_u16(rounded, cap);
+            vst1_u8(out.amplitudes[s] + 8 * v, vmovn_u16(amplitude));
+            nonzero |= LaneBits(vtstq_u16(amplitude, amplitude)) << (8 * v);
+            // e and e^2 wrap in 16-bit lanes, as the other kernels keep them.
+            const int16x8_t e = vsubq_s16(vreinterpretq_s16_u16(m[v]),
+                                          vshlq_s16(vreinterpretq_s16_u16(amplitude), left));
+            const int16x8_t square = vmulq_s16(e, e);
+            // Each lane's weighted square goes to its position's area.
+            for (int a = 0; a < kAreaCount; ++a) {
+                if (kAreaStart[a] >= 8 * v + 8 || kAreaStart[a + 1] <= 8 * v) continue;
+                const int16x8_t areaWeights = vandq_s16(w[v], vld1q_s16(kAreaLanes.lanes[a][v]));
+                sums[a] = vmlal_s16(sums[a], vget_low_s16(square), vget_low_s16(areaWeights));
+                sums[a] = vmlal_high_s16(sums[a], square, areaWeights);
+            }
+        }
+        out.nonzero[s] = nonzero;
+        for (int a = 0; a < kAreaCount; ++a) {
+            out.distortion[a][s] = static_cast<uint32_t>(vaddvq_s32(sums[a]));
+        }
+    }
+}
+
 }  // namespace
 
 void SetQuantizerKernels_NEON(QuantizerKernels& kernels) {
@@ -134,6 +195,7 @@ void SetQuantizerKernels_NEON(QuantizerKernels& kernels) {
     kernels.shiftArea[2] = ShiftArea2;
     kernels.shiftArea[3] = ShiftArea3;
     kernels.buildNonzeroList = BuildNonzeroList;
+    kernels.roundAtShifts = RoundAtShifts;
 }
 
 }  // namespace encdv
