@@ -39,7 +39,8 @@ constexpr int kLayoutCount = sizeof kLayouts / sizeof kLayouts[0];
 
 // Flags that change the coded picture; the others change only framing or threads.
 constexpr unsigned kPictureFlags = DVENC_FLAG_SWAP_FIELDS | DVENC_FLAG_MB_QUANT | DVENC_FLAG_WIDE |
-                                   DVENC_FLAG_SMPTE314M | DVENC_FLAG_ALPHA_WEIGHT;
+                                   DVENC_FLAG_SMPTE314M | DVENC_FLAG_ALPHA_WEIGHT |
+                                   DVENC_FLAG_BEST_QUALITY;
 
 constexpr uint8_t kFill = 0xE7;
 constexpr size_t kSlack = 256;
