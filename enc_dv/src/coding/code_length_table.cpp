@@ -55,9 +55,25 @@ constexpr CodeLengthTable MakeLengthTable() {
     return table;
 }
 
+constexpr CodeLengthByAmplitude Transpose(const CodeLengthTable& table) {
+    CodeLengthByAmplitude transposed{};
+    for (uint8_t& bits : transposed.bits[0]) bits = 255;
+    for (unsigned a = 1; a <= kLengthAmplitudeCap + 1; ++a) {
+        for (int d = 1; d < 64; ++d) {
+            transposed.bits[a][d] =
+                table.bits[d][a < kLengthAmplitudeCap ? a : kLengthAmplitudeCap];
+        }
+    }
+    return transposed;
+}
+
 }  // namespace
 
 // Built at compile time from the direct code lengths and the zero-run and amplitude rules.
 extern constexpr CodeLengthTable CoefficientCodeLength = MakeLengthTable();
+
+// CoefficientCodeLength transposed, at compile time.
+extern constexpr CodeLengthByAmplitude CoefficientCodeLengthByAmplitude =
+    Transpose(CoefficientCodeLength);
 
 }  // namespace encdv

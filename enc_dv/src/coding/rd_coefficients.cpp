@@ -1,9 +1,9 @@
 #include "coding/rd_coefficients.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "coding/code_length_table.h"
-#include "coding/nonzero_list.h"
 #include "coding/quant_tables.h"
 #include "coding/rd_block.h"
 #include "coding/rd_tables.h"
@@ -15,15 +15,32 @@ namespace {
 // (whose errors are a sixteenth of these and weigh 2^16).
 constexpr int kErrorShift = 12;
 
-inline int64_t Bits(uint32_t d, uint32_t a) {
-    return static_cast<int64_t>(CoefficientCodeBits(d, a));
+// The positions of each area (kAreaStart) as bits, the DC slot left out.
+constexpr uint64_t AreaBits(int area) {
+    const int start = kAreaStart[area];
+    const int size = kAreaStart[area + 1] - start;
+    return ((~uint64_t{0} >> (64 - size)) << start) & ~uint64_t{1};
 }
+constexpr uint64_t kAreaBits[kAreaCount] = {AreaBits(0), AreaBits(1), AreaBits(2), AreaBits(3)};
 
-inline int CountBits(uint64_t x) {
-    x -= (x >> 1) & 0x5555555555555555u;
-    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-    return static_cast<int>((x * 0x0101010101010101u) >> 56);
+// Lengths of the code after a kept coefficient while none is kept.
+constexpr uint8_t kNoCode[64] = {};
+
+// Index of the highest set bit of x, 0 when x is 0 or 1.
+inline ptrdiff_t HighestBit(uint64_t x) {
+    x |= 1;
+#if defined(_MSC_VER)
+    unsigned long index;
+    const unsigned long high = static_cast<unsigned long>(x >> 32);
+    if (high != 0) {
+        _BitScanReverse(&index, high);
+        return static_cast<ptrdiff_t>(index) + 32;
+    }
+    _BitScanReverse(&index, static_cast<unsigned long>(x));
+    return static_cast<ptrdiff_t>(index);
+#else
+    return 63 - __builtin_clzll(x);
+#endif
 }
 
 }  // namespace
@@ -31,69 +48,70 @@ inline int CountBits(uint64_t x) {
 int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& rounding, int dctMode,
                         int pattern, int32_t weightScale, uint64_t lambda, uint8_t* amplitudes) {
     const int64_t l = static_cast<int64_t>(lambda);
-    // Each area rounded at its shift, and the nonzero positions in order.
-    uint8_t shiftAt[64];
+    const uint8_t* shifts = QuantPattern[pattern];
+    // The nonzero positions, each area rounded at its shift.
     uint64_t nonzero = 0;
-    for (int a = 0; a < kAreaCount; ++a) {
-        const int shift = QuantPattern[pattern][a];
-        const int start = kAreaStart[a];
-        const int size = kAreaStart[a + 1] - start;
-        std::memcpy(amplitudes + start, rounding.amplitudes[shift] + start, size);
-        std::memset(shiftAt + start, shift + kRdFractionBits, size);
-        nonzero |= rounding.nonzero[shift] & ((~uint64_t{0} >> (64 - size)) << start);
-    }
-    amplitudes[0] = 0;
-    nonzero &= ~uint64_t{1};
-    uint8_t list[64];
-    WriteNonzeroList(nonzero, list);
-    const int n = CountBits(nonzero);
+    for (int a = 0; a < kAreaCount; ++a) nonzero |= rounding.nonzero[shifts[a]] & kAreaBits[a];
+    std::memset(amplitudes, 0, 64);
     const int16_t* weights = DistortionWeight[dctMode];
+    // A weight x weightScale x 2^kErrorShift stays below 2^31.
+    const int32_t scale = weightScale << kErrorShift;
+    // Code lengths by amplitude row: row[d] codes a coefficient d after the one before it.
+    const uint8_t* const lengths = &CoefficientCodeLengthByAmplitude.bits[0][0];
+    constexpr int32_t kRowCap = kLengthAmplitudeCap + 1;
 
     // From the end backwards, each coefficient kept, one step lower or dropped: a dropped last
     // coefficient moves the end-of-block up, and each is weighed with the one after it already
-    // settled (next: the list index of the nearest kept coefficient after it, -1 for none). (A
-    // second, forward sweep gained 0.01 dB for a tenth more time.)
-    int next = -1;
-    for (int i = n - 1; i >= 0; --i) {
-        const uint32_t k = list[i];
-        const uint32_t a = amplitudes[k];
-        const uint32_t p = i > 0 ? list[i - 1] : 0;
-        const int64_t m = magnitudes[k];
-        const int t = shiftAt[k];
-        const int64_t w = static_cast<int64_t>(weights[k]) * weightScale;
-        const int64_t e = m - (static_cast<int64_t>(a) << t);
-        const int64_t own = Bits(k - p, a);
-        int64_t dropBits = -own;
-        if (next >= 0) {
-            const uint32_t q = list[next];
-            const uint32_t aq = amplitudes[q];
-            // The next code's run then spans both gaps.
-            dropBits += Bits(q - p, aq) - Bits(q - k, aq);
-        }
-        // Dropping: the error becomes the whole magnitude (or the block ends at p).
-        const int64_t drop = ((w * (m * m - e * e)) << kErrorShift) + l * dropBits;
-        int64_t lower = INT64_MAX;
-        if (a > 1) {
-            const int64_t e1 = m - (static_cast<int64_t>(a - 1) << t);
-            lower = ((w * (e1 * e1 - e * e)) << kErrorShift) + l * (Bits(k - p, a - 1) - own);
-        }
-        if (drop < 0 && drop <= lower) {
-            amplitudes[k] = 0;
-            continue;
-        }
-        if (lower < 0) amplitudes[k] = static_cast<uint8_t>(a - 1);
-        next = i;
-    }
-
+    // settled. (A second, forward sweep gained 0.01 dB for a tenth more time.) The nearest kept
+    // coefficient after the one weighed, at q, has the length row of its amplitude, and
+    // next = row + q, so that next[-p] is its code's length after position p (kNoCode
+    // while none is kept); its code, counted from the one weighed (all between are dropped),
+    // takes nextBits, which join the block's bits once the coefficient before it is settled.
     int32_t bits = 4;  // end-of-block
-    uint32_t previous = 0;
-    for (int i = 0; i < n; ++i) {
-        const uint32_t k = list[i];
-        if (amplitudes[k] == 0) continue;
-        bits += static_cast<int32_t>(CoefficientCodeBits(k - previous, amplitudes[k]));
-        previous = k;
+    const uint8_t* next = kNoCode + 63;
+    int32_t nextBits = 0;
+    ptrdiff_t k = HighestBit(nonzero);
+    for (int area = kAreaCount - 1; area >= 0; --area) {
+        const int32_t step = 1 << (shifts[area] + kRdFractionBits);
+        const uint8_t* rounded = rounding.amplitudes[shifts[area]];
+        const ptrdiff_t first = area > 0 ? kAreaStart[area] : 1;
+        while (k >= first) {
+            nonzero ^= uint64_t{1} << k;
+            const ptrdiff_t p = HighestBit(nonzero);  // the coefficient before, 0 for none
+            const ptrdiff_t back = -p;
+            const int32_t a = rounded[k];
+            const int32_t m = magnitudes[k];
+            const int32_t level = a * step;
+            const int64_t w = weights[k] * scale;
+            // row[back] is the length of this coefficient's code, row[back - 64] one step lower.
+            const uint8_t* row = lengths + 64 * (a < kRowCap ? a : kRowCap) + k;
+            const int32_t ownBits = row[back];
+            // Dropping: the error becomes the whole magnitude, m^2 - e^2 = level (2m - level)
+            // more (or the block ends at p); the next code's run then spans both gaps.
+            const int32_t nextAfterDrop = next[back];
+            const int64_t drop =
+                w * (level * (2 * m - level)) + l * (nextAfterDrop - nextBits - ownBits);
+            // One step lower: the error grows by (e + step)^2 - e^2 = (2e + step) step, where
+            // e = m - level > -step / 2; so that pays only where it saves bits (never below 1:
+            // row 0 is longer than any code). 0 stands for any cost that is not negative.
+            const int32_t lowerBits = row[back - 64];
+            int64_t lower = 0;
+            if (lowerBits < ownBits) {
+                lower = w * ((2 * (m - level) + step) * step) + l * (lowerBits - ownBits);
+            }
+            if (drop < 0 && drop <= lower) {
+                nextBits = nextAfterDrop;
+            } else {
+                bits += nextBits;
+                const bool lowered = lower < 0;
+                amplitudes[k] = static_cast<uint8_t>(lowered ? a - 1 : a);
+                nextBits = lowered ? lowerBits : ownBits;
+                next = lowered ? row - 64 : row;
+            }
+            k = p;
+        }
     }
-    return bits;
+    return bits + nextBits;
 }
 
 }  // namespace encdv
