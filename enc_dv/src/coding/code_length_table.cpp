@@ -58,7 +58,7 @@ constexpr CodeLengthTable MakeLengthTable() {
 constexpr CodeLengthByAmplitude Transpose(const CodeLengthTable& table) {
     CodeLengthByAmplitude transposed{};
     for (uint8_t& bits : transposed.bits[0]) bits = 255;
-    for (unsigned a = 1; a <= kLengthAmplitudeCap + 1; ++a) {
+    for (unsigned a = 1; a < 256; ++a) {
         for (int d = 1; d < 64; ++d) {
             transposed.bits[a][d] =
                 table.bits[d][a < kLengthAmplitudeCap ? a : kLengthAmplitudeCap];

@@ -21,13 +21,11 @@ inline uint32_t CoefficientCodeBits(uint32_t d, uint32_t a) {
     return CoefficientCodeLength.bits[d][a < kLengthAmplitudeCap ? a : kLengthAmplitudeCap];
 }
 
-// The same lengths by amplitude, then distance, for loops that hold an amplitude and step the
-// distance: row a is the length at amplitude min(a, kLengthAmplitudeCap) for a of 1 to
-// kLengthAmplitudeCap + 1, so that an amplitude capped at kLengthAmplitudeCap + 1 and the one
-// below it both find their rows; column 0 is zero, and row 0 (amplitude 0, never coded)
-// holds 255, more than any code, so that lowering an amplitude of 1 never saves bits.
+// The same lengths by amplitude (0-255), then distance, for loops that hold an amplitude and
+// step the distance; column 0 is zero, and row 0 (amplitude 0, never coded) holds 255, more
+// than any code, so that lowering an amplitude of 1 never saves bits.
 struct CodeLengthByAmplitude {
-    uint8_t bits[kLengthAmplitudeCap + 2][64];
+    uint8_t bits[256][64];
 };
 extern const CodeLengthByAmplitude CoefficientCodeLengthByAmplitude;
 

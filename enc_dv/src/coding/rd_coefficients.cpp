@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <cstring>
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 
 #include "coding/code_length_table.h"
 #include "coding/quant_tables.h"
@@ -23,6 +26,9 @@ constexpr uint64_t AreaBits(int area) {
 }
 constexpr uint64_t kAreaBits[kAreaCount] = {AreaBits(0), AreaBits(1), AreaBits(2), AreaBits(3)};
 
+// The first position of each area that can be coded.
+constexpr ptrdiff_t kFirstCoded[kAreaCount] = {1, kAreaStart[1], kAreaStart[2], kAreaStart[3]};
+
 // Lengths of the code after a kept coefficient while none is kept.
 constexpr uint8_t kNoCode[64] = {};
 
@@ -39,7 +45,7 @@ inline ptrdiff_t HighestBit(uint64_t x) {
     _BitScanReverse(&index, static_cast<unsigned long>(x));
     return static_cast<ptrdiff_t>(index);
 #else
-    return 63 - __builtin_clzll(x);
+    return 63 ^ __builtin_clzll(x);
 #endif
 }
 
@@ -55,63 +61,58 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& roundin
     std::memset(amplitudes, 0, 64);
     const int16_t* weights = DistortionWeight[dctMode];
     // A weight x weightScale x 2^kErrorShift stays below 2^31.
-    const int32_t scale = weightScale << kErrorShift;
+    const int64_t scale = weightScale << kErrorShift;
     // Code lengths by amplitude row: row[d] codes a coefficient d after the one before it.
     const uint8_t* const lengths = &CoefficientCodeLengthByAmplitude.bits[0][0];
-    constexpr int32_t kRowCap = kLengthAmplitudeCap + 1;
 
     // From the end backwards, each coefficient kept, one step lower or dropped: a dropped last
     // coefficient moves the end-of-block up, and each is weighed with the one after it already
     // settled. (A second, forward sweep gained 0.01 dB for a tenth more time.) The nearest kept
     // coefficient after the one weighed, at q, has the length row of its amplitude, and
-    // next = row + q, so that next[-p] is its code's length after position p (kNoCode
-    // while none is kept); its code, counted from the one weighed (all between are dropped),
-    // takes nextBits, which join the block's bits once the coefficient before it is settled.
+    // next = row + q, so that next[-p] is its code's length after position p (kNoCode + 63
+    // while none is kept): next[-k] after the one weighed, k, as all between are dropped. That
+    // code joins the block's bits once the coefficient before it is kept.
     int32_t bits = 4;  // end-of-block
     const uint8_t* next = kNoCode + 63;
-    int32_t nextBits = 0;
     ptrdiff_t k = HighestBit(nonzero);
     for (int area = kAreaCount - 1; area >= 0; --area) {
-        const int32_t step = 1 << (shifts[area] + kRdFractionBits);
+        const int64_t step = int64_t{1} << (shifts[area] + kRdFractionBits);
         const uint8_t* rounded = rounding.amplitudes[shifts[area]];
-        const ptrdiff_t first = area > 0 ? kAreaStart[area] : 1;
+        const ptrdiff_t first = kFirstCoded[area];
         while (k >= first) {
             nonzero ^= uint64_t{1} << k;
             const ptrdiff_t p = HighestBit(nonzero);  // the coefficient before, 0 for none
-            const ptrdiff_t back = -p;
-            const int32_t a = rounded[k];
-            const int32_t m = magnitudes[k];
-            const int32_t level = a * step;
+            const int64_t a = rounded[k];
+            const int64_t m = magnitudes[k];
+            const int64_t level = a * step;
             const int64_t w = weights[k] * scale;
-            // row[back] is the length of this coefficient's code, row[back - 64] one step lower.
-            const uint8_t* row = lengths + 64 * (a < kRowCap ? a : kRowCap) + k;
-            const int32_t ownBits = row[back];
+            // code[0] is the length of this coefficient's code, code[-64] one step lower.
+            const uint8_t* code = lengths + 64 * a + (k - p);
+            const int64_t ownBits = code[0];
             // Dropping: the error becomes the whole magnitude, m^2 - e^2 = level (2m - level)
             // more (or the block ends at p); the next code's run then spans both gaps.
-            const int32_t nextAfterDrop = next[back];
+            const int64_t nextAfterDrop = *(next - p);
+            const int64_t nextBits = *(next - k);
             const int64_t drop =
                 w * (level * (2 * m - level)) + l * (nextAfterDrop - nextBits - ownBits);
             // One step lower: the error grows by (e + step)^2 - e^2 = (2e + step) step, where
             // e = m - level > -step / 2; so that pays only where it saves bits (never below 1:
             // row 0 is longer than any code). 0 stands for any cost that is not negative.
-            const int32_t lowerBits = row[back - 64];
+            const int64_t lowerBits = code[-64];
             int64_t lower = 0;
             if (lowerBits < ownBits) {
                 lower = w * ((2 * (m - level) + step) * step) + l * (lowerBits - ownBits);
             }
-            if (drop < 0 && drop <= lower) {
-                nextBits = nextAfterDrop;
-            } else {
-                bits += nextBits;
+            if (drop >= 0 || drop > lower) {
+                bits += static_cast<int32_t>(nextBits);
                 const bool lowered = lower < 0;
                 amplitudes[k] = static_cast<uint8_t>(lowered ? a - 1 : a);
-                nextBits = lowered ? lowerBits : ownBits;
-                next = lowered ? row - 64 : row;
+                next = (lowered ? code - 64 : code) + p;
             }
             k = p;
         }
     }
-    return bits + nextBits;
+    return bits + *next;
 }
 
 }  // namespace encdv
