@@ -1,0 +1,26 @@
+#ifndef ENC_DV_COMMON_BIT_SCAN_H
+#define ENC_DV_COMMON_BIT_SCAN_H
+
+#include <cstdint>
+
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
+
+namespace encdv {
+
+// Index of the lowest set bit of a nonzero x.
+inline uint32_t LowestBit(uint64_t x) {
+#if defined(_MSC_VER)
+    unsigned long index;
+    if (_BitScanForward(&index, static_cast<unsigned long>(x))) return index;
+    _BitScanForward(&index, static_cast<unsigned long>(x >> 32));
+    return index + 32;
+#else
+    return static_cast<uint32_t>(__builtin_ctzll(x));
+#endif
+}
+
+}  // namespace encdv
+
+#endif
