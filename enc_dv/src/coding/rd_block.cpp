@@ -8,64 +8,74 @@
 namespace encdv {
 namespace {
 
-// Bit k set for the scan positions of area a.
+// Bit k set for the AC positions of area a.
 constexpr uint64_t AreaMask(int a) {
     const int size = kAreaStart[a + 1] - kAreaStart[a];
-    return (~uint64_t{0} >> (64 - size)) << kAreaStart[a];
+    return ((~uint64_t{0} >> (64 - size)) << kAreaStart[a]) & ~uint64_t{1};
 }
-constexpr uint64_t kAreaMasks[kAreaCount] = {AreaMask(0) & ~uint64_t{1}, AreaMask(1), AreaMask(2),
-                                             AreaMask(3)};
+constexpr uint64_t kAreaMasks[kAreaCount] = {AreaMask(0), AreaMask(1), AreaMask(2), AreaMask(3)};
+
+// Length of the code of amplitude a (1-255) right after a coded position, sign included: the
+// run-0 codes grow by a bit at amplitudes 2, 3, 5, 7, 9, 12 and 18; from 23 the 16-bit escape.
+constexpr uint8_t AdjacentCodeBits(uint32_t a) {
+    constexpr uint32_t kSteps[] = {2, 3, 5, 7, 9, 12, 18};
+    uint32_t bits = 3;
+    for (uint32_t step : kSteps) bits += a >= step ? 1 : 0;
+    return static_cast<uint8_t>(a >= 23 ? 16 : bits);
+}
+
+// EstimatedCodeBits by amplitude (0: none), after a nonzero position (row 0) or a zero (row 1).
+struct EstimateTable {
+    uint8_t bits[2][256];
+};
+constexpr EstimateTable MakeEstimateTable() {
+    EstimateTable table{};
+    for (uint32_t a = 1; a < 256; ++a) {
+        table.bits[0][a] = AdjacentCodeBits(a);
+        table.bits[1][a] = static_cast<uint8_t>(AdjacentCodeBits(a) + kRunStartBits);
+    }
+    return table;
+}
+constexpr EstimateTable kEstimate = MakeEstimateTable();
 
 }  // namespace
+
+int32_t EstimatedCodeBits(uint32_t amplitude, bool afterZero) {
+    return kEstimate.bits[afterZero ? 1 : 0][amplitude];
+}
 
 void MeasureBlockRd(const uint16_t* magnitudes, int dctMode, BlockRd& rd) {
     ShiftRounding& rounding = rd.rounding;
     GetQuantizerKernels().roundAtShifts(magnitudes, DistortionWeight[dctMode], rounding);
+    // Each area's estimated bits at each shift; an area that holds an amplitude capped at 255
+    // at step 1 cannot be coded there (coarser steps hold it).
+    int32_t areaBits[kAreaCount][kShiftCount];
     for (int s = 0; s < kShiftCount; ++s) {
-        // Each area's codes after its first: the first one's run depends on where the areas
-        // before it end, so it is counted by pattern below.
         const uint8_t* amplitudes = rounding.amplitudes[s];
-        const uint64_t nonzero = rounding.nonzero[s];
+        const uint64_t nonzero = rounding.nonzero[s] & ~uint64_t{1};
+        uint32_t previous = 0;
         for (int a = 0; a < kAreaCount; ++a) {
-            uint64_t bits = nonzero & kAreaMasks[a];
-            AreaCodes codes{0, 0, 0, 1, 0};
-            if (bits != 0) {
-                uint32_t previous = LowestBit(bits);
-                codes.first = static_cast<uint8_t>(previous);
-                codes.amplitude = amplitudes[previous];
-                int32_t inner = 0;
-                for (bits &= bits - 1; bits != 0; bits &= bits - 1) {
-                    const uint32_t k = LowestBit(bits);
-                    inner += static_cast<int32_t>(CoefficientCodeBits(k - previous, amplitudes[k]));
-                    previous = k;
-                }
-                codes.innerBits = inner;
-                codes.last = static_cast<uint8_t>(previous);
+            int32_t bits = 0;
+            for (uint64_t m = nonzero & kAreaMasks[a]; m != 0; m &= m - 1) {
+                const uint32_t k = LowestBit(m);
+                bits += static_cast<int32_t>(CoefficientCodeBits(k - previous, amplitudes[k]));
+                previous = k;
             }
-            // An amplitude capped at 255 is far off only at step 1; coarser steps hold it (the
-            // distortion is not exact there, and not read).
-            codes.valid = s > 0 || (rounding.capped & kAreaMasks[a]) == 0;
-            rd.areaDistortion[a][s] = rounding.distortion[a][s];
-            rd.areas[a][s] = codes;
+            areaBits[a][s] = bits;
         }
     }
-
+    for (int a = 0; a < kAreaCount; ++a) {
+        if (rounding.capped & kAreaMasks[a]) areaBits[a][0] = kInvalidRate;
+    }
     for (int p = 0; p < kQuantPatternCount; ++p) {
         int32_t bits = 4;  // end-of-block
         uint32_t distortion = 0;
-        uint32_t previous = 0;
         bool valid = true;
         for (int a = 0; a < kAreaCount; ++a) {
             const int shift = QuantPattern[p][a];
-            const AreaCodes& codes = rd.areas[a][shift];
-            valid = valid && codes.valid;
-            distortion += rd.areaDistortion[a][shift];
-            if (codes.first != 0) {
-                bits += static_cast<int32_t>(
-                            CoefficientCodeBits(codes.first - previous, codes.amplitude)) +
-                        codes.innerBits;
-                previous = codes.last;
-            }
+            valid = valid && areaBits[a][shift] != kInvalidRate;
+            bits += areaBits[a][shift];
+            distortion += rounding.distortion[a][shift];
         }
         rd.rate[p] = valid ? bits : kInvalidRate;
         rd.distortion[p] = valid ? distortion : 0xFFFFFFFFu;

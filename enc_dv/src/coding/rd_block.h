@@ -14,26 +14,23 @@ constexpr int kRdFractionBits = kFineFractionBits;
 // Rate of a pattern that cannot carry the block (an amplitude above 255 at step 1).
 constexpr int32_t kInvalidRate = 0x7FFF;
 
-// The codes of one area of a block quantized with one shift, as far as the block's rate needs
-// them: the code of the first coefficient depends on where the areas before it ended.
-struct AreaCodes {
-    uint8_t first;      // first nonzero position, 0 when the area is all zero
-    uint8_t last;       // last nonzero position
-    uint8_t amplitude;  // amplitude at first
-    uint8_t valid;      // 0 when an amplitude would exceed 255
-    int32_t innerBits;  // bits of the codes after the first
-};
-
 // Rate and distortion of one block under each of the thirteen step patterns, every
-// coefficient rounded to the nearest multiple of its step (RoundedAmplitude).
+// coefficient rounded to the nearest multiple of its step (RoundedAmplitude). The rates are
+// estimates, EstimatedCodeBits summed over the coded coefficients, with the end-of-block code:
+// each area's share depends only on its own step, which makes them cheap to gather; the
+// search checks its result against exact code lengths.
 struct BlockRd {
     ShiftRounding
         rounding;  // the amplitudes at every shift, which the coefficient choice starts from
-    AreaCodes areas[kAreaCount][kShiftCount];
-    uint32_t areaDistortion[kAreaCount][kShiftCount];
-    int32_t rate[kQuantPatternCount];         // AC code bits with end-of-block, or kInvalidRate
+    int32_t rate[kQuantPatternCount];         // AC bits with end-of-block, or kInvalidRate
     uint32_t distortion[kQuantPatternCount];  // weighted squared error (DistortionWeight units)
 };
+
+// Estimated bits of a coded coefficient of amplitude a (1-255): the length of its code after
+// a nonzero neighbour, plus kRunStartBits when the position before it holds a zero (the zero
+// run's share of a code, on average; the DC slot counts as nonzero).
+constexpr int32_t kRunStartBits = 2;
+int32_t EstimatedCodeBits(uint32_t amplitude, bool afterZero);
 
 // Measures a block from its AC magnitudes in scan order (64 words, 16-byte aligned, word 0
 // zero) in units of 2^-kRdFractionBits, below 512 units. dctMode picks the weights.

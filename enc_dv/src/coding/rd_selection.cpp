@@ -135,17 +135,17 @@ int32_t QuantizeChoice(const SegmentChoice& choice, uint64_t lambda, int32_t chr
 }
 
 // Spends the bits left after the coefficient choice on finer classes, block by block, where
-// the error falls most per bit; each step is bounded by the rounded code's bits, which the
-// coefficient choice only lowers, so the segment keeps fitting.
+// the error falls most per estimated bit; a step whose exact bits do not fit is undone.
 void FillQuantizedByClass(const RdSegmentWork& work, const MacroblockWork* macroblocks,
                           const FineMagnitudes& magnitudes, uint64_t lambda, QuantizedSegment& q) {
+    bool tried[kBlocksPerSegment] = {};
     for (;;) {
         const int32_t room = kSegmentAcBits - q.bits;
         int best = -1;
         int64_t bestGain = 0;
         for (int j = 0; j < kBlocksPerSegment; ++j) {
             const int cls = q.choice.classNumber[j];
-            if (cls == 0) continue;
+            if (cls == 0 || tried[j]) continue;
             const BlockRd& rd = work.blocks[j];
             const int qno = q.choice.qno[j / kBlocksPerMacroblock];
             const int from = QuantPatternIndex[cls][qno];
@@ -164,9 +164,17 @@ void FillQuantizedByClass(const RdSegmentWork& work, const MacroblockWork* macro
         }
         if (best < 0) return;
         --q.choice.classNumber[best];
+        uint8_t amplitudes[64];
         const int32_t rate = QuantizeBlockRd(magnitudes.blocks[best], work.blocks[best].rounding,
                                              DctModeOf(macroblocks, best), Pattern(q.choice, best),
-                                             WeightScale(best), lambda, q.amplitudes[best]);
+                                             WeightScale(best), lambda, amplitudes);
+        if (rate - q.rate[best] > room) {
+            // The estimate was short: the block keeps its class and is not tried again.
+            ++q.choice.classNumber[best];
+            tried[best] = true;
+            continue;
+        }
+        std::memcpy(q.amplitudes[best], amplitudes, sizeof amplitudes);
         q.bits += rate - q.rate[best];
         q.rate[best] = rate;
     }
@@ -426,10 +434,32 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
             return quantizedBits(c);
         };
         choice = fitting;
-        quantizedBits(choice);
+        SegmentChoice probe;
+        if (quantizedBits(choice) > kSegmentAcBits) {
+            // The estimated rates fell short: galloping up the ladder, then bisecting, to the
+            // smallest multiplier whose exact bits fit (the coefficient choice keeps its own).
+            int under = fits;
+            bool found = false;
+            for (int step = 1; !found && best < kLambdaSteps - 1; step *= 2) {
+                best = under + step < kLambdaSteps - 1 ? under + step : kLambdaSteps - 1;
+                found = bitsAt(best, probe) <= kSegmentAcBits;
+                // Where nothing fits, the coarsest choice is kept for the truncation below.
+                choice = probe;
+                if (!found) under = best;
+            }
+            while (found && best - under > 1) {
+                const int middle = (best + under) / 2;
+                if (bitsAt(middle, probe) <= kSegmentAcBits) {
+                    best = middle;
+                    choice = probe;
+                } else {
+                    under = middle;
+                }
+            }
+            fits = best;
+        }
         const int lowest = fits > kCoefficientDescent ? fits - kCoefficientDescent : 0;
         int low = lowest - 1;
-        SegmentChoice probe;
         for (int step = 2; best > lowest; step *= 2) {
             const int next = best - step < lowest ? lowest : best - step;
             if (bitsAt(next, probe) > kSegmentAcBits) {
