@@ -1,6 +1,7 @@
 #include "block_patterns.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/cpu_features.h"
 #include "transform/forward_dct.h"
@@ -76,6 +77,42 @@ SampleBlock MakeBlock(std::mt19937& random) {
         }
     }
     return block;
+}
+
+namespace {
+
+// The 2D basis function of transform output `index` (8h + v, or 8h + 2u + d) at line l,
+// column c.
+double Basis(int mode, int index, int l, int c) {
+    const double pi = 3.14159265358979323846;
+    const double across = std::cos((2 * c + 1) * (index / 8) * pi / 16);
+    if (mode == 0) return across * std::cos((2 * l + 1) * (index % 8) * pi / 16);
+    const int u = (index % 8) / 2;
+    const double half = index % 2 == 0 || l % 2 == 0 ? 1.0 : -1.0;
+    return across * half * std::cos((2 * (l / 2) + 1) * u * pi / 8);
+}
+
+}  // namespace
+
+std::vector<SampleBlock> ExtremeBlocks() {
+    std::vector<SampleBlock> blocks;
+    auto add = [&blocks](auto high) {
+        SampleBlock block;
+        for (int i = 0; i < 64; ++i) block.s[i] = high(i / 8, i % 8) ? 255 : 0;
+        blocks.push_back(block);
+        for (uint8_t& sample : block.s) sample = static_cast<uint8_t>(255 - sample);
+        blocks.push_back(block);
+    };
+    add([](int, int) { return true; });
+    add([](int l, int c) { return (l + c) % 2 == 0; });
+    add([](int l, int) { return l % 2 == 0; });
+    add([](int, int c) { return c % 2 == 0; });
+    for (int mode = 0; mode < 2; ++mode) {
+        for (int index = 1; index < 64; ++index) {
+            add([mode, index](int l, int c) { return Basis(mode, index, l, c) > 0; });
+        }
+    }
+    return blocks;
 }
 
 }  // namespace encdv::transform_test

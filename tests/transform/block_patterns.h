@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <random>
+#include <vector>
 
 namespace encdv::transform_test {
 
@@ -19,6 +20,11 @@ void InitTransform();
 // Random and adversarial blocks: uniform noise, random 0/255 patterns, checkerboards, stripes,
 // ramps, flat and nearly flat blocks, field patterns. Deterministic for a given generator.
 SampleBlock MakeBlock(std::mt19937& random);
+
+// Blocks at the edges of the arithmetic: flat 0 and 255, checkerboards and line and column
+// stripes of 0 and 255, and for every output of both DCT modes the 0/255 block that drives it
+// to its largest magnitude (the sign pattern of its basis function); each also inverted.
+std::vector<SampleBlock> ExtremeBlocks();
 
 // The seed used by the randomised tests (printed by each of them so a failure can be replayed).
 constexpr uint32_t kTestSeed = 0x20DC7u;

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <vector>
 
+#include "block_patterns.h"
 #include "common/macroblock_work.h"
 #include "transform/forward_dct.h"
 #include "transform/forward_dct_fine.h"
@@ -133,13 +137,13 @@ TEST(TransformMacroblockFine, GivesTheOtherModeWhereTheFieldsDiffer) {
             }
             if (!valid[b]) continue;
             ++withOther;
-            int32_t out[64];
-            ForwardDctFine(pixels.blocks[b], 1 - mode, kFineFractionBits, out);
-            const uint8_t* scan = mode == 1 ? kScanOrder88 : kScanOrder248;
+            alignas(16) uint16_t expected[64];
+            alignas(16) CoefficientWord words[64];
+            (mode == 1 ? ForwardDctFine88_C : ForwardDctFine248_C)(pixels.blocks[b], expected,
+                                                                   words);
             for (int k = 1; k < 64; ++k) {
-                const int32_t value = out[scan[k]];
-                EXPECT_EQ(other[b][k], value < 0 ? -value : value) << trial << " " << b << " " << k;
-                EXPECT_EQ((signs[b] >> k) & 1, value < 0 ? 1u : 0u)
+                EXPECT_EQ(other[b][k], expected[k]) << trial << " " << b << " " << k;
+                EXPECT_EQ((signs[b] >> k) & 1, words[k] != 0 ? 1u : 0u)
                     << trial << " " << b << " " << k;
             }
         }
@@ -147,26 +151,102 @@ TEST(TransformMacroblockFine, GivesTheOtherModeWhereTheFieldsDiffer) {
     EXPECT_GT(withOther, 100);
 }
 
-// The exact transform, unrounded, at 16 fraction bits: within 1/64 (and 1/16384 of the value,
-// the bases' 15-bit rounding) of the double-precision weighted coefficient at every output of
-// both DCTs, for extreme and random blocks (this also checks its basis and weighting tables).
+// Every AC output of the portable kernels lies within its own rounding (half an eighth) and
+// a little more of the double-precision weighted coefficient, in both DCT modes, for extreme
+// and random blocks (this also checks the tables); the signs agree, the two sign forms agree
+// with each other, and the kernels return the sample sum.
 TEST(ForwardDctFine, MatchesTheWeightedDctInDoublePrecision) {
     std::mt19937 rng(kSeed + 1);
-    for (int trial = 0; trial < 200; ++trial) {
-        uint8_t samples[64];
-        for (int i = 0; i < 64; ++i) {
-            samples[i] = static_cast<uint8_t>(trial < 4 ? (trial % 2 ? 255 : 0) ^
-                                                              ((i / 8) % 2 && trial >= 2 ? 255 : 0)
-                                                        : rng() % 256);
-        }
+    std::vector<transform_test::SampleBlock> blocks = transform_test::ExtremeBlocks();
+    for (int trial = 0; trial < 2000; ++trial) {
+        transform_test::SampleBlock block;
+        for (uint8_t& sample : block.s) sample = static_cast<uint8_t>(rng() % 256);
+        blocks.push_back(block);
+    }
+    const ForwardDctFineKernel withWords[2] = {ForwardDctFine88_C, ForwardDctFine248_C};
+    const ForwardDctFineSignsKernel withBits[2] = {ForwardDctFineSigns88_C,
+                                                   ForwardDctFineSigns248_C};
+    double largest = 0;
+    double squares = 0;
+    int count = 0;
+    for (std::size_t n = 0; n < blocks.size(); ++n) {
+        const uint8_t* samples = blocks[n].s;
+        int sum = 0;
+        for (int i = 0; i < 64; ++i) sum += samples[i];
         for (int mode = 0; mode < 2; ++mode) {
-            int32_t out[64];
-            ForwardDctFine(samples, mode, 16, out);
-            const uint8_t* scan = mode == 0 ? kScanOrder88 : kScanOrder248;
+            alignas(16) uint16_t magnitudes[64];
+            alignas(16) uint16_t again[64];
+            alignas(16) CoefficientWord words[64];
+            ASSERT_EQ(withWords[mode](samples, magnitudes, words), sum) << n;
+            const uint64_t signs = withBits[mode](samples, again);
+            ASSERT_EQ(magnitudes[0], 0);
+            ASSERT_EQ(words[0], 0);
+            ASSERT_EQ(signs & 1, 0u);
             for (int k = 1; k < 64; ++k) {
-                const double exact = ExactWeighted(samples, mode, k);
-                EXPECT_NEAR(out[scan[k]] / 65536.0, exact, 1.0 / 64 + std::fabs(exact) / 16384)
-                    << "trial " << trial << " mode " << mode << " position " << k;
+                const double exact = ExactWeighted(samples, mode, k) * (1 << kFineFractionBits);
+                const double value = words[k] != 0 ? -magnitudes[k] : magnitudes[k];
+                const double error = std::fabs(value - exact);
+                largest = std::max(largest, error);
+                squares += error * error;
+                ++count;
+                ASSERT_LE(error, 0.75) << "block " << n << " mode " << mode << " position " << k;
+                ASSERT_TRUE(words[k] == 0 || words[k] == kSignBit) << n << " " << k;
+                ASSERT_EQ(again[k], magnitudes[k]) << n << " " << mode << " " << k;
+                ASSERT_EQ((signs >> k) & 1, words[k] != 0 ? 1u : 0u) << n << " " << k;
+                if (magnitudes[k] == 0) {
+                    ASSERT_EQ(words[k], 0) << n << " " << k;
+                }
+            }
+        }
+    }
+    const double rms = std::sqrt(squares / count);
+    std::printf("fine DCT against the weighted DCT, in eighths: max %.3f, RMS %.3f\n", largest,
+                rms);
+    // The final rounding alone gives an RMS error of 1 / sqrt(12) = 0.289.
+    EXPECT_LT(rms, 0.30);
+}
+
+// The tables against their formulas, and the bound that keeps every horizontal sum (but the
+// DC's, which is never formed) within 32 bits: the sum of a row's multiplier magnitudes
+// times twice the largest magnitude the vertical pass gives that row.
+TEST(ForwardDctFine, TablesFollowTheirFormulasAndKeepSumsIn32Bits) {
+    const double pi = 3.14159265358979323846;
+    for (int n = 1; n < 8; ++n) {
+        EXPECT_EQ(kFineVerticalBasis[n], std::lround(65536 * std::cos(n * pi / 16) / 2)) << n;
+    }
+    const double exactScale = 16 * 2 * std::sqrt(2.0);
+    for (int mode = 0; mode < 2; ++mode) {
+        for (int v = 0; v < 8; ++v) {
+            const bool exact = mode == 0 ? v % 4 == 0 : v % 4 < 2;
+            const double scale = exact ? exactScale : 32;
+            const double weight = DvWeight(mode == 0 ? v : v / 2 * 2);
+            // Exact rows: 16 x (a sum of 8 samples less 1024, or +-1020 at most); the others:
+            // their basis magnitudes times the largest inputs, rounded.
+            int32_t range = 16320;
+            if (v == 0) {
+                range = 16384;
+            } else if (!exact && mode == 0 && v % 2 == 1) {
+                range = (255 * (kFineVerticalBasis[1] + kFineVerticalBasis[3] +
+                                kFineVerticalBasis[5] + kFineVerticalBasis[7]) +
+                         1024) >>
+                        11;
+            } else if (!exact) {
+                range = (510 * (kFineVerticalBasis[2] + kFineVerticalBasis[6]) + 1024) >> 11;
+            }
+            for (int h = 0; h < 8; ++h) {
+                int64_t bound = 1 << 18;
+                for (int j = 0; j < 4; ++j) {
+                    const double a = h == 0 ? std::sqrt(0.5) : 1.0;
+                    const double basis = a * std::cos((2 * j + 1) * h * pi / 16) / 2;
+                    const int16_t multiplier = kFineHorizontal[mode][h][j / 2][2 * v + j % 2];
+                    EXPECT_EQ(multiplier,
+                              std::lround(4194304.0 * basis * DvWeight(h) * weight / 2 / scale))
+                        << mode << " " << h << " " << v << " " << j;
+                    bound += int64_t{2} * range * std::abs(multiplier);
+                }
+                if (h > 0 || v > 0) {
+                    EXPECT_LT(bound, int64_t{1} << 31) << mode << " " << h << " " << v;
+                }
             }
         }
     }

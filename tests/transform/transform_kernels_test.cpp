@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "block_patterns.h"
 #include "platform/cpu_features.h"
@@ -63,6 +64,50 @@ TEST(TransformKernels, EveryKernelMatchesItsPortableTwin) {
             ASSERT_TRUE(SameOutput(kernelOut, twinOut)) << "scan " << mode << " block " << i;
             ASSERT_EQ(kernelMeasure, twinMeasure) << "scan " << mode << " block " << i;
             ASSERT_EQ(kernel.measureAc(words), twin.measureAc(words)) << "block " << i;
+        }
+    }
+}
+
+// The fine DCTs in both modes and both sign forms, on the extreme blocks and then on random
+// and adversarial ones; outputs start at an odd word, since they need no alignment.
+TEST(TransformKernels, FineDctsMatchTheirPortableTwins) {
+    transform_test::InitTransform();
+    const TransformKernels kernel = Kernels(GetFeatureWord());
+    const TransformKernels twin = Kernels(0);
+    if (ENC_DV_SSE2_KERNELS) {
+        ASSERT_NE(kernel.forwardDctFine[0], twin.forwardDctFine[0]);
+    }
+    std::mt19937 random(test::PrintedSeed("FineDcts", transform_test::kTestSeed + 4));
+    std::vector<transform_test::SampleBlock> blocks = transform_test::ExtremeBlocks();
+    for (int i = 0; i < 50000; ++i) blocks.push_back(transform_test::MakeBlock(random));
+    GuardedBuffer kernelMagnitudes(130), twinMagnitudes(130);
+    GuardedBuffer kernelWords(130), twinWords(130);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const uint8_t* samples = blocks[i].s;
+        for (int mode = 0; mode < 2; ++mode) {
+            for (GuardedBuffer* buffer :
+                 {&kernelMagnitudes, &twinMagnitudes, &kernelWords, &twinWords}) {
+                buffer->Reset();
+            }
+            const int kernelSum = kernel.forwardDctFine[mode](
+                samples, kernelMagnitudes.as<uint16_t>() + 1, kernelWords.as<uint16_t>() + 1);
+            const int twinSum = twin.forwardDctFine[mode](
+                samples, twinMagnitudes.as<uint16_t>() + 1, twinWords.as<uint16_t>() + 1);
+            ASSERT_EQ(kernelSum, twinSum) << "mode " << mode << " block " << i;
+            ASSERT_TRUE(SameOutput(kernelMagnitudes, twinMagnitudes))
+                << "magnitudes, mode " << mode << " block " << i;
+            ASSERT_TRUE(SameOutput(kernelWords, twinWords))
+                << "sign words, mode " << mode << " block " << i;
+
+            kernelMagnitudes.Reset();
+            twinMagnitudes.Reset();
+            const uint64_t kernelSigns =
+                kernel.forwardDctFineSigns[mode](samples, kernelMagnitudes.as<uint16_t>() + 1);
+            const uint64_t twinSigns =
+                twin.forwardDctFineSigns[mode](samples, twinMagnitudes.as<uint16_t>() + 1);
+            ASSERT_EQ(kernelSigns, twinSigns) << "mode " << mode << " block " << i;
+            ASSERT_TRUE(SameOutput(kernelMagnitudes, twinMagnitudes))
+                << "magnitudes with sign bits, mode " << mode << " block " << i;
         }
     }
 }

@@ -11,8 +11,8 @@ namespace encdv {
 
 // The macroblock transform of the best-quality mode: dctMode as TransformMacroblock gives
 // it, the DC rounded to the nearest (TransformMacroblock rounds it an eighth low), and each
-// AC coefficient computed exactly (ForwardDctFine) with kFineFractionBits more bits than the
-// coefficient words carry: its magnitude into magnitudes[b] (scan order), its sign into bit
+// AC coefficient to 2^-kFineFractionBits of a unit (the forwardDctFine kernels), finer than
+// the coefficient words: its magnitude into magnitudes[b] (scan order), its sign into bit
 // 15 of the block's coefficient word (the other bits zero). maxAc and sumAc are not filled.
 // When other is not null, for the blocks whose fields differ enough for the other DCT mode
 // to stand a chance, also the magnitudes under that mode into other[b] and their signs into

@@ -26,6 +26,10 @@ void InitTransformKernels(uint32_t features, TransformKernels& kernels) {
     kernels.scanAndMeasure[1] = ScanAndMeasure248_C;
     kernels.fieldDifference = FieldDifference_C;
     kernels.measureAc = MeasureAc_C;
+    kernels.forwardDctFine[0] = ForwardDctFine88_C;
+    kernels.forwardDctFine[1] = ForwardDctFine248_C;
+    kernels.forwardDctFineSigns[0] = ForwardDctFineSigns88_C;
+    kernels.forwardDctFineSigns[1] = ForwardDctFineSigns248_C;
 #if ENC_DV_SSE2_KERNELS
     if (features & kFeatureSse2) {
         kernels.forwardDct[0] = ForwardDct88_SSE2;
@@ -34,6 +38,10 @@ void InitTransformKernels(uint32_t features, TransformKernels& kernels) {
         kernels.scanAndMeasure[1] = ScanAndMeasure248_SSE2;
         kernels.fieldDifference = FieldDifference_SSE2;
         kernels.measureAc = MeasureAc_SSE2;
+        kernels.forwardDctFine[0] = ForwardDctFine88_SSE2;
+        kernels.forwardDctFine[1] = ForwardDctFine248_SSE2;
+        kernels.forwardDctFineSigns[0] = ForwardDctFineSigns88_SSE2;
+        kernels.forwardDctFineSigns[1] = ForwardDctFineSigns248_SSE2;
     }
 #endif
 #if ENC_DV_NEON_KERNELS

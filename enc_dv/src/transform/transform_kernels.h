@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "transform/forward_dct.h"
+#include "transform/forward_dct_fine.h"
 #include "transform/scan.h"
 
 namespace encdv {
@@ -15,6 +16,10 @@ struct TransformKernels {
     ScanKernel scanAndMeasure[2];
     FieldDifferenceKernel fieldDifference;
     MeasureAcKernel measureAc;
+    // The best-quality mode's transform: signs as coefficient words (the block's own DCT
+    // mode) or as bits (the other mode).
+    ForwardDctFineKernel forwardDctFine[2];
+    ForwardDctFineSignsKernel forwardDctFineSigns[2];
 };
 
 // Fills `kernels` for a processor with the feature bits (FeatureWord): the portable kernels,
