@@ -44,14 +44,26 @@ inline void Interleave(__m128i x, __m128i y, __m128i out[2]) {
     out[1] = _mm_unpackhi_epi16(x, y);
 }
 
-// The block's four line pairs as loaded, and its eight lines widened to 16 bits.
-inline void LoadLines(const uint8_t* samples, __m128i pairs[4], __m128i x[8]) {
+// The block's eight lines widened to 16 bits.
+inline void LoadLines(const uint8_t* samples, __m128i x[8]) {
     const __m128i zero = _mm_setzero_si128();
     for (int i = 0; i < 4; ++i) {
-        pairs[i] = _mm_load_si128(reinterpret_cast<const __m128i*>(samples) + i);
-        x[2 * i] = _mm_unpacklo_epi8(pairs[i], zero);
-        x[2 * i + 1] = _mm_unpackhi_epi8(pairs[i], zero);
+        const __m128i pair = _mm_load_si128(reinterpret_cast<const __m128i*>(samples) + i);
+        x[2 * i] = _mm_unpacklo_epi8(pair, zero);
+        x[2 * i + 1] = _mm_unpackhi_epi8(pair, zero);
     }
+}
+
+// The sum of the 64 samples: byte sums of each line pair, then of the two halves.
+inline int SampleSum(const uint8_t* samples) {
+    const __m128i* pairs = reinterpret_cast<const __m128i*>(samples);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i sums =
+        _mm_add_epi64(_mm_add_epi64(_mm_sad_epu8(_mm_load_si128(pairs), zero),
+                                    _mm_sad_epu8(_mm_load_si128(pairs + 1), zero)),
+                      _mm_add_epi64(_mm_sad_epu8(_mm_load_si128(pairs + 2), zero),
+                                    _mm_sad_epu8(_mm_load_si128(pairs + 3), zero)));
+    return _mm_cvtsi128_si32(_mm_add_epi32(sums, _mm_srli_si128(sums, 8)));
 }
 
 // The four-point DCT of one half (y = line pair sums or differences) into rows d, 2 + d,
@@ -113,11 +125,14 @@ inline __m128i SwapHalves(__m128i x) {
                                _MM_SHUFFLE(2, 3, 0, 1));
 }
 
-// The horizontal pass over rows 4q to 4q + 3: a 4x4 transpose of column pairs puts (c, c + 1)
-// of four rows in one register, so that one pmaddwd applies a pair of multipliers to each
-// row. sums[h] receives the four 32-bit results of frequency h.
-inline void HorizontalQuarter(const __m128i* rows, const int16_t (*table)[2][16], int q,
-                              __m128i sums[8]) {
+// Column pairs of rows 4q to 4q + 3 ready for pmaddwd: a 4x4 transpose of 32-bit lanes puts
+// (c, c + 1) of four rows in one register; then the sums and differences of columns j and
+// 7 - j, as (j, j + 1) pairs.
+struct ColumnPairs {
+    __m128i s01, s23, d01, d23;
+};
+
+inline ColumnPairs PairColumns(const __m128i* rows) {
     const __m128i t0 = _mm_unpacklo_epi32(rows[0], rows[1]);
     const __m128i t1 = _mm_unpacklo_epi32(rows[2], rows[3]);
     const __m128i t2 = _mm_unpackhi_epi32(rows[0], rows[1]);
@@ -126,16 +141,33 @@ inline void HorizontalQuarter(const __m128i* rows, const int16_t (*table)[2][16]
     const __m128i c23 = _mm_unpackhi_epi64(t0, t1);
     const __m128i c54 = SwapHalves(_mm_unpacklo_epi64(t2, t3));
     const __m128i c76 = SwapHalves(_mm_unpackhi_epi64(t2, t3));
-    const __m128i s01 = _mm_add_epi16(c01, c76), d01 = _mm_sub_epi16(c01, c76);
-    const __m128i s23 = _mm_add_epi16(c23, c54), d23 = _mm_sub_epi16(c23, c54);
-    const __m128i round = _mm_set1_epi32(1 << (kHorizontalShift - 1));
-    for (int h = 0; h < 8; ++h) {
-        const __m128i* pair0 = reinterpret_cast<const __m128i*>(table[h][0]) + q;
-        const __m128i* pair1 = reinterpret_cast<const __m128i*>(table[h][1]) + q;
-        const __m128i sum =
-            _mm_add_epi32(_mm_madd_epi16(h % 2 == 0 ? s01 : d01, _mm_load_si128(pair0)),
-                          _mm_madd_epi16(h % 2 == 0 ? s23 : d23, _mm_load_si128(pair1)));
-        sums[h] = _mm_srai_epi32(_mm_add_epi32(sum, round), kHorizontalShift);
+    return {_mm_add_epi16(c01, c76), _mm_add_epi16(c23, c54), _mm_sub_epi16(c01, c76),
+            _mm_sub_epi16(c23, c54)};
+}
+
+// Frequency h of four rows, rounded to eighths in 32-bit lanes.
+inline __m128i HorizontalSum(__m128i y01, __m128i y23, const int16_t* pair0, const int16_t* pair1) {
+    const __m128i sum =
+        _mm_add_epi32(_mm_madd_epi16(y01, _mm_load_si128(reinterpret_cast<const __m128i*>(pair0))),
+                      _mm_madd_epi16(y23, _mm_load_si128(reinterpret_cast<const __m128i*>(pair1))));
+    return _mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(1 << (kHorizontalShift - 1))),
+                          kHorizontalShift);
+}
+
+// The horizontal pass: out[8h + v] (16-byte aligned), one register per frequency h.
+inline void Horizontal(const __m128i rows[8], const int16_t (*table)[2][16], int16_t* out) {
+    const ColumnPairs upper = PairColumns(rows);
+    const ColumnPairs lower = PairColumns(rows + 4);
+    __m128i* o = reinterpret_cast<__m128i*>(out);
+    for (int h = 0; h < 8; h += 2) {
+        const __m128i even =
+            _mm_packs_epi32(HorizontalSum(upper.s01, upper.s23, table[h][0], table[h][1]),
+                            HorizontalSum(lower.s01, lower.s23, table[h][0] + 8, table[h][1] + 8));
+        _mm_store_si128(o + h, even);
+        const __m128i odd = _mm_packs_epi32(
+            HorizontalSum(upper.d01, upper.d23, table[h + 1][0], table[h + 1][1]),
+            HorizontalSum(lower.d01, lower.d23, table[h + 1][0] + 8, table[h + 1][1] + 8));
+        _mm_store_si128(o + h + 1, odd);
     }
 }
 
@@ -148,11 +180,7 @@ inline void Transform(const __m128i x[8], int16_t* out) {
     } else {
         Vertical248(x, rows);
     }
-    __m128i low[8], high[8];
-    HorizontalQuarter(rows, kFineHorizontal[Mode], 0, low);
-    HorizontalQuarter(rows + 4, kFineHorizontal[Mode], 1, high);
-    __m128i* o = reinterpret_cast<__m128i*>(out);
-    for (int h = 0; h < 8; ++h) _mm_store_si128(o + h, _mm_packs_epi32(low[h], high[h]));
+    Horizontal(rows, kFineHorizontal[Mode], out);
 }
 
 // Row r of a scan (positions 8r to 8r + 7) gathered from the outputs, one insert per word.
@@ -163,9 +191,9 @@ inline __m128i GatherRow(__m128i row, const uint8_t* order, const int16_t* out,
     return row;
 }
 
-// The outputs in scan order, position 0 = 0.
+// The outputs in scan order, position 0 = 0 (inlined, so that the rows stay in registers).
 template <int Mode>
-inline void GatherScan(const int16_t* out, __m128i rows[8]) {
+[[gnu::always_inline]] inline void GatherScan(const int16_t* out, __m128i rows[8]) {
     constexpr const uint8_t* order = Mode == 0 ? kScanOrder88 : kScanOrder248;
     const __m128i zero = _mm_setzero_si128();
     rows[0] = GatherRow<0>(zero, order, out, std::index_sequence<1, 2, 3, 4, 5, 6, 7>());
@@ -187,32 +215,22 @@ inline void StoreMagnitudes(const __m128i scanned[8], uint16_t* magnitudes) {
     }
 }
 
+// The scan of the outputs into magnitudes and sign words. Kept out of line so that the
+// outputs are read from memory, one insert each, rather than extracted from registers.
 template <int Mode>
-int WithSignWords(const uint8_t* samples, uint16_t* magnitudes, CoefficientWord* signWords) {
-    __m128i pairs[4], x[8];
-    LoadLines(samples, pairs, x);
-    alignas(16) int16_t out[64];
-    Transform<Mode>(x, out);
+[[gnu::noinline]] void ScanWithSignWords(const int16_t* out, uint16_t* magnitudes,
+                                         CoefficientWord* signWords) {
     __m128i scanned[8];
     GatherScan<Mode>(out, scanned);
     StoreMagnitudes(scanned, magnitudes);
     const __m128i signBit = _mm_set1_epi16(static_cast<int16_t>(kSignBit));
     __m128i* words = reinterpret_cast<__m128i*>(signWords);
     for (int i = 0; i < 8; ++i) _mm_storeu_si128(words + i, _mm_and_si128(scanned[i], signBit));
-    // The sample sum: byte sums of each line pair, then of the two halves.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i sums =
-        _mm_add_epi64(_mm_add_epi64(_mm_sad_epu8(pairs[0], zero), _mm_sad_epu8(pairs[1], zero)),
-                      _mm_add_epi64(_mm_sad_epu8(pairs[2], zero), _mm_sad_epu8(pairs[3], zero)));
-    return _mm_cvtsi128_si32(_mm_add_epi32(sums, _mm_srli_si128(sums, 8)));
 }
 
+// The same with the signs as bits.
 template <int Mode>
-uint64_t WithSignBits(const uint8_t* samples, uint16_t* magnitudes) {
-    __m128i pairs[4], x[8];
-    LoadLines(samples, pairs, x);
-    alignas(16) int16_t out[64];
-    Transform<Mode>(x, out);
+[[gnu::noinline]] uint64_t ScanWithSignBits(const int16_t* out, uint16_t* magnitudes) {
     __m128i scanned[8];
     GatherScan<Mode>(out, scanned);
     StoreMagnitudes(scanned, magnitudes);
@@ -223,6 +241,25 @@ uint64_t WithSignBits(const uint8_t* samples, uint16_t* magnitudes) {
         signs |= static_cast<uint64_t>(static_cast<uint32_t>(mask)) << (16 * i);
     }
     return signs;
+}
+
+template <int Mode>
+int WithSignWords(const uint8_t* samples, uint16_t* magnitudes, CoefficientWord* signWords) {
+    __m128i x[8];
+    LoadLines(samples, x);
+    alignas(16) int16_t out[64];
+    Transform<Mode>(x, out);
+    ScanWithSignWords<Mode>(out, magnitudes, signWords);
+    return SampleSum(samples);
+}
+
+template <int Mode>
+uint64_t WithSignBits(const uint8_t* samples, uint16_t* magnitudes) {
+    __m128i x[8];
+    LoadLines(samples, x);
+    alignas(16) int16_t out[64];
+    Transform<Mode>(x, out);
+    return ScanWithSignBits<Mode>(out, magnitudes);
 }
 
 }  // namespace
