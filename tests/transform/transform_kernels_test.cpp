@@ -74,7 +74,7 @@ TEST(TransformKernels, FineDctsMatchTheirPortableTwins) {
     transform_test::InitTransform();
     const TransformKernels kernel = Kernels(GetFeatureWord());
     const TransformKernels twin = Kernels(0);
-    if (ENC_DV_SSE2_KERNELS) {
+    if (ENC_DV_SSE2_KERNELS || ENC_DV_NEON_KERNELS) {
         ASSERT_NE(kernel.forwardDctFine[0], twin.forwardDctFine[0]);
     }
     std::mt19937 random(test::PrintedSeed("FineDcts", transform_test::kTestSeed + 4));

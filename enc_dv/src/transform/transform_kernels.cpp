@@ -52,6 +52,10 @@ void InitTransformKernels(uint32_t features, TransformKernels& kernels) {
         kernels.scanAndMeasure[1] = ScanAndMeasure248_NEON;
         kernels.fieldDifference = FieldDifference_NEON;
         kernels.measureAc = MeasureAc_NEON;
+        kernels.forwardDctFine[0] = ForwardDctFine88_NEON;
+        kernels.forwardDctFine[1] = ForwardDctFine248_NEON;
+        kernels.forwardDctFineSigns[0] = ForwardDctFineSigns88_NEON;
+        kernels.forwardDctFineSigns[1] = ForwardDctFineSigns248_NEON;
     }
 #endif
     static_cast<void>(features);
