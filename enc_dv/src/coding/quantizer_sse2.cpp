@@ -130,7 +130,67 @@ constexpr AreaPartMasks MakeAreaPartMasks() {
 }
 constexpr AreaPartMasks kAreaPartMasks = MakeAreaPartMasks();
 
+// Amplitudes above 255 occur only at these shifts, for magnitudes below 4096.
+constexpr int kCappedShifts = 2;
+
+// The rounding at shift S (compile-time counts): amplitudes, their nonzero bits, the weighted
+// squared error by area; at shift 0 also the capped positions.
+template <int S>
+inline void RoundAtShift(const __m128i* m, const __m128i* partWeights, ShiftRounding& out) {
+    constexpr int t = S + kFineFractionBits;
+    const __m128i offset = _mm_set1_epi16(static_cast<int16_t>((1 << (t - 1)) - 1));
+    const __m128i cap = _mm_set1_epi16(255);
+    const __m128i zero = _mm_setzero_si128();
+    __m128i square[8];
+    uint64_t zeros = 0;
+    for (int v = 0; v < 8; v += 2) {
+        const __m128i x0 = _mm_adds_epu16(m[v], offset);
+        const __m128i x1 = _mm_adds_epu16(m[v + 1], offset);
+        __m128i a0, a1, e0, e1;
+        if constexpr (S < kCappedShifts) {
+            const __m128i r0 = _mm_srli_epi16(x0, t);
+            const __m128i r1 = _mm_srli_epi16(x1, t);
+            if constexpr (S == 0) {
+                const __m128i over =
+                    _mm_packs_epi16(_mm_cmpgt_epi16(r0, cap), _mm_cmpgt_epi16(r1, cap));
+                out.capped |= static_cast<uint64_t>(_mm_movemask_epi8(over)) << (8 * v);
+            }
+            a0 = _mm_min_epi16(r0, cap);
+            a1 = _mm_min_epi16(r1, cap);
+            e0 = _mm_sub_epi16(m[v], _mm_slli_epi16(a0, t));
+            e1 = _mm_sub_epi16(m[v + 1], _mm_slli_epi16(a1, t));
+        } else {
+            // No cap: the amplitude's multiple of the step is x = m + offset with its low t bits
+            // cleared, so e = m - that = (x's low t bits) - offset.
+            const __m128i low = _mm_set1_epi16(static_cast<int16_t>((1 << t) - 1));
+            a0 = _mm_srli_epi16(x0, t);
+            a1 = _mm_srli_epi16(x1, t);
+            e0 = _mm_sub_epi16(_mm_and_si128(x0, low), offset);
+            e1 = _mm_sub_epi16(_mm_and_si128(x1, low), offset);
+        }
+        const __m128i packed = _mm_packus_epi16(a0, a1);
+        _mm_store_si128(reinterpret_cast<__m128i*>(out.amplitudes[S] + 8 * v), packed);
+        zeros |= static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(packed, zero))) << (8 * v);
+        square[v] = _mm_mullo_epi16(e0, e0);
+        square[v + 1] = _mm_mullo_epi16(e1, e1);
+    }
+    out.nonzero[S] = ~zeros;
+    __m128i sums[kAreaCount] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
+                                _mm_setzero_si128()};
+    for (int i = 0; i < kAreaPartCount; ++i) {
+        const int a = kAreaParts[i].area;
+        sums[a] =
+            _mm_add_epi32(sums[a], _mm_madd_epi16(square[kAreaParts[i].vector], partWeights[i]));
+    }
+    for (int a = 0; a < kAreaCount; ++a) {
+        __m128i x = _mm_add_epi32(sums[a], _mm_shuffle_epi32(sums[a], 0x4E));
+        x = _mm_add_epi32(x, _mm_shuffle_epi32(x, 0xB1));
+        out.distortion[a][S] = static_cast<uint32_t>(_mm_cvtsi128_si32(x));
+    }
+}
+
 void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRounding& out) {
+    static_assert(kShiftCount == 6, "one instance per shift");
     __m128i m[8];
     for (int v = 0; v < 8; ++v) {
         m[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(magnitudes) + v);
@@ -143,49 +203,13 @@ void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRoun
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights) + v),
             _mm_load_si128(reinterpret_cast<const __m128i*>(kAreaPartMasks.lanes[i])));
     }
-    const __m128i cap = _mm_set1_epi16(255);
-    const __m128i zero = _mm_setzero_si128();
     out.capped = 0;
-    for (int s = 0; s < kShiftCount; ++s) {
-        const int t = s + kFineFractionBits;
-        const __m128i count = _mm_cvtsi32_si128(t);
-        const __m128i offset = _mm_set1_epi16(static_cast<int16_t>((1 << (t - 1)) - 1));
-        __m128i square[8];
-        uint64_t nonzero = 0;
-        for (int v = 0; v < 8; v += 2) {
-            const __m128i r0 = _mm_srl_epi16(_mm_adds_epu16(m[v], offset), count);
-            const __m128i r1 = _mm_srl_epi16(_mm_adds_epu16(m[v + 1], offset), count);
-            if (s == 0) {
-                const __m128i over =
-                    _mm_packs_epi16(_mm_cmpgt_epi16(r0, cap), _mm_cmpgt_epi16(r1, cap));
-                out.capped |= static_cast<uint64_t>(_mm_movemask_epi8(over)) << (8 * v);
-            }
-            const __m128i a0 = _mm_min_epi16(r0, cap);
-            const __m128i a1 = _mm_min_epi16(r1, cap);
-            const __m128i packed = _mm_packus_epi16(a0, a1);
-            _mm_store_si128(reinterpret_cast<__m128i*>(out.amplitudes[s] + 8 * v), packed);
-            const unsigned zeros =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(packed, zero)));
-            nonzero |= static_cast<uint64_t>(~zeros & 0xFFFFu) << (8 * v);
-            const __m128i e0 = _mm_sub_epi16(m[v], _mm_sll_epi16(a0, count));
-            const __m128i e1 = _mm_sub_epi16(m[v + 1], _mm_sll_epi16(a1, count));
-            square[v] = _mm_mullo_epi16(e0, e0);
-            square[v + 1] = _mm_mullo_epi16(e1, e1);
-        }
-        out.nonzero[s] = nonzero;
-        __m128i sums[kAreaCount] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
-                                    _mm_setzero_si128()};
-        for (int i = 0; i < kAreaPartCount; ++i) {
-            const int a = kAreaParts[i].area;
-            sums[a] = _mm_add_epi32(sums[a],
-                                    _mm_madd_epi16(square[kAreaParts[i].vector], partWeights[i]));
-        }
-        for (int a = 0; a < kAreaCount; ++a) {
-            __m128i x = _mm_add_epi32(sums[a], _mm_shuffle_epi32(sums[a], 0x4E));
-            x = _mm_add_epi32(x, _mm_shuffle_epi32(x, 0xB1));
-            out.distortion[a][s] = static_cast<uint32_t>(_mm_cvtsi128_si32(x));
-        }
-    }
+    RoundAtShift<0>(m, partWeights, out);
+    RoundAtShift<1>(m, partWeights, out);
+    RoundAtShift<2>(m, partWeights, out);
+    RoundAtShift<3>(m, partWeights, out);
+    RoundAtShift<4>(m, partWeights, out);
+    RoundAtShift<5>(m, partWeights, out);
 }
 
 }  // namespace
