@@ -23,13 +23,15 @@ TEST(CodeLengthTable, EveryDistanceAmplitudeAndSignCountsAsCoded) {
     }
 }
 
-// The table by amplitude holds the same lengths; amplitude 0 never looks cheaper than a code.
-TEST(CodeLengthTable, ByAmplitudeIsTheTableTransposed) {
+// The table by amplitude holds the same lengths, at 63 - d; amplitude 0 never looks cheaper
+// than a code.
+TEST(CodeLengthTable, ByAmplitudeHoldsEveryLengthAtItsReversedDistance) {
     for (unsigned a = 0; a < 256; ++a) {
         const uint8_t* row = CoefficientCodeLengthByAmplitude.bits[a];
-        EXPECT_EQ(row[0], a == 0 ? 255 : 0) << "a " << a;
+        EXPECT_EQ(row[63], a == 0 ? 255 : 0) << "a " << a;
         for (unsigned d = 1; d < 64; ++d) {
-            ASSERT_EQ(row[d], a == 0 ? 255u : CoefficientCodeBits(d, a)) << "d " << d << " a " << a;
+            ASSERT_EQ(row[63 - d], a == 0 ? 255u : CoefficientCodeBits(d, a))
+                << "d " << d << " a " << a;
         }
     }
 }

@@ -55,16 +55,16 @@ constexpr CodeLengthTable MakeLengthTable() {
     return table;
 }
 
-constexpr CodeLengthByAmplitude Transpose(const CodeLengthTable& table) {
-    CodeLengthByAmplitude transposed{};
-    for (uint8_t& bits : transposed.bits[0]) bits = 255;
+constexpr CodeLengthByAmplitude ByAmplitude(const CodeLengthTable& table) {
+    CodeLengthByAmplitude byAmplitude{};
+    for (uint8_t& bits : byAmplitude.bits[0]) bits = 255;
     for (unsigned a = 1; a < 256; ++a) {
         for (int d = 1; d < 64; ++d) {
-            transposed.bits[a][d] =
+            byAmplitude.bits[a][63 - d] =
                 table.bits[d][a < kLengthAmplitudeCap ? a : kLengthAmplitudeCap];
         }
     }
-    return transposed;
+    return byAmplitude;
 }
 
 }  // namespace
@@ -72,8 +72,8 @@ constexpr CodeLengthByAmplitude Transpose(const CodeLengthTable& table) {
 // Built at compile time from the direct code lengths and the zero-run and amplitude rules.
 extern constexpr CodeLengthTable CoefficientCodeLength = MakeLengthTable();
 
-// CoefficientCodeLength transposed, at compile time.
+// CoefficientCodeLength rearranged, at compile time.
 extern constexpr CodeLengthByAmplitude CoefficientCodeLengthByAmplitude =
-    Transpose(CoefficientCodeLength);
+    ByAmplitude(CoefficientCodeLength);
 
 }  // namespace encdv

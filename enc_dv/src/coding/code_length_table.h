@@ -21,9 +21,10 @@ inline uint32_t CoefficientCodeBits(uint32_t d, uint32_t a) {
     return CoefficientCodeLength.bits[d][a < kLengthAmplitudeCap ? a : kLengthAmplitudeCap];
 }
 
-// The same lengths by amplitude (0-255), then distance, for loops that hold an amplitude and
-// step the distance; column 0 is zero, and row 0 (amplitude 0, never coded) holds 255, more
-// than any code, so that lowering an amplitude of 1 never saves bits.
+// The same lengths by amplitude (0-255), then 63 - d, for loops that walk the positions
+// backwards holding a coefficient at q: the length of its code after position p is
+// bits[a] + 63 - q, indexed by p. Column 63 (d = 0) is zero, and row 0 (amplitude 0, never
+// coded) holds 255, more than any code, so that lowering an amplitude of 1 never saves bits.
 struct CodeLengthByAmplitude {
     uint8_t bits[256][64];
 };

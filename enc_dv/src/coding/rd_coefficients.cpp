@@ -32,9 +32,8 @@ constexpr ptrdiff_t kFirstCoded[kAreaCount] = {1, kAreaStart[1], kAreaStart[2], 
 // Lengths of the code after a kept coefficient while none is kept.
 constexpr uint8_t kNoCode[64] = {};
 
-// Index of the highest set bit of x, 0 when x is 0 or 1.
+// Index of the highest set bit of a nonzero x.
 inline ptrdiff_t HighestBit(uint64_t x) {
-    x |= 1;
 #if defined(_MSC_VER)
     unsigned long index;
     const unsigned long high = static_cast<unsigned long>(x >> 32);
@@ -55,25 +54,25 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& roundin
                         int pattern, int32_t weightScale, uint64_t lambda, uint8_t* amplitudes) {
     const int64_t l = static_cast<int64_t>(lambda);
     const uint8_t* shifts = QuantPattern[pattern];
-    // The nonzero positions, each area rounded at its shift.
-    uint64_t nonzero = 0;
+    // The nonzero positions, each area rounded at its shift, and bit 0 (the DC slot) set so
+    // that the position before the first is 0.
+    uint64_t nonzero = 1;
     for (int a = 0; a < kAreaCount; ++a) nonzero |= rounding.nonzero[shifts[a]] & kAreaBits[a];
     std::memset(amplitudes, 0, 64);
     const int16_t* weights = DistortionWeight[dctMode];
     // A weight x weightScale x 2^kErrorShift stays below 2^31.
     const int64_t scale = weightScale << kErrorShift;
-    // Code lengths by amplitude row: row[d] codes a coefficient d after the one before it.
     const uint8_t* const lengths = &CoefficientCodeLengthByAmplitude.bits[0][0];
 
     // From the end backwards, each coefficient kept, one step lower or dropped: a dropped last
     // coefficient moves the end-of-block up, and each is weighed with the one after it already
     // settled. (A second, forward sweep gained 0.01 dB for a tenth more time.) The nearest kept
     // coefficient after the one weighed, at q, has the length row of its amplitude, and
-    // next = row + q, so that next[-p] is its code's length after position p (kNoCode + 63
-    // while none is kept): next[-k] after the one weighed, k, as all between are dropped. That
+    // next = row + 63 - q, so that next[p] is its code's length after position p (kNoCode
+    // while none is kept): next[k] after the one weighed, k, as all between are dropped. That
     // code joins the block's bits once the coefficient before it is kept.
     int32_t bits = 4;  // end-of-block
-    const uint8_t* next = kNoCode + 63;
+    const uint8_t* next = kNoCode;
     ptrdiff_t k = HighestBit(nonzero);
     for (int area = kAreaCount - 1; area >= 0; --area) {
         const int64_t step = int64_t{1} << (shifts[area] + kRdFractionBits);
@@ -86,19 +85,19 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& roundin
             const int64_t m = magnitudes[k];
             const int64_t level = a * step;
             const int64_t w = weights[k] * scale;
-            // code[0] is the length of this coefficient's code, code[-64] one step lower.
-            const uint8_t* code = lengths + 64 * a + (k - p);
-            const int64_t ownBits = code[0];
+            // code[p] is the length of this coefficient's code, code[p - 64] one step lower.
+            const uint8_t* code = lengths + 64 * a + (63 - k);
+            const int64_t ownBits = code[p];
             // Dropping: the error becomes the whole magnitude, m^2 - e^2 = level (2m - level)
             // more (or the block ends at p); the next code's run then spans both gaps.
-            const int64_t nextAfterDrop = *(next - p);
-            const int64_t nextBits = *(next - k);
+            const int64_t nextAfterDrop = next[p];
+            const int64_t nextBits = next[k];
             const int64_t drop =
                 w * (level * (2 * m - level)) + l * (nextAfterDrop - nextBits - ownBits);
             // One step lower: the error grows by (e + step)^2 - e^2 = (2e + step) step, where
             // e = m - level > -step / 2; so that pays only where it saves bits (never below 1:
             // row 0 is longer than any code). 0 stands for any cost that is not negative.
-            const int64_t lowerBits = code[-64];
+            const int64_t lowerBits = (code - 64)[p];
             int64_t lower = 0;
             if (lowerBits < ownBits) {
                 lower = w * ((2 * (m - level) + step) * step) + l * (lowerBits - ownBits);
@@ -107,12 +106,12 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& roundin
                 bits += static_cast<int32_t>(nextBits);
                 const bool lowered = lower < 0;
                 amplitudes[k] = static_cast<uint8_t>(lowered ? a - 1 : a);
-                next = (lowered ? code - 64 : code) + p;
+                next = lowered ? code - 64 : code;
             }
             k = p;
         }
     }
-    return bits + *next;
+    return bits + next[0];
 }
 
 }  // namespace encdv
