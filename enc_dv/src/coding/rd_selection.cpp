@@ -269,8 +269,11 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
     SegmentChoice choice;
     SegmentChoice fitting;  // the choice at fits, once one has fitted
     int32_t probeBits = 0;
+    bool finest = false;  // the last probe chose step 1 everywhere: smaller multipliers agree
     auto fitsAt = [&](int index) {
         probeBits = ChooseAt(work, LambdaAt(index), choice);
+        finest = true;
+        for (int j = 0; j < kBlocksPerSegment && finest; ++j) finest = Pattern(choice, j) == 0;
         if (probeBits > kSegmentAcBits) return false;
         fitting = choice;
         return true;
@@ -285,9 +288,17 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
     int32_t fitsBits = 0;
     int32_t overBits = 0;
     bool fitsProbed = true;
+    // Where the next segment starts: where this one's search ends, except that a segment whose
+    // finest choice fits hands on the multiplier that showed it.
+    int nextStart = -1;
     if (fitsAt(fits)) {
         fitsBits = probeBits;
         for (int step = stepsToBudget(fitsBits); fits > 0;) {
+            if (finest) {
+                nextStart = fits;
+                fits = 0;
+                break;
+            }
             const int next = fits - step < 0 ? 0 : fits - step;
             if (!fitsAt(next)) {
                 over = next;
@@ -489,7 +500,7 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
         FillQuantizedByClass(work, macroblocks, magnitudes, lambda, q);
     }
     // The next segment starts its rounded search where this one's ended.
-    state.lambdaIndex = fits;
+    state.lambdaIndex = nextStart >= 0 ? nextStart : fits;
     state.overshooting = overshot;
 
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
