@@ -58,25 +58,25 @@ void MeasureBlockRd(const uint16_t* magnitudes, int dctMode, BlockRd& rd) {
             int32_t bits = 0;
             for (uint64_t m = nonzero & kAreaMasks[a]; m != 0; m &= m - 1) {
                 const uint32_t k = LowestBit(m);
-                bits += static_cast<int32_t>(CoefficientCodeBits(k - previous, amplitudes[k]));
+                bits += CoefficientCodeLengthByAmplitude.bits[amplitudes[k]][63 - (k - previous)];
                 previous = k;
             }
             areaBits[a][s] = bits;
         }
     }
+    // Bits of an area that cannot be coded: far more than any valid pattern's sum.
+    constexpr int32_t kUncodable = 1 << 20;
     for (int a = 0; a < kAreaCount; ++a) {
-        if (rounding.capped & kAreaMasks[a]) areaBits[a][0] = kInvalidRate;
+        if (rounding.capped & kAreaMasks[a]) areaBits[a][0] = kUncodable;
     }
     for (int p = 0; p < kQuantPatternCount; ++p) {
-        int32_t bits = 4;  // end-of-block
-        uint32_t distortion = 0;
-        bool valid = true;
-        for (int a = 0; a < kAreaCount; ++a) {
-            const int shift = QuantPattern[p][a];
-            valid = valid && areaBits[a][shift] != kInvalidRate;
-            bits += areaBits[a][shift];
-            distortion += rounding.distortion[a][shift];
-        }
+        const uint8_t* shifts = QuantPattern[p];
+        const int32_t bits = 4 + areaBits[0][shifts[0]] + areaBits[1][shifts[1]] +
+                             areaBits[2][shifts[2]] + areaBits[3][shifts[3]];
+        const uint32_t distortion =
+            rounding.distortion[0][shifts[0]] + rounding.distortion[1][shifts[1]] +
+            rounding.distortion[2][shifts[2]] + rounding.distortion[3][shifts[3]];
+        const bool valid = bits < kUncodable;
         rd.rate[p] = valid ? bits : kInvalidRate;
         rd.distortion[p] = valid ? distortion : 0xFFFFFFFFu;
     }
