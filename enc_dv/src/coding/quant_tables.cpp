@@ -9,15 +9,6 @@ const uint8_t QuantPattern[kQuantPatternCount][kAreaCount] = {
     {3, 3, 4, 4}, {3, 4, 4, 5}, {4, 4, 5, 5},
 };
 
-// Step pattern by class (rows) and QNO 0-15 (IEC 61834-2 steps, with the extra factor 2 of
-// class 3 folded into its patterns); QNO 15 is the finest.
-const uint8_t QuantPatternIndex[kClassCount][kQnoCount] = {
-    {7, 7, 6, 6, 3, 3, 2, 2, 1, 0, 0, 0, 0, 0, 0, 0},
-    {9, 8, 8, 7, 7, 6, 6, 3, 3, 2, 2, 1, 0, 0, 0, 0},
-    {10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 3, 3, 2, 2, 1, 0},
-    {12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 4, 4},
-};
-
 // Shift count by area, class and QNO: the area's column of QuantPattern[QuantPatternIndex].
 const int32_t AreaShift[kAreaCount][kClassCount][kQnoCount] = {
     {

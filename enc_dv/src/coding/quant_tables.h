@@ -19,8 +19,14 @@ constexpr int kAreaStart[kAreaCount + 1] = {0, 6, 21, 43, 64};
 // Right-shift count of each area in the thirteen quantizer step patterns.
 extern const uint8_t QuantPattern[kQuantPatternCount][kAreaCount];
 
-// Step pattern by class number and QNO.
-extern const uint8_t QuantPatternIndex[kClassCount][kQnoCount];
+// Step pattern by class (rows) and QNO 0-15 (IEC 61834-2 steps, with the extra factor 2 of
+// class 3 folded into its patterns); QNO 15 is the finest.
+inline constexpr uint8_t QuantPatternIndex[kClassCount][kQnoCount] = {
+    {7, 7, 6, 6, 3, 3, 2, 2, 1, 0, 0, 0, 0, 0, 0, 0},
+    {9, 8, 8, 7, 7, 6, 6, 3, 3, 2, 2, 1, 0, 0, 0, 0},
+    {10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 3, 3, 2, 2, 1, 0},
+    {12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 4, 4},
+};
 
 // Right-shift count by area, class number and QNO (QuantPattern through QuantPatternIndex).
 extern const int32_t AreaShift[kAreaCount][kClassCount][kQnoCount];

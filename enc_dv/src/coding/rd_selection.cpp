@@ -66,51 +66,63 @@ inline int DctModeOf(const MacroblockWork* macroblocks, int block) {
     return macroblocks[block / kBlocksPerMacroblock].blocks[block % kBlocksPerMacroblock].dctMode;
 }
 
+// The step patterns of the four classes at each QNO (QuantPatternIndex by QNO), as constants
+// for the unrolled loops below.
+struct ClassPatterns {
+    uint8_t pattern[kQnoCount][kClassCount];
+};
+constexpr ClassPatterns MakeClassPatterns() {
+    ClassPatterns table{};
+    for (int q = 0; q < kQnoCount; ++q) {
+        for (int c = 0; c < kClassCount; ++c) table.pattern[q][c] = QuantPatternIndex[c][q];
+    }
+    return table;
+}
+constexpr ClassPatterns kClassPatterns = MakeClassPatterns();
+
+inline int64_t Least(int64_t a, int64_t b) {
+    return b < a ? b : a;
+}
+
 // The choice minimising error + lambda x bits; returns its bits.
 int32_t ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choice) {
-    int64_t cost[kBlocksPerSegment][kQuantPatternCount];
-    for (int j = 0; j < kBlocksPerSegment; ++j) {
-        const BlockRd& rd = work.blocks[j];
-        for (int p = 0; p < kQuantPatternCount; ++p) {
-            cost[j][p] = rd.rate[p] == kInvalidRate
-                             ? kInvalidCost
-                             : (static_cast<int64_t>(rd.distortion[p]) << 16) +
-                                   static_cast<int64_t>(lambda) * rd.rate[p];
-        }
-    }
     int32_t total = 0;
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
-        const int64_t(*blockCost)[kQuantPatternCount] = cost + kBlocksPerMacroblock * k;
-        int64_t best = INT64_MAX;
-        int bestQno = 0;
-        for (int q = kQnoCount - 1; q >= 0; --q) {
-            int64_t sum = 0;
-            for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-                const int64_t* c = blockCost[b];
-                int64_t m = c[QuantPatternIndex[0][q]];
-                for (int cls = 1; cls < kClassCount; ++cls) {
-                    const int64_t x = c[QuantPatternIndex[cls][q]];
-                    m = x < m ? x : m;
-                }
-                sum += m;
+        int64_t cost[kBlocksPerMacroblock][kQuantPatternCount];
+        int64_t sum[kQnoCount] = {};
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            const BlockRd& rd = work.blocks[kBlocksPerMacroblock * k + b];
+            int64_t* c = cost[b];
+            for (int p = 0; p < kQuantPatternCount; ++p) {
+                c[p] = rd.rate[p] == kInvalidRate ? kInvalidCost
+                                                  : (static_cast<int64_t>(rd.distortion[p]) << 16) +
+                                                        static_cast<int64_t>(lambda) * rd.rate[p];
             }
-            if (sum < best) {
-                best = sum;
-                bestQno = q;
+#if defined(__GNUC__)
+#pragma GCC unroll 16
+#endif
+            for (int q = 0; q < kQnoCount; ++q) {
+                const uint8_t* classes = kClassPatterns.pattern[q];
+                sum[q] +=
+                    Least(Least(c[classes[0]], c[classes[1]]), Least(c[classes[2]], c[classes[3]]));
             }
+        }
+        int bestQno = kQnoCount - 1;
+        for (int q = kQnoCount - 2; q >= 0; --q) {
+            if (sum[q] < sum[bestQno]) bestQno = q;
         }
         choice.qno[k] = bestQno;
         int32_t bits = 0;
+        const uint8_t* classes = kClassPatterns.pattern[bestQno];
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-            const int64_t* c = blockCost[b];
+            const int64_t* c = cost[b];
             int bestClass = 0;
             for (int cls = 1; cls < kClassCount; ++cls) {
-                if (c[QuantPatternIndex[cls][bestQno]] < c[QuantPatternIndex[bestClass][bestQno]])
-                    bestClass = cls;
+                if (c[classes[cls]] < c[classes[bestClass]]) bestClass = cls;
             }
             const int j = kBlocksPerMacroblock * k + b;
             choice.classNumber[j] = static_cast<uint8_t>(bestClass);
-            bits += work.blocks[j].rate[QuantPatternIndex[bestClass][bestQno]];
+            bits += work.blocks[j].rate[classes[bestClass]];
         }
         choice.macroblockBits[k] = bits;
         total += bits;
