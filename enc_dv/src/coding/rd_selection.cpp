@@ -342,8 +342,9 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
             step = predicted > 2 * step ? predicted : 2 * step;
         }
     }
+    // Narrowed to two steps: the exact search below looks at the two steps under fits anyway.
     bool interpolate = true;
-    while (over >= 0 && fits - over > 1) {
+    while (over >= 0 && fits - over > 2) {
         int middle = (fits + over) / 2;
         if (interpolate && fitsProbed && overBits > fitsBits) {
             // The first index whose bits on the line through the bracket's ends are in budget.
