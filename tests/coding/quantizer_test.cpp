@@ -77,7 +77,7 @@ QuantizerKernels Kernels(uint32_t features) {
 // Every quantizer kernel this processor runs against its portable twin: the thirteen
 // patterns, the four one-bit area shifts, the nonzero list and the rounding at every shift
 // (the words' low 12 bits as magnitudes, with both weight rows; amplitudes capped at 255 and
-// errors beyond 16 bits included).
+// errors beyond 16 bits included; the nonzero and capped bits checked against the amplitudes).
 TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
     const QuantizerKernels kernel = Kernels(GetFeatureWord());
     const QuantizerKernels twin = Kernels(0);
@@ -124,6 +124,21 @@ TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
             ASSERT_TRUE(test::SameWords(&kernelRounding.distortion[0][0],
                                         &twinRounding.distortion[0][0], kAreaCount * kShiftCount))
                 << "distortion, first word " << original.w[1];
+            // The coefficient choice trusts these bits to mark exactly the nonzero amplitudes.
+            ASSERT_TRUE(test::SameWords(kernelRounding.nonzero, twinRounding.nonzero, kShiftCount))
+                << "nonzero, first word " << original.w[1];
+            ASSERT_EQ(kernelRounding.capped, twinRounding.capped) << "first word " << original.w[1];
+            for (int s = 0; s < kShiftCount; ++s) {
+                for (int k = 0; k < 64; ++k) {
+                    ASSERT_EQ((twinRounding.nonzero[s] >> k) & 1,
+                              twinRounding.amplitudes[s][k] != 0)
+                        << "shift " << s << " position " << k;
+                    const uint32_t rounded = (magnitudes[k] + (1u << (s + 2)) - 1) >> (s + 3);
+                    if (s == 0) {
+                        ASSERT_EQ((twinRounding.capped >> k) & 1, rounded > 255) << k;
+                    }
+                }
+            }
         }
     }
 }
