@@ -95,13 +95,11 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& roundin
             const int64_t drop =
                 w * (level * (2 * m - level)) + l * (nextAfterDrop - nextBits - ownBits);
             // One step lower: the error grows by (e + step)^2 - e^2 = (2e + step) step, where
-            // e = m - level > -step / 2; so that pays only where it saves bits (never below 1:
-            // row 0 is longer than any code). 0 stands for any cost that is not negative.
+            // e = m - level > -step / 2. Never below 1: row 0 is longer than any code, so the
+            // cost is positive. (Weighed every time: skipping it where no bits are saved, which
+            // the data cannot predict, took longer.)
             const int64_t lowerBits = (code - 64)[p];
-            int64_t lower = 0;
-            if (lowerBits < ownBits) {
-                lower = w * ((2 * (m - level) + step) * step) + l * (lowerBits - ownBits);
-            }
+            const int64_t lower = w * ((2 * (m - level) + step) * step) + l * (lowerBits - ownBits);
             if (drop >= 0 || drop > lower) {
                 bits += static_cast<int32_t>(nextBits);
                 const bool lowered = lower < 0;
