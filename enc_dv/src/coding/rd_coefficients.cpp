@@ -26,8 +26,19 @@ constexpr uint64_t AreaBits(int area) {
 }
 constexpr uint64_t kAreaBits[kAreaCount] = {AreaBits(0), AreaBits(1), AreaBits(2), AreaBits(3)};
 
-// The first position of each area that can be coded.
-constexpr ptrdiff_t kFirstCoded[kAreaCount] = {1, kAreaStart[1], kAreaStart[2], kAreaStart[3]};
+// The area of each position.
+struct AreaOfPosition {
+    uint8_t area[64];
+};
+constexpr AreaOfPosition MakeAreaOf() {
+    AreaOfPosition table{};
+    for (int a = 0; a < kAreaCount; ++a) {
+        for (int k = kAreaStart[a]; k < kAreaStart[a + 1]; ++k)
+            table.area[k] = static_cast<uint8_t>(a);
+    }
+    return table;
+}
+constexpr AreaOfPosition kAreaOfPosition = MakeAreaOf();
 
 // Lengths of the code after a kept coefficient while none is kept.
 constexpr uint8_t kNoCode[64] = {};
@@ -54,10 +65,16 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& roundin
                         int pattern, int32_t weightScale, uint64_t lambda, uint8_t* amplitudes) {
     const int64_t l = static_cast<int64_t>(lambda);
     const uint8_t* shifts = QuantPattern[pattern];
-    // The nonzero positions, each area rounded at its shift, and bit 0 (the DC slot) set so
+    // Each area rounded at its shift; the nonzero positions, with bit 0 (the DC slot) set so
     // that the position before the first is 0.
+    const uint8_t* rows[kAreaCount];
+    int stepBits[kAreaCount];
     uint64_t nonzero = 1;
-    for (int a = 0; a < kAreaCount; ++a) nonzero |= rounding.nonzero[shifts[a]] & kAreaBits[a];
+    for (int area = 0; area < kAreaCount; ++area) {
+        rows[area] = rounding.amplitudes[shifts[area]];
+        stepBits[area] = shifts[area] + kRdFractionBits;
+        nonzero |= rounding.nonzero[shifts[area]] & kAreaBits[area];
+    }
     std::memset(amplitudes, 0, 64);
     const int16_t* weights = DistortionWeight[dctMode];
     // A weight x weightScale x 2^kErrorShift stays below 2^31.
@@ -70,44 +87,42 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& roundin
     // coefficient after the one weighed, at q, has the length row of its amplitude, and
     // next = row + 63 - q, so that next[p] is its code's length after position p (kNoCode
     // while none is kept): next[k] after the one weighed, k, as all between are dropped. That
-    // code joins the block's bits once the coefficient before it is kept.
+    // code joins the block's bits once the coefficient before it is kept. One loop over all
+    // areas: loops by area ended where the data could not predict.
     int32_t bits = 4;  // end-of-block
     const uint8_t* next = kNoCode;
-    ptrdiff_t k = HighestBit(nonzero);
-    for (int area = kAreaCount - 1; area >= 0; --area) {
-        const int64_t step = int64_t{1} << (shifts[area] + kRdFractionBits);
-        const uint8_t* rounded = rounding.amplitudes[shifts[area]];
-        const ptrdiff_t first = kFirstCoded[area];
-        while (k >= first) {
-            nonzero ^= uint64_t{1} << k;
-            const ptrdiff_t p = HighestBit(nonzero);  // the coefficient before, 0 for none
-            const int64_t a = rounded[k];
-            const int64_t m = magnitudes[k];
-            const int64_t level = a * step;
-            const int64_t w = weights[k] * scale;
-            // code[p] is the length of this coefficient's code, code[p - 64] one step lower.
-            const uint8_t* code = lengths + 64 * a + (63 - k);
-            const int64_t ownBits = code[p];
-            // Dropping: the error becomes the whole magnitude, m^2 - e^2 = level (2m - level)
-            // more (or the block ends at p); the next code's run then spans both gaps.
-            const int64_t nextAfterDrop = next[p];
-            const int64_t nextBits = next[k];
-            const int64_t drop =
-                w * (level * (2 * m - level)) + l * (nextAfterDrop - nextBits - ownBits);
-            // One step lower: the error grows by (e + step)^2 - e^2 = (2e + step) step, where
-            // e = m - level > -step / 2. Never below 1: row 0 is longer than any code, so the
-            // cost is positive. (Weighed every time: skipping it where no bits are saved, which
-            // the data cannot predict, took longer.)
-            const int64_t lowerBits = (code - 64)[p];
-            const int64_t lower = w * ((2 * (m - level) + step) * step) + l * (lowerBits - ownBits);
-            if (drop >= 0 || drop > lower) {
-                bits += static_cast<int32_t>(nextBits);
-                const bool lowered = lower < 0;
-                amplitudes[k] = static_cast<uint8_t>(lowered ? a - 1 : a);
-                next = lowered ? code - 64 : code;
-            }
-            k = p;
+    for (ptrdiff_t k = HighestBit(nonzero); k != 0;) {
+        nonzero ^= uint64_t{1} << k;
+        const ptrdiff_t p = HighestBit(nonzero);  // the coefficient before, 0 for none
+        const int area = kAreaOfPosition.area[k];
+        const int t = stepBits[area];
+        const int64_t step = int64_t{1} << t;
+        const int64_t a = rows[area][k];
+        const int64_t m = magnitudes[k];
+        const int64_t level = a * step;
+        const int64_t w = weights[k] * scale;
+        // code[p] is the length of this coefficient's code, code[p - 64] one step lower.
+        const uint8_t* code = lengths + 64 * a + (63 - k);
+        const int64_t ownBits = code[p];
+        // Dropping: the error becomes the whole magnitude, m^2 - e^2 = level (2m - level)
+        // more (or the block ends at p); the next code's run then spans both gaps.
+        const int64_t nextAfterDrop = next[p];
+        const int64_t nextBits = next[k];
+        const int64_t drop =
+            w * (level * (2 * m - level)) + l * (nextAfterDrop - nextBits - ownBits);
+        // One step lower: the error grows by (e + step)^2 - e^2 = (2e + step) step, where
+        // e = m - level > -step / 2. Never below 1: row 0 is longer than any code, so the cost
+        // is positive. (Weighed every time: skipping it where no bits are saved, which the data
+        // cannot predict, took longer.)
+        const int64_t lowerBits = (code - 64)[p];
+        const int64_t lower = w * ((2 * (m - level) + step) * step) + l * (lowerBits - ownBits);
+        if (drop >= 0 || drop > lower) {
+            bits += static_cast<int32_t>(nextBits);
+            const bool lowered = lower < 0;
+            amplitudes[k] = static_cast<uint8_t>(lowered ? a - 1 : a);
+            next = lowered ? code - 64 : code;
         }
+        k = p;
     }
     return bits + next[0];
 }
