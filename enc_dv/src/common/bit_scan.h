@@ -21,6 +21,18 @@ inline uint32_t LowestBit(uint64_t x) {
 #endif
 }
 
+// Index of the highest set bit of a nonzero x.
+inline uint32_t HighestBit(uint64_t x) {
+#if defined(_MSC_VER)
+    unsigned long index;
+    if (_BitScanReverse(&index, static_cast<unsigned long>(x >> 32))) return index + 32;
+    _BitScanReverse(&index, static_cast<unsigned long>(x));
+    return index;
+#else
+    return 63 - static_cast<uint32_t>(__builtin_clzll(x));
+#endif
+}
+
 }  // namespace encdv
 
 #endif
