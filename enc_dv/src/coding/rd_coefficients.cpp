@@ -43,6 +43,10 @@ constexpr AreaOfPosition kAreaOfPosition = MakeAreaOf();
 // Lengths of the code after a kept coefficient while none is kept.
 constexpr uint8_t kNoCode[64] = {};
 
+// The machine's word, for the terms that fit 32 bits: no widening on 64-bit targets, no
+// register pairs on 32-bit ones.
+using Word = ptrdiff_t;
+
 // Index of the highest set bit of a nonzero x.
 inline ptrdiff_t HighestBit(uint64_t x) {
 #if defined(_MSC_VER)
@@ -78,7 +82,7 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& roundin
     std::memset(amplitudes, 0, 64);
     const int16_t* weights = DistortionWeight[dctMode];
     // A weight x weightScale x 2^kErrorShift stays below 2^31.
-    const int64_t scale = weightScale << kErrorShift;
+    const Word scale = weightScale << kErrorShift;
     const uint8_t* const lengths = &CoefficientCodeLengthByAmplitude.bits[0][0];
 
     // From the end backwards, each coefficient kept, one step lower or dropped: a dropped last
@@ -96,25 +100,25 @@ int32_t QuantizeBlockRd(const uint16_t* magnitudes, const ShiftRounding& roundin
         const ptrdiff_t p = HighestBit(nonzero);  // the coefficient before, 0 for none
         const int area = kAreaOfPosition.area[k];
         const int t = stepBits[area];
-        const int64_t step = int64_t{1} << t;
-        const int64_t a = rows[area][k];
-        const int64_t m = magnitudes[k];
-        const int64_t level = a * step;
-        const int64_t w = weights[k] * scale;
+        const Word step = Word{1} << t;
+        const Word a = rows[area][k];
+        const Word m = magnitudes[k];
+        const Word level = a * step;
+        const int64_t w = static_cast<Word>(weights[k] * scale);
         // code[p] is the length of this coefficient's code, code[p - 64] one step lower.
         const uint8_t* code = lengths + 64 * a + (63 - k);
-        const int64_t ownBits = code[p];
+        const Word ownBits = code[p];
         // Dropping: the error becomes the whole magnitude, m^2 - e^2 = level (2m - level)
         // more (or the block ends at p); the next code's run then spans both gaps.
-        const int64_t nextAfterDrop = next[p];
-        const int64_t nextBits = next[k];
+        const Word nextAfterDrop = next[p];
+        const Word nextBits = next[k];
         const int64_t drop =
             w * (level * (2 * m - level)) + l * (nextAfterDrop - nextBits - ownBits);
         // One step lower: the error grows by (e + step)^2 - e^2 = (2e + step) step, where
         // e = m - level > -step / 2. Never below 1: row 0 is longer than any code, so the cost
         // is positive. (Weighed every time: skipping it where no bits are saved, which the data
         // cannot predict, took longer.)
-        const int64_t lowerBits = (code - 64)[p];
+        const Word lowerBits = (code - 64)[p];
         const int64_t lower = w * ((2 * (m - level) + step) * step) + l * (lowerBits - ownBits);
         if (drop >= 0 || drop > lower) {
             bits += static_cast<int32_t>(nextBits);
