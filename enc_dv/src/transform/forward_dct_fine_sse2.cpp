@@ -209,9 +209,10 @@ template <int Mode>
 
 inline void StoreMagnitudes(const __m128i scanned[8], uint16_t* magnitudes) {
     __m128i* m = reinterpret_cast<__m128i*>(magnitudes);
+    const __m128i zero = _mm_setzero_si128();
     for (int i = 0; i < 8; ++i) {
-        const __m128i sign = _mm_srai_epi16(scanned[i], 15);
-        _mm_storeu_si128(m + i, _mm_sub_epi16(_mm_xor_si128(scanned[i], sign), sign));
+        const __m128i negated = _mm_sub_epi16(zero, scanned[i]);
+        _mm_storeu_si128(m + i, _mm_max_epi16(scanned[i], negated));
     }
 }
 
