@@ -7,7 +7,7 @@
 
 namespace encdv {
 
-// The weighted DCTs of the best-quality mode, about 40 times finer than the coefficient words:
+// The weighted DCTs of the best-quality mode, eight times finer than the coefficient words:
 // each AC coefficient is rounded to 2^-kFineFractionBits (1/8) of a unit.
 //
 // The arithmetic, which every kernel follows to the bit, uses 16-bit operands and 32-bit sums
@@ -20,7 +20,8 @@ namespace encdv {
 //   products with kFineHorizontal, which holds the horizontal basis, the DV weighting
 //   w(h) w(v) / 2 (2-4-8: w(h) w(2u) / 2) and the row's vertical scale, in units of 2^-22;
 //   the sum plus 2^18, shifted right by 19, is the coefficient in eighths.
-// Output (0, 0), the DC, is not formed; the kernels return the sample sum instead.
+// Output (0, 0), the DC, is left out (its sum may not fit 32 bits); the kernels return the
+// sample sum instead.
 
 // round(2^16 cos(n pi / 16) / 2), n = 1..7: the magnitudes of the vertical bases (entry 0 is
 // unused: the rows of equal-magnitude bases are exact).
