@@ -87,8 +87,7 @@ inline void Vertical88(const __m128i x[8], __m128i rows[8]) {
     const __m128i s1 = _mm_add_epi16(x[1], x[6]), d1 = _mm_sub_epi16(x[1], x[6]);
     const __m128i s2 = _mm_add_epi16(x[2], x[5]), d2 = _mm_sub_epi16(x[2], x[5]);
     const __m128i s3 = _mm_add_epi16(x[3], x[4]), d3 = _mm_sub_epi16(x[3], x[4]);
-    // The even rows are the four-point DCT of the sums; only the scale of rows 2 and 6
-    // differs, and the bases hold it.
+    // The even rows are the four-point DCT of the sums, with the bases of the 2-4-8 halves.
     __m128i even[8];
     FourPoint(s0, s1, s2, s3, _mm_set1_epi16(1024), even);
     rows[0] = even[0];
