@@ -189,7 +189,10 @@ TEST(ForwardDctFine, MatchesTheWeightedDctInDoublePrecision) {
                 largest = std::max(largest, error);
                 squares += error * error;
                 ++count;
-                ASSERT_LE(error, 0.75) << "block " << n << " mode " << mode << " position " << k;
+                // Half a coefficient that the sum exceeds grows by an eighth.
+                const bool movedOffHalf = (magnitudes[k] & 7) == 5;
+                ASSERT_LE(error, movedOffHalf ? 1.25 : 0.75)
+                    << "block " << n << " mode " << mode << " position " << k;
                 ASSERT_TRUE(words[k] == 0 || words[k] == kSignBit) << n << " " << k;
                 ASSERT_EQ(again[k], magnitudes[k]) << n << " " << mode << " " << k;
                 ASSERT_EQ((signs >> k) & 1, words[k] != 0 ? 1u : 0u) << n << " " << k;
@@ -202,8 +205,9 @@ TEST(ForwardDctFine, MatchesTheWeightedDctInDoublePrecision) {
     const double rms = std::sqrt(squares / count);
     std::printf("fine DCT against the weighted DCT, in eighths: max %.3f, RMS %.3f\n", largest,
                 rms);
-    // The final rounding alone gives an RMS error of 1 / sqrt(12) = 0.289.
-    EXPECT_LT(rms, 0.30);
+    // The final rounding alone gives an RMS error of 1 / sqrt(12) = 0.289; the halves moved off
+    // add about 0.03.
+    EXPECT_LT(rms, 0.33);
 }
 
 // The tables against their formulas, and the bound that keeps every horizontal sum (but the
@@ -249,6 +253,54 @@ TEST(ForwardDctFine, TablesFollowTheirFormulasAndKeepSumsIn32Bits) {
                 }
             }
         }
+    }
+}
+
+// Rounded to whole coefficients (step 1, a tie downwards, as the search rounds), the eighths
+// give what the exact coefficients give, on every kind of block and in both DCT modes: a value
+// that lands on half a coefficient must not hide on which side of it the exact value lies.
+// Values within the arithmetic's precision (a sixteenth of a coefficient) of a half are left out.
+TEST(ForwardDctFine, RoundsToWholeCoefficientsAsTheExactValuesDo) {
+    std::mt19937 rng(kSeed + 3);
+    using Sample = int (*)(std::mt19937&, int, int);
+    const struct {
+        const char* kind;
+        Sample sample;
+    } kinds[] = {
+        {"random", [](std::mt19937& r, int, int) { return static_cast<int>(r() % 256); }},
+        {"gentle slope",
+         [](std::mt19937& r, int t, int i) {
+             return 60 + (t % 13) * (i % 8) + (t % 7) * (i / 8) + static_cast<int>(r() % 3);
+         }},
+        {"smooth",
+         [](std::mt19937& r, int t, int i) {
+             return 128 + static_cast<int>(40 * std::sin(0.1 * (t + 1) * (i % 8 + 1.7 * (i / 8)))) +
+                    static_cast<int>(r() % 2);
+         }},
+    };
+    const ForwardDctFineKernel kernels[2] = {ForwardDctFine88_C, ForwardDctFine248_C};
+    constexpr int kTieDown = (1 << (kFineFractionBits - 1)) - 1;
+    for (const auto& kind : kinds) {
+        int checked = 0;
+        int wrong = 0;
+        for (int trial = 0; trial < 200; ++trial) {
+            uint8_t samples[64];
+            for (int i = 0; i < 64; ++i)
+                samples[i] = static_cast<uint8_t>(std::clamp(kind.sample(rng, trial, i), 0, 255));
+            for (int mode = 0; mode < 2; ++mode) {
+                alignas(16) uint16_t magnitudes[64];
+                alignas(16) CoefficientWord words[64];
+                kernels[mode](samples, magnitudes, words);
+                for (int k = 1; k < 64; ++k) {
+                    const double exact = std::fabs(ExactWeighted(samples, mode, k));
+                    if (std::fabs(exact - std::floor(exact) - 0.5) < 1.0 / 16) continue;
+                    wrong += (magnitudes[k] + kTieDown) >> kFineFractionBits != std::lround(exact);
+                    ++checked;
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0) << kind.kind << ": " << checked << " checked";
+        EXPECT_GT(checked, 20000) << kind.kind;
     }
 }
 

@@ -124,6 +124,21 @@ inline void Transpose(const int16x8_t rows[8], int16x8_t columns[8]) {
     columns[7] = high(odd0.val[1], odd1.val[1]);
 }
 
+// A horizontal sum to eighths as the portable kernel's ToEighths: rounded, then a magnitude of
+// half a coefficient that the sum exceeds grown by an eighth.
+inline int32x4_t ToEighths(int32x4_t sum) {
+    const int32x4_t half = vdupq_n_s32(1 << (kHorizontalShift - 1));
+    const int32x4_t t = vaddq_s32(sum, half);
+    const int32x4_t value = vshrq_n_s32(t, kHorizontalShift);
+    const int32x4_t rest = vandq_s32(t, vdupq_n_s32((1 << kHorizontalShift) - 1));
+    const uint32x4_t tie = vceqq_s32(vandq_s32(value, vdupq_n_s32(7)), vdupq_n_s32(4));
+    const uint32x4_t positive = vcgtq_s32(value, vdupq_n_s32(0));
+    const uint32x4_t up = vandq_u32(positive, vcgtq_s32(rest, half));
+    const uint32x4_t down = vbicq_u32(vcltq_s32(rest, half), positive);
+    const int32x4_t toward = vsubq_s32(vreinterpretq_s32_u32(down), vreinterpretq_s32_u32(up));
+    return vaddq_s32(value, vandq_s32(toward, vreinterpretq_s32_u32(tie)));
+}
+
 // Four 16 x 16-bit products per lane into 32 bits, rounded to eighths.
 inline int16x8_t HorizontalSum(const int16x8_t y[4], const int16_t* pair0, const int16_t* pair1) {
     const int16x8x2_t k01 = vld2q_s16(pair0);  // multipliers of j = 0 and 1 by row
@@ -136,8 +151,7 @@ inline int16x8_t HorizontalSum(const int16x8_t y[4], const int16_t* pair0, const
     high = vmlal_s16(high, vget_high_s16(y[2]), vget_high_s16(k23.val[0]));
     low = vmlal_s16(low, vget_low_s16(y[3]), vget_low_s16(k23.val[1]));
     high = vmlal_s16(high, vget_high_s16(y[3]), vget_high_s16(k23.val[1]));
-    return vcombine_s16(vqmovn_s32(vrshrq_n_s32(low, kHorizontalShift)),
-                        vqmovn_s32(vrshrq_n_s32(high, kHorizontalShift)));
+    return vcombine_s16(vqmovn_s32(ToEighths(low)), vqmovn_s32(ToEighths(high)));
 }
 
 // The block's 64 outputs in eighths, register h holding frequency h by row; out[0][0] is

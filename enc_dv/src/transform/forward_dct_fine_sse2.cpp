@@ -149,8 +149,18 @@ inline __m128i HorizontalSum(__m128i y01, __m128i y23, const int16_t* pair0, con
     const __m128i sum =
         _mm_add_epi32(_mm_madd_epi16(y01, _mm_load_si128(reinterpret_cast<const __m128i*>(pair0))),
                       _mm_madd_epi16(y23, _mm_load_si128(reinterpret_cast<const __m128i*>(pair1))));
-    return _mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(1 << (kHorizontalShift - 1))),
-                          kHorizontalShift);
+    // To eighths as the portable kernel's ToEighths: rounded, then a magnitude of half a
+    // coefficient that the sum exceeds grown by an eighth.
+    const __m128i half = _mm_set1_epi32(1 << (kHorizontalShift - 1));
+    const __m128i t = _mm_add_epi32(sum, half);
+    const __m128i value = _mm_srai_epi32(t, kHorizontalShift);
+    const __m128i rest = _mm_and_si128(t, _mm_set1_epi32((1 << kHorizontalShift) - 1));
+    const __m128i tie = _mm_cmpeq_epi32(_mm_and_si128(value, _mm_set1_epi32(7)), _mm_set1_epi32(4));
+    const __m128i positive = _mm_cmpgt_epi32(value, _mm_setzero_si128());
+    const __m128i up = _mm_and_si128(positive, _mm_cmpgt_epi32(rest, half));
+    const __m128i down = _mm_andnot_si128(positive, _mm_cmpgt_epi32(half, rest));
+    const __m128i toward = _mm_sub_epi32(down, up);
+    return _mm_add_epi32(value, _mm_and_si128(toward, tie));
 }
 
 // The horizontal pass: out[8h + v] (16-byte aligned), one register per frequency h.
