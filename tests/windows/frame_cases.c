@@ -26,7 +26,8 @@ typedef struct FrameCase {
 } FrameCase;
 
 /* Each system and mode (625/50 4:2:0, 625/50 4:1:1, 525/60 4:1:1 from 480 and 486
- * lines), both layouts, and every flag bit at least once. */
+ * lines), both layouts, and every flag bit at least once; the best-quality mode in every
+ * system. */
 static const FrameCase kCases[] = {
     {"625_yuy2", 576, DVENC_FOURCC_YUY2, 0, 0, 0},
     {"625_yuy2_smpte314m", 576, DVENC_FOURCC_YUY2, DVENC_FLAG_SMPTE314M, 1, 0},
@@ -40,6 +41,11 @@ static const FrameCase kCases[] = {
     {"525_bgr4_single_bottomup", 480, DVENC_FOURCC_BGR4, DVENC_FLAG_SINGLE_THREAD, 0, 1},
     {"525_486_bgr4_alpha_smpte314m", 486, DVENC_FOURCC_BGR4,
      DVENC_FLAG_ALPHA_WEIGHT | DVENC_FLAG_SMPTE314M | 0x40000000u, 1, 0},
+    {"625_yuy2_best", 576, DVENC_FOURCC_YUY2, DVENC_FLAG_BEST_QUALITY, 1, 0},
+    {"625_bgr4_best_smpte314m_swap", 576, DVENC_FOURCC_BGR4,
+     DVENC_FLAG_BEST_QUALITY | DVENC_FLAG_SMPTE314M | DVENC_FLAG_SWAP_FIELDS, 0, 0},
+    {"525_yuy2_best_single", 480, DVENC_FOURCC_YUY2,
+     DVENC_FLAG_BEST_QUALITY | DVENC_FLAG_SINGLE_THREAD, 0, 0},
 };
 
 static uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
