@@ -29,7 +29,7 @@ inline uint32_t HighestBit(uint64_t x) {
     _BitScanReverse(&index, static_cast<unsigned long>(x));
     return index;
 #else
-    return 63 - static_cast<uint32_t>(__builtin_clzll(x));
+    return 63 ^ static_cast<uint32_t>(__builtin_clzll(x));  // one bit scan, where 63 - n takes two
 #endif
 }
 
