@@ -92,12 +92,12 @@ int32_t ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choi
         int64_t cost[kBlocksPerMacroblock][kQuantPatternCount];
         int64_t sum[kQnoCount] = {};
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-            const BlockRd& rd = work.blocks[kBlocksPerMacroblock * k + b];
+            const int j = kBlocksPerMacroblock * k + b;
+            const int64_t* error = work.scaledError[j];
+            const int32_t* rate = work.costRate[j];
             int64_t* c = cost[b];
             for (int p = 0; p < kQuantPatternCount; ++p) {
-                c[p] = rd.rate[p] == kInvalidRate ? kInvalidCost
-                                                  : (static_cast<int64_t>(rd.distortion[p]) << 16) +
-                                                        static_cast<int64_t>(lambda) * rd.rate[p];
+                c[p] = error[p] + static_cast<int64_t>(lambda) * rate[p];
             }
 #if defined(__GNUC__)
 #pragma GCC unroll 16
@@ -417,6 +417,14 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
             }
         }
         if (j % kBlocksPerMacroblock >= kBlockCr) WeighChroma(work.blocks[j]);
+        // The costs' terms without a branch: an invalid pattern's error alone exceeds any cost.
+        const BlockRd& rd = work.blocks[j];
+        for (int p = 0; p < kQuantPatternCount; ++p) {
+            const bool valid = rd.rate[p] != kInvalidRate;
+            work.scaledError[j][p] =
+                valid ? static_cast<int64_t>(rd.distortion[p]) << 16 : kInvalidCost;
+            work.costRate[j][p] = valid ? rd.rate[p] : 0;
+        }
     }
 
     // Search with every coefficient rounded to the nearest step: the smallest multiplier on

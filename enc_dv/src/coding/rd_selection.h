@@ -44,6 +44,10 @@ struct QuantizedSegment {
 // Scratch of the search for one segment, kept on the encoding thread's stack.
 struct RdSegmentWork {
     BlockRd blocks[kBlocksPerSegment];  // rounded, per step pattern
+    // The terms of each block and pattern's cost in the search: error x 2^16 and bits (an
+    // invalid pattern: an error above every cost, no bits).
+    int64_t scaledError[kBlocksPerSegment][kQuantPatternCount];
+    int32_t costRate[kBlocksPerSegment][kQuantPatternCount];
     // Bits and amplitudes of each block and pattern under the coefficient choice; -1: not yet.
     int16_t choiceRate[kBlocksPerSegment][kQuantPatternCount];
     uint8_t choiceAmplitudes[kBlocksPerSegment][kQuantPatternCount][64];
