@@ -435,8 +435,17 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
     SegmentChoice fitting;  // the choice at fits, once one has fitted
     int32_t probeBits = 0;
     bool finest = false;  // the last probe chose step 1 everywhere: smaller multipliers agree
+    // The choices of the last probes by ladder index: the exact search below asks again for
+    // indices near the end of this one.
+    constexpr int kRemembered = 8;
+    SegmentChoice remembered[kRemembered];
+    int rememberedIndex[kRemembered];
+    int rememberedCount = 0;
     auto fitsAt = [&](int index) {
         probeBits = ChooseAt(work, LambdaAt(index), choice);
+        remembered[rememberedCount % kRemembered] = choice;
+        rememberedIndex[rememberedCount % kRemembered] = index;
+        ++rememberedCount;
         finest = true;
         for (int j = 0; j < kBlocksPerSegment && finest; ++j) finest = Pattern(choice, j) == 0;
         if (probeBits > kSegmentAcBits) return false;
@@ -607,7 +616,16 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
             return bits;
         };
         auto bitsAt = [&](int index, SegmentChoice& c) {
-            ChooseAt(work, LambdaAt(index), c);
+            const int count = rememberedCount < kRemembered ? rememberedCount : kRemembered;
+            int found = -1;
+            for (int i = 0; i < count && found < 0; ++i) {
+                if (rememberedIndex[i] == index) found = i;
+            }
+            if (found >= 0) {
+                c = remembered[found];
+            } else {
+                ChooseAt(work, LambdaAt(index), c);
+            }
             return quantizedBits(c);
         };
         choice = fitting;
