@@ -16,6 +16,29 @@ constexpr int kShiftCount = 6;
 // kAreaStart[a] to kAreaStart[a + 1] - 1 (area 0 includes the DC slot, which is never coded).
 constexpr int kAreaStart[kAreaCount + 1] = {0, 6, 21, 43, 64};
 
+// The AC positions of each area as bits (bit k for position k; the DC slot left out).
+constexpr uint64_t AreaPositionBits(int area) {
+    const int start = kAreaStart[area];
+    const int size = kAreaStart[area + 1] - start;
+    return ((~uint64_t{0} >> (64 - size)) << start) & ~uint64_t{1};
+}
+inline constexpr uint64_t kAreaBits[kAreaCount] = {AreaPositionBits(0), AreaPositionBits(1),
+                                                   AreaPositionBits(2), AreaPositionBits(3)};
+
+// The area of each scan position.
+struct AreaOfPosition {
+    uint8_t area[64];
+};
+constexpr AreaOfPosition MakeAreaOfPosition() {
+    AreaOfPosition table{};
+    for (int a = 0; a < kAreaCount; ++a) {
+        for (int k = kAreaStart[a]; k < kAreaStart[a + 1]; ++k)
+            table.area[k] = static_cast<uint8_t>(a);
+    }
+    return table;
+}
+inline constexpr AreaOfPosition kAreaOfPosition = MakeAreaOfPosition();
+
 // Right-shift count of each area in the thirteen quantizer step patterns.
 extern const uint8_t QuantPattern[kQuantPatternCount][kAreaCount];
 

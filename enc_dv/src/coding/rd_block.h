@@ -15,22 +15,16 @@ constexpr int kRdFractionBits = kFineFractionBits;
 constexpr int32_t kInvalidRate = 0x7FFF;
 
 // Rate and distortion of one block under each of the thirteen step patterns, every
-// coefficient rounded to the nearest multiple of its step (RoundedAmplitude). The rates are
-// estimates, EstimatedCodeBits summed over the coded coefficients, with the end-of-block code:
-// each area's share depends only on its own step, which makes them cheap to gather; the
-// search checks its result against exact code lengths.
+// coefficient rounded to the nearest multiple of its step (RoundedAmplitude). Each area's bits
+// are counted once per step, every code from the coded position before it at that step, and
+// summed per pattern: exact where the areas before share the step or are empty, otherwise off
+// by the run of each later area's first code. The search checks its result with exact lengths.
 struct BlockRd {
     ShiftRounding
         rounding;  // the amplitudes at every shift, which the coefficient choice starts from
     int32_t rate[kQuantPatternCount];         // AC bits with end-of-block, or kInvalidRate
     uint32_t distortion[kQuantPatternCount];  // weighted squared error (DistortionWeight units)
 };
-
-// Estimated bits of a coded coefficient of amplitude a (1-255): the length of its code after
-// a nonzero neighbour, plus kRunStartBits when the position before it holds a zero (the zero
-// run's share of a code, on average; the DC slot counts as nonzero).
-constexpr int32_t kRunStartBits = 2;
-int32_t EstimatedCodeBits(uint32_t amplitude, bool afterZero);
 
 // Measures a block from its AC magnitudes in scan order (64 words, 16-byte aligned, word 0
 // zero) in units of 2^-kRdFractionBits, below 512 units. dctMode picks the weights.

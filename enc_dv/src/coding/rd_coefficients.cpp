@@ -18,28 +18,6 @@ namespace {
 // (whose errors are a sixteenth of these and weigh 2^16).
 constexpr int kErrorShift = 12;
 
-// The positions of each area (kAreaStart) as bits, the DC slot left out.
-constexpr uint64_t AreaBits(int area) {
-    const int start = kAreaStart[area];
-    const int size = kAreaStart[area + 1] - start;
-    return ((~uint64_t{0} >> (64 - size)) << start) & ~uint64_t{1};
-}
-constexpr uint64_t kAreaBits[kAreaCount] = {AreaBits(0), AreaBits(1), AreaBits(2), AreaBits(3)};
-
-// The area of each position.
-struct AreaOfPosition {
-    uint8_t area[64];
-};
-constexpr AreaOfPosition MakeAreaOf() {
-    AreaOfPosition table{};
-    for (int a = 0; a < kAreaCount; ++a) {
-        for (int k = kAreaStart[a]; k < kAreaStart[a + 1]; ++k)
-            table.area[k] = static_cast<uint8_t>(a);
-    }
-    return table;
-}
-constexpr AreaOfPosition kAreaOfPosition = MakeAreaOf();
-
 // Lengths of the code after a kept coefficient while none is kept.
 constexpr uint8_t kNoCode[64] = {};
 

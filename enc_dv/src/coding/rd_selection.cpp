@@ -267,7 +267,7 @@ Raise BestRaise(const MacroblockWork* macroblocks, const FineMagnitudes& magnitu
     for (uint64_t lowered = masks.lowered; lowered != 0; lowered &= lowered - 1) {
         const uint32_t k = LowestBit(lowered);
         const uint32_t a = amplitudes[k];
-        const int t = shifts[k < 6 ? 0 : k < 21 ? 1 : k < 43 ? 2 : 3] + kRdFractionBits;
+        const int t = shifts[kAreaOfPosition.area[k]] + kRdFractionBits;
         const int64_t m = magnitudes.blocks[j][k];
         const int64_t e0 = m - (static_cast<int64_t>(a) << t);
         const int64_t e1 = m - (static_cast<int64_t>(a + 1) << t);
@@ -326,7 +326,7 @@ void FillByCoefficient(const RdSegmentWork& work, const MacroblockWork* macroblo
         uint8_t& amplitude = q.amplitudes[best][k];
         ++amplitude;
         const uint8_t* shifts = QuantPattern[Pattern(q.choice, best)];
-        const int area = k < 6 ? 0 : k < 21 ? 1 : k < 43 ? 2 : 3;
+        const int area = kAreaOfPosition.area[k];
         masks[best].coded |= uint64_t{1} << k;
         if (amplitude >= work.blocks[best].rounding.amplitudes[shifts[area]][k])
             masks[best].lowered &= ~(uint64_t{1} << k);
@@ -356,10 +356,7 @@ void TruncateToFit(MacroblockWork* macroblocks, const FineMagnitudes& magnitudes
             const BlockWork& block = mb.blocks[b];
             const uint32_t amplitude = block.coefficients[q] & 0xFF;
             const int32_t saved = static_cast<int32_t>(CoefficientCodeBits(q - p, amplitude));
-            const int shift = QuantPattern[Pattern(choice, j)][q < 6    ? 0
-                                                               : q < 21 ? 1
-                                                               : q < 43 ? 2
-                                                                        : 3];
+            const int shift = QuantPattern[Pattern(choice, j)][kAreaOfPosition.area[q]];
             const int64_t m = magnitudes.blocks[j][q];
             const int64_t e = m - (static_cast<int64_t>(amplitude) << (shift + kRdFractionBits));
             const int64_t added = DistortionWeight[block.dctMode][q] * (m * m - e * e);
