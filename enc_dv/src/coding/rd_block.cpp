@@ -1,5 +1,7 @@
 #include "coding/rd_block.h"
 
+#include <cstddef>
+
 #include "coding/code_length_table.h"
 #include "coding/quantizer.h"
 #include "coding/rd_tables.h"
@@ -14,15 +16,17 @@ void MeasureBlockRd(const uint16_t* magnitudes, int dctMode, BlockRd& rd) {
     // the same shift; an area that holds an amplitude capped at 255 at step 1 cannot be coded
     // there (coarser steps hold it).
     int32_t areaBits[kAreaCount][kShiftCount];
+    // Length of amplitude a at distance d: lengths[64 a - d].
+    const uint8_t* lengths = &CoefficientCodeLengthByAmplitude.bits[0][63];
     for (int s = 0; s < kShiftCount; ++s) {
         const uint8_t* amplitudes = rounding.amplitudes[s];
         const uint64_t nonzero = rounding.nonzero[s] & ~uint64_t{1};
-        uint32_t previous = 0;
+        std::size_t previous = 0;
         for (int a = 0; a < kAreaCount; ++a) {
             int32_t bits = 0;
             for (uint64_t m = nonzero & kAreaBits[a]; m != 0; m &= m - 1) {
-                const uint32_t k = LowestBit(m);
-                bits += CoefficientCodeLengthByAmplitude.bits[amplitudes[k]][63 - (k - previous)];
+                const std::size_t k = LowestBit(m);
+                bits += lengths[std::size_t{amplitudes[k]} * 64 + previous - k];
                 previous = k;
             }
             areaBits[a][s] = bits;
