@@ -20,17 +20,17 @@ void MeasureBlockRd(const uint16_t* magnitudes, int dctMode, BlockRd& rd) {
     const uint8_t* lengths = &CoefficientCodeLengthByAmplitude.bits[0][63];
     for (int s = 0; s < kShiftCount; ++s) {
         const uint8_t* amplitudes = rounding.amplitudes[s];
-        const uint64_t nonzero = rounding.nonzero[s] & ~uint64_t{1};
+        // One walk over the whole block: a loop's exit is mispredicted once per shift, not once
+        // per area.
+        int32_t bits[kAreaCount] = {};
         std::size_t previous = 0;
-        for (int a = 0; a < kAreaCount; ++a) {
-            int32_t bits = 0;
-            for (uint64_t m = nonzero & kAreaBits[a]; m != 0; m &= m - 1) {
-                const std::size_t k = LowestBit(m);
-                bits += lengths[std::size_t{amplitudes[k]} * 64 + previous - k];
-                previous = k;
-            }
-            areaBits[a][s] = bits;
+        for (uint64_t m = rounding.nonzero[s] & ~uint64_t{1}; m != 0; m &= m - 1) {
+            const std::size_t k = LowestBit(m);
+            bits[kAreaOfPosition.area[k]] +=
+                lengths[std::size_t{amplitudes[k]} * 64 + previous - k];
+            previous = k;
         }
+        for (int a = 0; a < kAreaCount; ++a) areaBits[a][s] = bits[a];
     }
     // Bits of an area that cannot be coded: far more than any valid pattern's sum.
     constexpr int32_t kUncodable = 1 << 20;
