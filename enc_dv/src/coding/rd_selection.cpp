@@ -108,9 +108,14 @@ int32_t ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choi
                     Least(Least(c[classes[0]], c[classes[1]]), Least(c[classes[2]], c[classes[3]]));
             }
         }
+        // Least cost, the finer QNO on a tie; kept in registers so that the comparisons can
+        // become conditional moves (the data predict no branch).
         int bestQno = kQnoCount - 1;
+        int64_t least = sum[kQnoCount - 1];
         for (int q = kQnoCount - 2; q >= 0; --q) {
-            if (sum[q] < sum[bestQno]) bestQno = q;
+            const bool lower = sum[q] < least;
+            least = lower ? sum[q] : least;
+            bestQno = lower ? q : bestQno;
         }
         choice.qno[k] = bestQno;
         int32_t bits = 0;
@@ -118,8 +123,12 @@ int32_t ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choi
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             const int64_t* c = cost[b];
             int bestClass = 0;
+            int64_t leastCost = c[classes[0]];
             for (int cls = 1; cls < kClassCount; ++cls) {
-                if (c[classes[cls]] < c[classes[bestClass]]) bestClass = cls;
+                const int64_t x = c[classes[cls]];
+                const bool lower = x < leastCost;
+                leastCost = lower ? x : leastCost;
+                bestClass = lower ? cls : bestClass;
             }
             const int j = kBlocksPerMacroblock * k + b;
             choice.classNumber[j] = static_cast<uint8_t>(bestClass);
