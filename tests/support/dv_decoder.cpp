@@ -1,6 +1,8 @@
 #include "dv_decoder.h"
 
+#include <cstdarg>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 extern "C" {
@@ -41,10 +43,32 @@ struct DecoderSession {
     }
 };
 
+// The first warning or error the decoder logs while a call asks for them, else empty.
+thread_local std::string* gWarning = nullptr;
+
+void CatchWarnings(void*, int level, const char* format, va_list arguments) {
+    if (level > AV_LOG_WARNING || gWarning == nullptr || !gWarning->empty()) return;
+    char text[256];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    *gWarning = text[0] != 0 ? text : "(empty message)";
+}
+
+// Routes the decoder's log to CatchWarnings for one call.
+struct WarningCatcher {
+    std::string warning;
+    explicit WarningCatcher(bool active) {
+        if (active) gWarning = &warning;
+    }
+    ~WarningCatcher() { gWarning = nullptr; }
+};
+
 }  // namespace
 
-bool DecodeDvFrame(const uint8_t* data, size_t size, DecodedFrame& out, std::string* error) {
-    av_log_set_level(AV_LOG_QUIET);
+bool DecodeDvFrame(const uint8_t* data, size_t size, DecodedFrame& out, std::string* error,
+                   bool failOnWarning) {
+    av_log_set_level(AV_LOG_WARNING);
+    av_log_set_callback(CatchWarnings);
+    WarningCatcher catcher(failOnWarning);
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
     if (!codec) return Fail(error, "libavcodec has no DV decoder");
     DecoderSession s;
@@ -67,6 +91,7 @@ bool DecodeDvFrame(const uint8_t* data, size_t size, DecodedFrame& out, std::str
     if (avcodec_receive_frame(s.context, s.frame) < 0) return Fail(error, "no picture decoded");
     if (s.frame->decode_error_flags != 0 || (s.frame->flags & AV_FRAME_FLAG_CORRUPT))
         return Fail(error, "decoder flagged the picture corrupt");
+    if (!catcher.warning.empty()) return Fail(error, "decoder warned: " + catcher.warning);
 
     out.width = s.frame->width;
     out.height = s.frame->height;

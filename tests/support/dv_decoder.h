@@ -23,9 +23,9 @@ struct DecodedFrame {
 // Decodes one DV frame (120000 or 144000 bytes) with libavcodec's DV decoder, an
 // implementation independent of the encoder. Returns false, with a reason in *error when
 // error is not null, if the decoder refuses the frame, flags it corrupt or delivers a
-// pixel format other than 4:2:0 or 4:1:1.
+// pixel format other than 4:2:0 or 4:1:1; with failOnWarning, also if it logs a warning.
 bool DecodeDvFrame(const uint8_t* data, size_t size, DecodedFrame& out,
-                   std::string* error = nullptr);
+                   std::string* error = nullptr, bool failOnWarning = false);
 
 }  // namespace test
 }  // namespace encdv
