@@ -636,6 +636,19 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
         };
         choice = fitting;
         SegmentChoice probe;
+        // Bisects down to the smallest index above `over` whose exact bits fit, from best,
+        // which fits.
+        auto bisect = [&](int over) {
+            while (best - over > 1) {
+                const int middle = (best + over) / 2;
+                if (bitsAt(middle, probe) <= kSegmentAcBits) {
+                    best = middle;
+                    choice = probe;
+                } else {
+                    over = middle;
+                }
+            }
+        };
         if (quantizedBits(choice) > kSegmentAcBits) {
             // The estimated rates fell short: galloping up the ladder, then bisecting, to the
             // smallest multiplier whose exact bits fit (the coefficient choice keeps its own).
@@ -648,15 +661,7 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
                 choice = probe;
                 if (!found) under = best;
             }
-            while (found && best - under > 1) {
-                const int middle = (best + under) / 2;
-                if (bitsAt(middle, probe) <= kSegmentAcBits) {
-                    best = middle;
-                    choice = probe;
-                } else {
-                    under = middle;
-                }
-            }
+            if (found) bisect(under);
             fits = best;
         }
         const int lowest = fits > kCoefficientDescent ? fits - kCoefficientDescent : 0;
@@ -670,15 +675,7 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
             best = next;
             choice = probe;
         }
-        while (best - low > 1) {
-            const int middle = (best + low) / 2;
-            if (bitsAt(middle, probe) <= kSegmentAcBits) {
-                best = middle;
-                choice = probe;
-            } else {
-                low = middle;
-            }
-        }
+        bisect(low);
         q.choice = choice;
         q.bits = 0;
         for (int j = 0; j < kBlocksPerSegment; ++j) {
