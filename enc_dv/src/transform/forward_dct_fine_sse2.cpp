@@ -144,39 +144,45 @@ inline ColumnPairs PairColumns(const __m128i* rows) {
             _mm_sub_epi16(c23, c54)};
 }
 
-// Frequency h of four rows, rounded to eighths in 32-bit lanes.
-inline __m128i HorizontalSum(__m128i y01, __m128i y23, const int16_t* pair0, const int16_t* pair1) {
-    const __m128i sum =
-        _mm_add_epi32(_mm_madd_epi16(y01, _mm_load_si128(reinterpret_cast<const __m128i*>(pair0))),
-                      _mm_madd_epi16(y23, _mm_load_si128(reinterpret_cast<const __m128i*>(pair1))));
-    // To eighths as the portable kernel's ToEighths: rounded, then a magnitude of half a
-    // coefficient that the sum exceeds grown by an eighth.
+// Frequency h of four rows: the 32-bit sums of the products, before rounding; `pair` points
+// to the multipliers of the column pairs (0, 7)-(1, 6) and, two vectors on, (2, 5)-(3, 4).
+inline __m128i HorizontalSum(__m128i y01, __m128i y23, const __m128i* pair) {
+    return _mm_add_epi32(_mm_madd_epi16(y01, pair[0]), _mm_madd_epi16(y23, pair[2]));
+}
+
+// The sums of eight rows (upper: rows 0-3) in eighths as the portable kernel's ToEighths:
+// rounded, then a magnitude of half a coefficient that the sum exceeds grown by an eighth.
+// The tie test runs on 16-bit words: the part of the sum below the rounded value, a signed
+// 19-bit number that shifting left by 13 isolates, keeps its sign and whether it is zero
+// when packed with saturation.
+inline __m128i ToEighths(__m128i upper, __m128i lower) {
     const __m128i half = _mm_set1_epi32(1 << (kHorizontalShift - 1));
-    const __m128i t = _mm_add_epi32(sum, half);
-    const __m128i value = _mm_srai_epi32(t, kHorizontalShift);
-    const __m128i rest = _mm_and_si128(t, _mm_set1_epi32((1 << kHorizontalShift) - 1));
-    const __m128i tie = _mm_cmpeq_epi32(_mm_and_si128(value, _mm_set1_epi32(7)), _mm_set1_epi32(4));
-    const __m128i positive = _mm_cmpgt_epi32(value, _mm_setzero_si128());
-    const __m128i up = _mm_and_si128(positive, _mm_cmpgt_epi32(rest, half));
-    const __m128i down = _mm_andnot_si128(positive, _mm_cmpgt_epi32(half, rest));
-    const __m128i toward = _mm_sub_epi32(down, up);
-    return _mm_add_epi32(value, _mm_and_si128(toward, tie));
+    const __m128i value =
+        _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(upper, half), kHorizontalShift),
+                        _mm_srai_epi32(_mm_add_epi32(lower, half), kHorizontalShift));
+    constexpr int kRestShift = 32 - kHorizontalShift;
+    const __m128i rest =
+        _mm_packs_epi32(_mm_slli_epi32(upper, kRestShift), _mm_slli_epi32(lower, kRestShift));
+    // A value of 4 modulo 8 moves away from zero by one where the rest points the same way:
+    // the rest clamped to [0, 1] for positive values, to [-1, 0] for negative ones.
+    const __m128i key = _mm_and_si128(value, _mm_set1_epi16(static_cast<int16_t>(0x8007)));
+    const __m128i up = _mm_srli_epi16(_mm_cmpeq_epi16(key, _mm_set1_epi16(4)), 15);
+    const __m128i down = _mm_cmpeq_epi16(key, _mm_set1_epi16(static_cast<int16_t>(0x8004)));
+    return _mm_add_epi16(value, _mm_max_epi16(_mm_min_epi16(rest, up), down));
 }
 
 // The horizontal pass: out[8h + v] (16-byte aligned), one register per frequency h.
 inline void Horizontal(const __m128i rows[8], const int16_t (*table)[2][16], int16_t* out) {
     const ColumnPairs upper = PairColumns(rows);
     const ColumnPairs lower = PairColumns(rows + 4);
+    // Per h: the pair 0 multipliers of rows 0-3 and 4-7, then those of pair 1.
+    const __m128i* t = static_cast<const __m128i*>(__builtin_assume_aligned(table, 16));
     __m128i* o = reinterpret_cast<__m128i*>(out);
     for (int h = 0; h < 8; h += 2) {
-        const __m128i even =
-            _mm_packs_epi32(HorizontalSum(upper.s01, upper.s23, table[h][0], table[h][1]),
-                            HorizontalSum(lower.s01, lower.s23, table[h][0] + 8, table[h][1] + 8));
-        _mm_store_si128(o + h, even);
-        const __m128i odd = _mm_packs_epi32(
-            HorizontalSum(upper.d01, upper.d23, table[h + 1][0], table[h + 1][1]),
-            HorizontalSum(lower.d01, lower.d23, table[h + 1][0] + 8, table[h + 1][1] + 8));
-        _mm_store_si128(o + h + 1, odd);
+        _mm_store_si128(o + h, ToEighths(HorizontalSum(upper.s01, upper.s23, t + 4 * h),
+                                         HorizontalSum(lower.s01, lower.s23, t + 4 * h + 1)));
+        _mm_store_si128(o + h + 1, ToEighths(HorizontalSum(upper.d01, upper.d23, t + 4 * h + 4),
+                                             HorizontalSum(lower.d01, lower.d23, t + 4 * h + 5)));
     }
 }
 
