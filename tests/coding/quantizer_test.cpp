@@ -143,6 +143,32 @@ TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
     }
 }
 
+// The rounding of a block whose one large magnitude sits on either side of the smallest that
+// rounds above 255 at shift 0 (2045) or at shift 1 (4089), in every position, among small
+// ones: the vector kernels take the capping only for blocks that need it.
+TEST(Quantizer, RoundingCapsFromTheFirstMagnitudeAbove255Steps) {
+    const QuantizerKernels kernel = Kernels(GetFeatureWord());
+    const QuantizerKernels twin = Kernels(0);
+    std::mt19937 rng(kSeed + 1);
+    for (const uint16_t large : {2044, 2045, 4088, 4089, 4095}) {
+        for (int position = 0; position < 64; ++position) {
+            alignas(16) uint16_t magnitudes[64];
+            for (uint16_t& m : magnitudes) m = static_cast<uint16_t>(rng() % 600);
+            magnitudes[position] = large;
+            ShiftRounding kernelRounding, twinRounding;
+            std::memset(&kernelRounding, 0xC3, sizeof kernelRounding);
+            std::memset(&twinRounding, 0xC3, sizeof twinRounding);
+            kernel.roundAtShifts(magnitudes, DistortionWeight[position % 2], kernelRounding);
+            twin.roundAtShifts(magnitudes, DistortionWeight[position % 2], twinRounding);
+            ASSERT_EQ(std::memcmp(&kernelRounding, &twinRounding, sizeof twinRounding), 0)
+                << "magnitude " << large << " at " << position;
+            ASSERT_EQ((twinRounding.capped >> position) & 1, large >= 2045 ? 1u : 0u)
+                << "magnitude " << large << " at " << position;
+            ASSERT_EQ(twinRounding.amplitudes[1][position], large >= 4089 ? 255 : (large + 7) >> 4);
+        }
+    }
+}
+
 // One step down from every QNO of every class lands where quantizing the original block at
 // the lower QNO lands.
 TEST(Quantizer, StepDownAreaEqualsQuantizingAtTheLowerQno) {

@@ -105,111 +105,160 @@ void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
     WriteNonzeroList(nonzero, list);
 }
 
-// The vectors (8 positions each) that each area touches, with the area's lanes as a mask.
-struct AreaPart {
-    int area;
-    int vector;
-};
-constexpr AreaPart kAreaParts[] = {{0, 0}, {1, 0}, {1, 1}, {1, 2}, {2, 2}, {2, 3},
-                                   {2, 4}, {2, 5}, {3, 5}, {3, 6}, {3, 7}};
-constexpr int kAreaPartCount = sizeof kAreaParts / sizeof kAreaParts[0];
+static_assert(kAreaStart[1] == 6 && kAreaStart[2] == 21 && kAreaStart[3] == 43,
+              "the area boundaries fall in lanes 6, 5 and 3 of vectors 0, 2 and 5");
 
-struct AreaPartMasks {
-    alignas(16) int16_t lanes[kAreaPartCount][8];  // -1 in the lanes of the part's area
+// The weights of the 8-position vectors, those of the three vectors that straddle an area
+// boundary split into a part per area (zero in the other area's lanes).
+struct AreaWeights {
+    __m128i w[8];
+    __m128i low[3];   // vectors 0, 2, 5: the lanes of the lower area
+    __m128i high[3];  // and those of the higher
 };
-constexpr AreaPartMasks MakeAreaPartMasks() {
-    AreaPartMasks masks{};
-    for (int i = 0; i < kAreaPartCount; ++i) {
-        const int a = kAreaParts[i].area;
-        for (int lane = 0; lane < 8; ++lane) {
-            const int k = 8 * kAreaParts[i].vector + lane;
-            masks.lanes[i][lane] = k >= kAreaStart[a] && k < kAreaStart[a + 1] ? -1 : 0;
-        }
+
+inline AreaWeights LoadAreaWeights(const int16_t* weights) {
+    AreaWeights a;
+    const __m128i* p = reinterpret_cast<const __m128i*>(weights);
+    for (int v = 0; v < 8; ++v) a.w[v] = _mm_loadu_si128(p + v);
+    const __m128i lowLanes[3] = {_mm_set_epi16(0, 0, -1, -1, -1, -1, -1, -1),
+                                 _mm_set_epi16(0, 0, 0, -1, -1, -1, -1, -1),
+                                 _mm_set_epi16(0, 0, 0, 0, 0, -1, -1, -1)};
+    const int straddling[3] = {0, 2, 5};
+    for (int i = 0; i < 3; ++i) {
+        a.low[i] = _mm_and_si128(a.w[straddling[i]], lowLanes[i]);
+        a.high[i] = _mm_andnot_si128(lowLanes[i], a.w[straddling[i]]);
     }
-    return masks;
+    return a;
 }
-constexpr AreaPartMasks kAreaPartMasks = MakeAreaPartMasks();
 
-// Amplitudes above 255 occur only at these shifts, for magnitudes below 4096.
+// Amplitudes above 255 occur only at these shifts, for magnitudes below 4096, and only for
+// magnitudes above kCapFree.
 constexpr int kCappedShifts = 2;
+constexpr int kCapFree = 2044;
 
-// The rounding at shift S (compile-time counts): amplitudes, their nonzero bits, the weighted
-// squared error by area; at shift 0 also the capped positions.
-template <int S>
-inline void RoundAtShift(const __m128i* m, const __m128i* partWeights, ShiftRounding& out) {
+// Whether any of the 64 magnitudes exceeds kCapFree.
+inline bool AnyCapped(const __m128i* m) {
+    const __m128i high =
+        _mm_max_epi16(_mm_max_epi16(_mm_max_epi16(m[0], m[1]), _mm_max_epi16(m[2], m[3])),
+                      _mm_max_epi16(_mm_max_epi16(m[4], m[5]), _mm_max_epi16(m[6], m[7])));
+    return _mm_movemask_epi8(_mm_cmpgt_epi16(high, _mm_set1_epi16(kCapFree))) != 0;
+}
+
+// The rounding of one vector of magnitudes at shift S: the amplitudes (above 255 where Capped
+// at shifts below kCappedShifts, which the byte packing saturates) and the squared errors,
+// 16-bit.
+template <int S, bool Capped>
+inline void RoundVector(const __m128i* magnitude, __m128i& amplitude, __m128i& square,
+                        __m128i* over) {
     constexpr int t = S + kFineFractionBits;
     const __m128i offset = _mm_set1_epi16(static_cast<int16_t>((1 << (t - 1)) - 1));
-    const __m128i cap = _mm_set1_epi16(255);
+    const __m128i low = _mm_set1_epi16(static_cast<int16_t>((1 << t) - 1));
+    const __m128i x = _mm_add_epi16(_mm_load_si128(magnitude), offset);
+    amplitude = _mm_srli_epi16(x, t);
+    __m128i e;
+    if constexpr (Capped && S < kCappedShifts) {
+        // The step's multiple, at most 255 steps: e = m - min(x with its low t bits cleared,
+        // 255 << t).
+        const __m128i top = _mm_set1_epi16(static_cast<int16_t>(255 << t));
+        const __m128i multiple = _mm_andnot_si128(low, x);
+        if constexpr (S == 0) *over = _mm_cmpgt_epi16(multiple, top);
+        e = _mm_sub_epi16(_mm_load_si128(magnitude), _mm_min_epi16(multiple, top));
+    } else {
+        // No cap: x's low t bits less the offset are m less the amplitude's multiple.
+        e = _mm_sub_epi16(_mm_and_si128(x, low), offset);
+    }
+    square = _mm_mullo_epi16(e, e);
+}
+
+// The sums of four vectors of 32-bit lanes, one per lane: a transposing reduction.
+inline __m128i SumEach(__m128i s0, __m128i s1, __m128i s2, __m128i s3) {
+    // (s0 lanes 0 + 2, s1 0 + 2, s0 1 + 3, s1 1 + 3), and the same of s2 and s3.
+    const __m128i s01 = _mm_add_epi32(_mm_unpacklo_epi32(s0, s1), _mm_unpackhi_epi32(s0, s1));
+    const __m128i s23 = _mm_add_epi32(_mm_unpacklo_epi32(s2, s3), _mm_unpackhi_epi32(s2, s3));
+    return _mm_add_epi32(_mm_unpacklo_epi64(s01, s23), _mm_unpackhi_epi64(s01, s23));
+}
+
+// The rounding at shift S (compile-time counts): amplitudes and their nonzero bits; at shift 0
+// also the capped positions. Returns the weighted squared error of each area, one per lane.
+template <int S, bool Capped>
+inline __m128i RoundAtShift(const __m128i* m, const AreaWeights& w, ShiftRounding& out) {
     const __m128i zero = _mm_setzero_si128();
-    __m128i square[8];
+    __m128i sums[kAreaCount];
     uint64_t zeros = 0;
+    uint64_t capped = 0;
     for (int v = 0; v < 8; v += 2) {
-        const __m128i x0 = _mm_adds_epu16(m[v], offset);
-        const __m128i x1 = _mm_adds_epu16(m[v + 1], offset);
-        __m128i a0, a1, e0, e1;
-        if constexpr (S < kCappedShifts) {
-            const __m128i r0 = _mm_srli_epi16(x0, t);
-            const __m128i r1 = _mm_srli_epi16(x1, t);
-            if constexpr (S == 0) {
-                const __m128i over =
-                    _mm_packs_epi16(_mm_cmpgt_epi16(r0, cap), _mm_cmpgt_epi16(r1, cap));
-                out.capped |= static_cast<uint64_t>(_mm_movemask_epi8(over)) << (8 * v);
-            }
-            a0 = _mm_min_epi16(r0, cap);
-            a1 = _mm_min_epi16(r1, cap);
-            e0 = _mm_sub_epi16(m[v], _mm_slli_epi16(a0, t));
-            e1 = _mm_sub_epi16(m[v + 1], _mm_slli_epi16(a1, t));
-        } else {
-            // No cap: the amplitude's multiple of the step is x = m + offset with its low t bits
-            // cleared, so e = m - that = (x's low t bits) - offset.
-            const __m128i low = _mm_set1_epi16(static_cast<int16_t>((1 << t) - 1));
-            a0 = _mm_srli_epi16(x0, t);
-            a1 = _mm_srli_epi16(x1, t);
-            e0 = _mm_sub_epi16(_mm_and_si128(x0, low), offset);
-            e1 = _mm_sub_epi16(_mm_and_si128(x1, low), offset);
+        __m128i a0, a1, square0, square1, over0, over1;
+        RoundVector<S, Capped>(m + v, a0, square0, &over0);
+        RoundVector<S, Capped>(m + v + 1, a1, square1, &over1);
+        if constexpr (Capped && S == 0) {
+            const int bits = _mm_movemask_epi8(_mm_packs_epi16(over0, over1));
+            capped |= static_cast<uint64_t>(bits) << (8 * v);
         }
+        // Packing saturates the amplitudes above 255 to the cap.
         const __m128i packed = _mm_packus_epi16(a0, a1);
         _mm_store_si128(reinterpret_cast<__m128i*>(out.amplitudes[S] + 8 * v), packed);
         zeros |= static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(packed, zero))) << (8 * v);
-        square[v] = _mm_mullo_epi16(e0, e0);
-        square[v + 1] = _mm_mullo_epi16(e1, e1);
+        // Each vector's weighted squares into its areas' sums (areas start at 0, 6, 21, 43).
+        switch (v) {
+            case 0:
+                sums[0] = _mm_madd_epi16(square0, w.low[0]);
+                sums[1] = _mm_add_epi32(_mm_madd_epi16(square0, w.high[0]),
+                                        _mm_madd_epi16(square1, w.w[1]));
+                break;
+            case 2:
+                sums[1] = _mm_add_epi32(sums[1], _mm_madd_epi16(square0, w.low[1]));
+                sums[2] = _mm_add_epi32(_mm_madd_epi16(square0, w.high[1]),
+                                        _mm_madd_epi16(square1, w.w[3]));
+                break;
+            case 4:
+                sums[2] = _mm_add_epi32(sums[2], _mm_add_epi32(_mm_madd_epi16(square0, w.w[4]),
+                                                               _mm_madd_epi16(square1, w.low[2])));
+                sums[3] = _mm_madd_epi16(square1, w.high[2]);
+                break;
+            default:
+                sums[3] = _mm_add_epi32(sums[3], _mm_add_epi32(_mm_madd_epi16(square0, w.w[6]),
+                                                               _mm_madd_epi16(square1, w.w[7])));
+                break;
+        }
     }
     out.nonzero[S] = ~zeros;
-    __m128i sums[kAreaCount] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
-                                _mm_setzero_si128()};
-    for (int i = 0; i < kAreaPartCount; ++i) {
-        const int a = kAreaParts[i].area;
-        sums[a] =
-            _mm_add_epi32(sums[a], _mm_madd_epi16(square[kAreaParts[i].vector], partWeights[i]));
-    }
-    for (int a = 0; a < kAreaCount; ++a) {
-        __m128i x = _mm_add_epi32(sums[a], _mm_shuffle_epi32(sums[a], 0x4E));
-        x = _mm_add_epi32(x, _mm_shuffle_epi32(x, 0xB1));
-        out.distortion[a][S] = static_cast<uint32_t>(_mm_cvtsi128_si32(x));
-    }
+    if constexpr (S == 0) out.capped = capped;
+    return SumEach(sums[0], sums[1], sums[2], sums[3]);
+}
+
+// Shifts S and S + 1 of each area's error (lanes of `first` and `second`) are adjacent.
+template <int S>
+inline void StoreDistortionPair(__m128i first, __m128i second, ShiftRounding& out) {
+    const __m128i areas01 = _mm_unpacklo_epi32(first, second);
+    const __m128i areas23 = _mm_unpackhi_epi32(first, second);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&out.distortion[0][S]), areas01);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&out.distortion[1][S]),
+                     _mm_unpackhi_epi64(areas01, areas01));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&out.distortion[2][S]), areas23);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&out.distortion[3][S]),
+                     _mm_unpackhi_epi64(areas23, areas23));
+}
+
+template <bool Capped>
+void RoundAll(const __m128i* m, const AreaWeights& w, ShiftRounding& out) {
+    const __m128i shift0 = RoundAtShift<0, Capped>(m, w, out);
+    StoreDistortionPair<0>(shift0, RoundAtShift<1, Capped>(m, w, out), out);
+    const __m128i shift2 = RoundAtShift<2, Capped>(m, w, out);
+    StoreDistortionPair<2>(shift2, RoundAtShift<3, Capped>(m, w, out), out);
+    const __m128i shift4 = RoundAtShift<4, Capped>(m, w, out);
+    StoreDistortionPair<4>(shift4, RoundAtShift<5, Capped>(m, w, out), out);
 }
 
 void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRounding& out) {
-    static_assert(kShiftCount == 6, "one instance per shift");
-    __m128i m[8];
-    for (int v = 0; v < 8; ++v) {
-        m[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(magnitudes) + v);
+    static_assert(kShiftCount == 6, "three pairs of shifts");
+    const __m128i* m = reinterpret_cast<const __m128i*>(magnitudes);
+    const AreaWeights w = LoadAreaWeights(weights);
+    // Blocks with a magnitude that rounds above 255 are rare: they alone take the capping.
+    if (AnyCapped(m)) {
+        RoundAll<true>(m, w, out);
+    } else {
+        RoundAll<false>(m, w, out);
     }
-    // The weights of each area part, zero in the lanes of other areas.
-    __m128i partWeights[kAreaPartCount];
-    for (int i = 0; i < kAreaPartCount; ++i) {
-        const int v = kAreaParts[i].vector;
-        partWeights[i] = _mm_and_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights) + v),
-            _mm_load_si128(reinterpret_cast<const __m128i*>(kAreaPartMasks.lanes[i])));
-    }
-    out.capped = 0;
-    RoundAtShift<0>(m, partWeights, out);
-    RoundAtShift<1>(m, partWeights, out);
-    RoundAtShift<2>(m, partWeights, out);
-    RoundAtShift<3>(m, partWeights, out);
-    RoundAtShift<4>(m, partWeights, out);
-    RoundAtShift<5>(m, partWeights, out);
 }
 
 }  // namespace
