@@ -85,8 +85,17 @@ inline int64_t Least(int64_t a, int64_t b) {
     return b < a ? b : a;
 }
 
+// GCC turns the 64-bit products of ChooseAt into emulated vector products (three 32-bit
+// products and the shuffles around them for every pair), which take longer than scalar ones.
+#if defined(__GNUC__) && !defined(__clang__)
+#define ENC_DV_SCALAR_PRODUCTS __attribute__((optimize("no-tree-vectorize")))
+#else
+#define ENC_DV_SCALAR_PRODUCTS
+#endif
+
 // The choice minimising error + lambda x bits; returns its bits.
-int32_t ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choice) {
+ENC_DV_SCALAR_PRODUCTS int32_t ChooseAt(const RdSegmentWork& work, uint64_t lambda,
+                                        SegmentChoice& choice) {
     int32_t total = 0;
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
         int64_t cost[kBlocksPerMacroblock][kQuantPatternCount];
