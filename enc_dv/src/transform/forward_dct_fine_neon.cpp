@@ -124,19 +124,25 @@ inline void Transpose(const int16x8_t rows[8], int16x8_t columns[8]) {
     columns[7] = high(odd0.val[1], odd1.val[1]);
 }
 
-// A horizontal sum to eighths as the portable kernel's ToEighths: rounded, then a magnitude of
-// half a coefficient that the sum exceeds grown by an eighth.
-inline int32x4_t ToEighths(int32x4_t sum) {
-    const int32x4_t half = vdupq_n_s32(1 << (kHorizontalShift - 1));
-    const int32x4_t t = vaddq_s32(sum, half);
-    const int32x4_t value = vshrq_n_s32(t, kHorizontalShift);
-    const int32x4_t rest = vandq_s32(t, vdupq_n_s32((1 << kHorizontalShift) - 1));
-    const uint32x4_t tie = vceqq_s32(vandq_s32(value, vdupq_n_s32(7)), vdupq_n_s32(4));
-    const uint32x4_t positive = vcgtq_s32(value, vdupq_n_s32(0));
-    const uint32x4_t up = vandq_u32(positive, vcgtq_s32(rest, half));
-    const uint32x4_t down = vbicq_u32(vcltq_s32(rest, half), positive);
-    const int32x4_t toward = vsubq_s32(vreinterpretq_s32_u32(down), vreinterpretq_s32_u32(up));
-    return vaddq_s32(value, vandq_s32(toward, vreinterpretq_s32_u32(tie)));
+// The sums of eight rows (low: rows 0-3) in eighths as the portable kernel's ToEighths:
+// rounded, then a magnitude of half a coefficient that the sum exceeds grown by an eighth.
+// The tie test runs on 16-bit lanes: the part of the sum below the rounded value, a signed
+// 19-bit number that shifting left by 13 isolates, keeps its sign and whether it is zero
+// when narrowed with saturation.
+inline int16x8_t ToEighths(int32x4_t low, int32x4_t high) {
+    const int16x8_t value = vqmovn_high_s32(vqmovn_s32(vrshrq_n_s32(low, kHorizontalShift)),
+                                            vrshrq_n_s32(high, kHorizontalShift));
+    constexpr int kRestShift = 32 - kHorizontalShift;
+    const int16x8_t rest =
+        vqmovn_high_s32(vqmovn_s32(vshlq_n_s32(low, kRestShift)), vshlq_n_s32(high, kRestShift));
+    // A value of 4 modulo 8 moves away from zero by one where the rest points the same way:
+    // the rest clamped to [0, 1] for positive values, to [-1, 0] for negative ones.
+    const uint16x8_t key =
+        vandq_u16(vreinterpretq_u16_s16(value), vdupq_n_u16(static_cast<uint16_t>(0x8007)));
+    const int16x8_t up = vreinterpretq_s16_u16(vshrq_n_u16(vceqq_u16(key, vdupq_n_u16(4)), 15));
+    const int16x8_t down =
+        vreinterpretq_s16_u16(vceqq_u16(key, vdupq_n_u16(static_cast<uint16_t>(0x8004))));
+    return vaddq_s16(value, vmaxq_s16(vminq_s16(rest, up), down));
 }
 
 // Four 16 x 16-bit products per lane into 32 bits, rounded to eighths.
@@ -144,14 +150,14 @@ inline int16x8_t HorizontalSum(const int16x8_t y[4], const int16_t* pair0, const
     const int16x8x2_t k01 = vld2q_s16(pair0);  // multipliers of j = 0 and 1 by row
     const int16x8x2_t k23 = vld2q_s16(pair1);
     int32x4_t low = vmull_s16(vget_low_s16(y[0]), vget_low_s16(k01.val[0]));
-    int32x4_t high = vmull_s16(vget_high_s16(y[0]), vget_high_s16(k01.val[0]));
+    int32x4_t high = vmull_high_s16(y[0], k01.val[0]);
     low = vmlal_s16(low, vget_low_s16(y[1]), vget_low_s16(k01.val[1]));
-    high = vmlal_s16(high, vget_high_s16(y[1]), vget_high_s16(k01.val[1]));
+    high = vmlal_high_s16(high, y[1], k01.val[1]);
     low = vmlal_s16(low, vget_low_s16(y[2]), vget_low_s16(k23.val[0]));
-    high = vmlal_s16(high, vget_high_s16(y[2]), vget_high_s16(k23.val[0]));
+    high = vmlal_high_s16(high, y[2], k23.val[0]);
     low = vmlal_s16(low, vget_low_s16(y[3]), vget_low_s16(k23.val[1]));
-    high = vmlal_s16(high, vget_high_s16(y[3]), vget_high_s16(k23.val[1]));
-    return vcombine_s16(vqmovn_s32(ToEighths(low)), vqmovn_s32(ToEighths(high)));
+    high = vmlal_high_s16(high, y[3], k23.val[1]);
+    return ToEighths(low, high);
 }
 
 // The block's 64 outputs in eighths, register h holding frequency h by row; out[0][0] is
