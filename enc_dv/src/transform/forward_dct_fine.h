@@ -31,7 +31,7 @@ inline constexpr int16_t kFineVerticalBasis[8] = {0,     32138, 30274, 27246,
 // The horizontal pass's multipliers by DCT mode, horizontal frequency h, pair p and row v:
 // [mode][h][p][2v + i] multiplies the sum (even h) or difference (odd h) of columns j and
 // 7 - j, j = 2p + i, of row v. Laid out so that one aligned load gives a pair for four rows.
-extern const int16_t kFineHorizontal[2][8][2][16];
+alignas(16) extern const int16_t kFineHorizontal[2][8][2][16];
 
 // Writes the magnitudes of the 63 AC coefficients of one 8x8 block of samples (16-byte
 // aligned) in one DCT mode, in units of 1/8 and scan order, into magnitudes[1..63] and their

@@ -176,7 +176,7 @@ inline void Horizontal(const __m128i rows[8], const int16_t (*table)[2][16], int
     const ColumnPairs upper = PairColumns(rows);
     const ColumnPairs lower = PairColumns(rows + 4);
     // Per h: the pair 0 multipliers of rows 0-3 and 4-7, then those of pair 1.
-    const __m128i* t = static_cast<const __m128i*>(__builtin_assume_aligned(table, 16));
+    const __m128i* t = reinterpret_cast<const __m128i*>(table);
     __m128i* o = reinterpret_cast<__m128i*>(out);
     for (int h = 0; h < 8; h += 2) {
         _mm_store_si128(o + h, ToEighths(HorizontalSum(upper.s01, upper.s23, t + 4 * h),
