@@ -91,5 +91,52 @@ TEST(RdSelection, FitsTheSegmentWithExactCountsAndRoundedAmplitudes) {
     }
 }
 
+// A block worked out under both DCT modes takes the one that codes it better: the other mode
+// where its coefficients are clearly smaller (its magnitudes, signs and mode then replace the
+// block's), its own where they are clearly larger; a block without the other keeps its own.
+TEST(RdSelection, TakesTheDctModeThatCodesTheBlockBetter) {
+    enum Other { kNone, kSmaller, kLarger };
+    std::mt19937 rng(kSeed + 1);
+    static SegmentWork segment;
+    for (MacroblockWork& mb : segment.macroblocks) PrepareMacroblockWork(mb);
+    static RdSegmentWork work;
+    static FineMagnitudes fine;
+    RdSearchState state;
+    ResetRdSearch(state);
+    for (int trial = 0; trial < 8; ++trial) {
+        FillSegment(rng, 4 + trial % 4, segment, fine);
+        int mode[kBlocksPerSegment];
+        Other kind[kBlocksPerSegment];
+        for (int j = 0; j < kBlocksPerSegment; ++j) {
+            mode[j] = segment.macroblocks[j / 6].blocks[j % 6].dctMode;
+            kind[j] = static_cast<Other>((j + trial) % 3);
+            fine.otherValid[j] = kind[j] != kNone;
+            fine.otherSigns[j] = (uint64_t{rng()} << 32 | rng()) & ~uint64_t{1};
+            for (int k = 0; k < 64; ++k) {
+                const uint16_t m = fine.blocks[j][k];
+                fine.other[j][k] = kind[j] == kSmaller  ? static_cast<uint16_t>(m / 8)
+                                   : kind[j] == kLarger ? static_cast<uint16_t>(m * 2 + 64)
+                                                        : m;
+            }
+        }
+        SelectQuantizationRd(segment.macroblocks, fine, work, state);
+        for (int j = 0; j < kBlocksPerSegment; ++j) {
+            const BlockWork& block = segment.macroblocks[j / 6].blocks[j % 6];
+            if (kind[j] != kSmaller) {
+                EXPECT_EQ(block.dctMode, mode[j]) << trial << " " << j << " " << kind[j];
+                continue;
+            }
+            EXPECT_EQ(block.dctMode, 1 - mode[j]) << trial << " " << j;
+            for (int k = 1; k < 64; ++k) {
+                EXPECT_EQ(fine.blocks[j][k], fine.other[j][k]) << trial << " " << j << " " << k;
+                EXPECT_EQ((block.coefficients[k] & kSignBit) != 0,
+                          ((fine.otherSigns[j] >> k) & 1) != 0)
+                    << trial << " " << j << " " << k;
+            }
+        }
+    }
+    for (int j = 0; j < kBlocksPerSegment; ++j) fine.otherValid[j] = false;
+}
+
 }  // namespace
 }  // namespace encdv

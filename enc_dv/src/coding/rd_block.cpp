@@ -50,4 +50,15 @@ void MeasureBlockRd(const uint16_t* magnitudes, int dctMode, BlockRd& rd) {
     }
 }
 
+int32_t WholeCoefficientBits(const uint16_t* magnitudes) {
+    int32_t bits = 0;
+    for (int k = 1; k < 64; ++k) {
+        // The bit length of x (the highest set bit of 2x + 1, 0 for x = 0), and one more for
+        // each coefficient that is not zero, as its code carries a sign and a run.
+        const uint32_t whole = magnitudes[k] >> kRdFractionBits;
+        bits += static_cast<int32_t>(HighestBit(2 * uint64_t{whole} + 1)) + (whole != 0 ? 1 : 0);
+    }
+    return bits;
+}
+
 }  // namespace encdv

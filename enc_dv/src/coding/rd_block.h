@@ -30,6 +30,12 @@ struct BlockRd {
 // zero) in units of 2^-kRdFractionBits, below 512 units. dctMode picks the weights.
 void MeasureBlockRd(const uint16_t* magnitudes, int dctMode, BlockRd& rd);
 
+// The sum over a block's AC magnitudes (as for MeasureBlockRd) of the bit lengths of their
+// whole-coefficient parts, plus one for each that is not zero: a rough guess of the block's code
+// size, enough to tell which of two DCT modes codes a block better where they differ clearly, at a
+// tenth of measuring both.
+int32_t WholeCoefficientBits(const uint16_t* magnitudes);
+
 // Added before a right shift by t bits to round to the nearest step, a tie downwards: a
 // tie costs the same error either way, and the smaller amplitude takes fewer bits.
 constexpr int RoundingOffset(int t) {

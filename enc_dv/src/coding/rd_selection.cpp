@@ -25,6 +25,12 @@ constexpr int kCoefficientDescent = 2;
 // Above every cost a valid pattern can have (2^48 from the error, 2^58 from the bits).
 constexpr int64_t kInvalidCost = int64_t{1} << 60;
 
+// How many bits apart WholeCoefficientBits must put a block's two DCT modes for the guess to
+// choose between them; closer, both are measured (measured on interlaced motion with the
+// other mode worked out from a field difference of 150: a margin of 2 gained 0.18 dB of
+// luminance over measuring both from 300, for less time; 0 lost 0.05 dB).
+constexpr int32_t kModeGuessMargin = 2;
+
 // Weight of a colour-difference sample's squared error against a luminance sample's, in
 // sixteenths: half, as the eye and the luminance PSNR care less about it (measured: 12
 // sixteenths cost 0.15 to 0.2 dB of luminance on photographs for colour far above the
@@ -428,16 +434,32 @@ void ResetRdSearch(RdSearchState& state) {
 
 void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitudes,
                           RdSegmentWork& work, RdSearchState& state) {
-    // Each block in the DCT mode that codes it better at the last segment's multiplier.
+    // Each block in the DCT mode that codes it better: where the guesses of their code sizes
+    // differ clearly, the smaller; otherwise the one with the lower cost at the last segment's
+    // multiplier.
     const uint64_t modeLambda = LambdaAt(state.lambdaIndex);
     for (int j = 0; j < kBlocksPerSegment; ++j) {
         BlockWork& block = macroblocks[j / kBlocksPerMacroblock].blocks[j % kBlocksPerMacroblock];
-        MeasureBlockRd(magnitudes.blocks[j], block.dctMode, work.blocks[j]);
-        BlockRd& other = work.otherMode;
-        if (magnitudes.otherValid[j]) MeasureBlockRd(magnitudes.other[j], 1 - block.dctMode, other);
-        if (magnitudes.otherValid[j] &&
-            LeastCost(other, modeLambda) < LeastCost(work.blocks[j], modeLambda)) {
-            work.blocks[j] = other;
+        bool switchMode = false;
+        if (!magnitudes.otherValid[j]) {
+            MeasureBlockRd(magnitudes.blocks[j], block.dctMode, work.blocks[j]);
+        } else {
+            const int32_t own = WholeCoefficientBits(magnitudes.blocks[j]);
+            const int32_t other = WholeCoefficientBits(magnitudes.other[j]);
+            if (own - other > kModeGuessMargin) {
+                switchMode = true;
+                MeasureBlockRd(magnitudes.other[j], 1 - block.dctMode, work.blocks[j]);
+            } else if (other - own > kModeGuessMargin) {
+                MeasureBlockRd(magnitudes.blocks[j], block.dctMode, work.blocks[j]);
+            } else {
+                MeasureBlockRd(magnitudes.blocks[j], block.dctMode, work.blocks[j]);
+                MeasureBlockRd(magnitudes.other[j], 1 - block.dctMode, work.otherMode);
+                switchMode =
+                    LeastCost(work.otherMode, modeLambda) < LeastCost(work.blocks[j], modeLambda);
+                if (switchMode) work.blocks[j] = work.otherMode;
+            }
+        }
+        if (switchMode) {
             block.dctMode = 1 - block.dctMode;
             std::memcpy(magnitudes.blocks[j], magnitudes.other[j], sizeof magnitudes.blocks[j]);
             const uint64_t signs = magnitudes.otherSigns[j];
