@@ -136,11 +136,16 @@ inline AreaWeights LoadAreaWeights(const int16_t* weights) {
 constexpr int kCappedShifts = 2;
 constexpr int kCapFree = 2044;
 
+// A vector of magnitudes. The unaligned load is never folded into an instruction that needs
+// alignment: on 32-bit Windows the buffers can sit on a stack that is only 4-byte aligned.
+inline __m128i LoadMagnitudes(const __m128i* magnitude) {
+    return _mm_loadu_si128(magnitude);
+}
+
 // Whether any of the 64 magnitudes exceeds kCapFree.
 inline bool AnyCapped(const __m128i* m) {
-    const __m128i high =
-        _mm_max_epi16(_mm_max_epi16(_mm_max_epi16(m[0], m[1]), _mm_max_epi16(m[2], m[3])),
-                      _mm_max_epi16(_mm_max_epi16(m[4], m[5]), _mm_max_epi16(m[6], m[7])));
+    __m128i high = LoadMagnitudes(m);
+    for (int v = 1; v < 8; ++v) high = _mm_max_epi16(high, LoadMagnitudes(m + v));
     return _mm_movemask_epi8(_mm_cmpgt_epi16(high, _mm_set1_epi16(kCapFree))) != 0;
 }
 
@@ -153,7 +158,7 @@ inline void RoundVector(const __m128i* magnitude, __m128i& amplitude, __m128i& s
     constexpr int t = S + kFineFractionBits;
     const __m128i offset = _mm_set1_epi16(static_cast<int16_t>((1 << (t - 1)) - 1));
     const __m128i low = _mm_set1_epi16(static_cast<int16_t>((1 << t) - 1));
-    const __m128i x = _mm_add_epi16(_mm_load_si128(magnitude), offset);
+    const __m128i x = _mm_add_epi16(LoadMagnitudes(magnitude), offset);
     amplitude = _mm_srli_epi16(x, t);
     __m128i e;
     if constexpr (Capped && S < kCappedShifts) {
@@ -162,7 +167,7 @@ inline void RoundVector(const __m128i* magnitude, __m128i& amplitude, __m128i& s
         const __m128i top = _mm_set1_epi16(static_cast<int16_t>(255 << t));
         const __m128i multiple = _mm_andnot_si128(low, x);
         if constexpr (S == 0) *over = _mm_cmpgt_epi16(multiple, top);
-        e = _mm_sub_epi16(_mm_load_si128(magnitude), _mm_min_epi16(multiple, top));
+        e = _mm_sub_epi16(LoadMagnitudes(magnitude), _mm_min_epi16(multiple, top));
     } else {
         // No cap: x's low t bits less the offset are m less the amplitude's multiple.
         e = _mm_sub_epi16(_mm_and_si128(x, low), offset);
