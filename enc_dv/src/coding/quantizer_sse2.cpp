@@ -188,7 +188,9 @@ inline __m128i SumEach(__m128i s0, __m128i s1, __m128i s2, __m128i s3) {
 template <int S, bool Capped>
 inline __m128i RoundAtShift(const __m128i* m, const AreaWeights& w, ShiftRounding& out) {
     const __m128i zero = _mm_setzero_si128();
-    __m128i sums[kAreaCount];
+    // Every sum is set before it is added to (vector 0 starts areas 0 and 1, vector 4 starts 2
+    // and 3); zeros first so that compilers that do not unroll the loop can see it.
+    __m128i sums[kAreaCount] = {zero, zero, zero, zero};
     uint64_t zeros = 0;
     uint64_t capped = 0;
     for (int v = 0; v < 8; v += 2) {
