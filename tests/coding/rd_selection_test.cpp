@@ -35,6 +35,21 @@ void FillSegment(std::mt19937& rng, int hardness, SegmentWork& segment, FineMagn
     }
 }
 
+// A segment and the search's scratch and state (static in the tests: the scratch is large).
+struct Search {
+    SegmentWork segment;
+    RdSegmentWork work;
+    FineMagnitudes fine;
+    RdSearchState state;
+
+    void Reset() {
+        for (MacroblockWork& mb : segment.macroblocks) PrepareMacroblockWork(mb);
+        fine = FineMagnitudes{};
+        ResetRdSearch(state);
+    }
+    void Select() { SelectQuantizationRd(segment.macroblocks, fine, work, state); }
+};
+
 int AreaOf(int k) {
     int a = 0;
     while (k >= kAreaStart[a + 1]) ++a;
@@ -46,16 +61,14 @@ int AreaOf(int k) {
 // its room is filled to within a few codes.
 TEST(RdSelection, FitsTheSegmentWithExactCountsAndRoundedAmplitudes) {
     std::mt19937 rng(kSeed);
-    static SegmentWork segment;
-    for (MacroblockWork& mb : segment.macroblocks) PrepareMacroblockWork(mb);
-    static RdSegmentWork work;
-    static FineMagnitudes fine;
-    RdSearchState state;
-    ResetRdSearch(state);
+    static Search search;
+    search.Reset();
+    SegmentWork& segment = search.segment;
+    FineMagnitudes& fine = search.fine;
     for (int trial = 0; trial < 60; ++trial) {
         const int hardness = trial % 10;
         FillSegment(rng, hardness, segment, fine);
-        SelectQuantizationRd(segment.macroblocks, fine, work, state);
+        search.Select();
         int32_t total = 0;
         bool droppedAny = false;
         for (int j = 0; j < kBlocksPerSegment; ++j) {
@@ -97,12 +110,10 @@ TEST(RdSelection, FitsTheSegmentWithExactCountsAndRoundedAmplitudes) {
 TEST(RdSelection, TakesTheDctModeThatCodesTheBlockBetter) {
     enum Other { kNone, kSmaller, kLarger };
     std::mt19937 rng(kSeed + 1);
-    static SegmentWork segment;
-    for (MacroblockWork& mb : segment.macroblocks) PrepareMacroblockWork(mb);
-    static RdSegmentWork work;
-    static FineMagnitudes fine;
-    RdSearchState state;
-    ResetRdSearch(state);
+    static Search search;
+    search.Reset();
+    SegmentWork& segment = search.segment;
+    FineMagnitudes& fine = search.fine;
     for (int trial = 0; trial < 8; ++trial) {
         FillSegment(rng, 4 + trial % 4, segment, fine);
         int mode[kBlocksPerSegment];
@@ -119,7 +130,7 @@ TEST(RdSelection, TakesTheDctModeThatCodesTheBlockBetter) {
                                                         : m;
             }
         }
-        SelectQuantizationRd(segment.macroblocks, fine, work, state);
+        search.Select();
         for (int j = 0; j < kBlocksPerSegment; ++j) {
             const BlockWork& block = segment.macroblocks[j / 6].blocks[j % 6];
             if (kind[j] != kSmaller) {
@@ -135,7 +146,6 @@ TEST(RdSelection, TakesTheDctModeThatCodesTheBlockBetter) {
             }
         }
     }
-    for (int j = 0; j < kBlocksPerSegment; ++j) fine.otherValid[j] = false;
 }
 
 }  // namespace
