@@ -441,23 +441,21 @@ void SelectQuantizationRd(MacroblockWork* macroblocks, FineMagnitudes& magnitude
     for (int j = 0; j < kBlocksPerSegment; ++j) {
         BlockWork& block = macroblocks[j / kBlocksPerMacroblock].blocks[j % kBlocksPerMacroblock];
         bool switchMode = false;
-        if (!magnitudes.otherValid[j]) {
-            MeasureBlockRd(magnitudes.blocks[j], block.dctMode, work.blocks[j]);
-        } else {
-            const int32_t own = WholeCoefficientBits(magnitudes.blocks[j]);
-            const int32_t other = WholeCoefficientBits(magnitudes.other[j]);
-            if (own - other > kModeGuessMargin) {
-                switchMode = true;
-                MeasureBlockRd(magnitudes.other[j], 1 - block.dctMode, work.blocks[j]);
-            } else if (other - own > kModeGuessMargin) {
-                MeasureBlockRd(magnitudes.blocks[j], block.dctMode, work.blocks[j]);
-            } else {
-                MeasureBlockRd(magnitudes.blocks[j], block.dctMode, work.blocks[j]);
-                MeasureBlockRd(magnitudes.other[j], 1 - block.dctMode, work.otherMode);
-                switchMode =
-                    LeastCost(work.otherMode, modeLambda) < LeastCost(work.blocks[j], modeLambda);
-                if (switchMode) work.blocks[j] = work.otherMode;
-            }
+        bool close = false;
+        if (magnitudes.otherValid[j]) {
+            const int32_t gap = WholeCoefficientBits(magnitudes.blocks[j]) -
+                                WholeCoefficientBits(magnitudes.other[j]);
+            switchMode = gap > kModeGuessMargin;
+            close = !switchMode && gap >= -kModeGuessMargin;
+        }
+        const int mode = switchMode ? 1 - block.dctMode : block.dctMode;
+        MeasureBlockRd(switchMode ? magnitudes.other[j] : magnitudes.blocks[j], mode,
+                       work.blocks[j]);
+        if (close) {
+            MeasureBlockRd(magnitudes.other[j], 1 - block.dctMode, work.otherMode);
+            switchMode =
+                LeastCost(work.otherMode, modeLambda) < LeastCost(work.blocks[j], modeLambda);
+            if (switchMode) work.blocks[j] = work.otherMode;
         }
         if (switchMode) {
             block.dctMode = 1 - block.dctMode;
