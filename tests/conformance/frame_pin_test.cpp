@@ -4,6 +4,7 @@
 // accepted; a change of any output bit must be deliberate and show up here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -49,7 +50,66 @@ std::vector<uint8_t> MakePackedPicture(int bytesPerPixel, int height) {
     return bytes;
 }
 
-enum class Content { kPacked, kNoise };
+// Integer-only contents for the best-quality pins (no floating point, so every target draws
+// the same picture). Natural: broad gradients, a soft disc and faint texture, 4:2:2 YUY2.
+std::vector<uint8_t> MakeNaturalPicture(int height) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(1440) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < 720; ++x) {
+            const int dx = x - 430;
+            const int dy = y - 250;
+            const int d2 = dx * dx + 2 * dy * dy;
+            const int disc = d2 < 12000 ? 60 : d2 < 16000 ? 60 * (16000 - d2) / 4000 : 0;
+            const int wave = ((x / 2 + y) % 64 < 32 ? (x / 2 + y) % 32 : 31 - (x / 2 + y) % 32);
+            const int texture = static_cast<int>((static_cast<uint32_t>(x / 3) * 0x9E3779B1u ^
+                                                  static_cast<uint32_t>(y / 3) * 0x85EBCA77u) >>
+                                                 29);
+            const int luma = 40 + x / 6 + y / 8 + disc + wave + texture;
+            const int chroma = x % 2 == 0 ? 100 + y / 6 + disc / 3 : 150 - x / 12 + wave / 2;
+            bytes[static_cast<size_t>(y) * 1440 + 2 * x] =
+                static_cast<uint8_t>(std::min(luma, 235));
+            bytes[static_cast<size_t>(y) * 1440 + 2 * x + 1] = static_cast<uint8_t>(chroma);
+        }
+    }
+    return bytes;
+}
+
+// Interlaced motion: a hard-edged bright bar and a striped square that stand 9 pixels
+// further right in the bottom field than in the top, over a vertical ramp, 4:2:2 YUY2.
+std::vector<uint8_t> MakeInterlacedPicture(int height) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(1440) * height);
+    for (int y = 0; y < height; ++y) {
+        const int shift = y % 2 == 0 ? 0 : 9;
+        for (int x = 0; x < 720; ++x) {
+            const int u = x - shift;
+            const bool bar = u >= 100 && u < 160;
+            const bool square = u >= 300 && u < 460 && y >= 120 && y < 330;
+            int luma = 50 + y / 4;
+            if (bar) luma = 220;
+            if (square) luma = (u / 4) % 2 ? 200 : 70;
+            const int chroma = x % 2 == 0 ? (square ? 90 : 128 + y / 20) : (bar ? 180 : 120);
+            bytes[static_cast<size_t>(y) * 1440 + 2 * x] = static_cast<uint8_t>(luma);
+            bytes[static_cast<size_t>(y) * 1440 + 2 * x + 1] = static_cast<uint8_t>(chroma);
+        }
+    }
+    return bytes;
+}
+
+enum class Content { kPacked, kNoise, kNatural, kInterlaced };
+
+std::vector<uint8_t> MakeContent(Content content, int bytesPerPixel, int height) {
+    switch (content) {
+        case Content::kNoise:
+            return MakeNoisePicture(720, height, 0x5EED).bytes;
+        case Content::kNatural:
+            return MakeNaturalPicture(height);
+        case Content::kInterlaced:
+            return MakeInterlacedPicture(height);
+        case Content::kPacked:
+            break;
+    }
+    return MakePackedPicture(bytesPerPixel, height);
+}
 
 struct PinCase {
     const char* name;
@@ -97,9 +157,7 @@ const PinCase kCases[] = {
 TEST(FramePin, EveryModeAndLayoutKeepsItsExactBytes) {
     for (const PinCase& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::vector<uint8_t> source = c.content == Content::kNoise
-                                                ? MakeNoisePicture(720, c.height, 0x5EED).bytes
-                                                : MakePackedPicture(c.bytesPerPixel, c.height);
+        const std::vector<uint8_t> source = MakeContent(c.content, c.bytesPerPixel, c.height);
         std::vector<uint8_t> frame(DVENC_MAX_FRAME_BYTES, 0);
         const int length = CompressBuffer_DV(source.data(), 720 * c.bytesPerPixel, frame.data(), 0,
                                              720, c.height, 0, c.flags, c.fourcc);
@@ -108,6 +166,58 @@ TEST(FramePin, EveryModeAndLayoutKeepsItsExactBytes) {
         const uint64_t hash = Fnv1a64(frame);
         EXPECT_EQ(hash, c.hash) << "frame hash 0x" << std::hex << std::uppercase << hash;
     }
+}
+
+// The best-quality mode, the command-line tool's default: every system and header form,
+// field swap, 16:9, natural, photograph-like, interlaced and noise contents. Each frame is
+// encoded on one thread and on a handle's threads (one per processor), which must agree.
+const PinCase kBestCases[] = {
+    {"625/50 4:2:0 natural", Content::kNatural, DVENC_FOURCC_YUY2, 2, 576, 0, 0xECE8EBC93309541F},
+    {"625/50 4:2:0 photograph", Content::kPacked, DVENC_FOURCC_YUY2, 2, 576, 0, 0xDE8ED9D7A614CAA9},
+    {"625/50 4:2:0 interlaced", Content::kInterlaced, DVENC_FOURCC_YUY2, 2, 576, 0,
+     0x6C6C44693BB0C894},
+    {"625/50 4:2:0 noise", Content::kNoise, DVENC_FOURCC_YUY2, 2, 576, 0, 0xD3A191FA1FE43A43},
+    {"625/50 4:1:1 natural", Content::kNatural, DVENC_FOURCC_YUY2, 2, 576, DVENC_FLAG_SMPTE314M,
+     0x36F60938BAA50648},
+    {"625/50 4:1:1 interlaced", Content::kInterlaced, DVENC_FOURCC_YUY2, 2, 576,
+     DVENC_FLAG_SMPTE314M, 0xFDF7FEE5C91294C0},
+    {"525/60 natural", Content::kNatural, DVENC_FOURCC_YUY2, 2, 480, 0, 0x5A6BC4666A42D6CA},
+    {"525/60 photograph", Content::kPacked, DVENC_FOURCC_YUY2, 2, 480, 0, 0xEAE97168B4745984},
+    {"525/60 interlaced", Content::kInterlaced, DVENC_FOURCC_YUY2, 2, 480, 0, 0x650A683CD81B453D},
+    {"525/60 noise", Content::kNoise, DVENC_FOURCC_YUY2, 2, 480, 0, 0xF7D93645A9DE8B47},
+    {"525/60 486 lines photograph", Content::kPacked, DVENC_FOURCC_YUY2, 2, 486, 0,
+     0x39D27517D030814E},
+    {"625/50 4:2:0 interlaced swapped wide", Content::kInterlaced, DVENC_FOURCC_YUY2, 2, 576,
+     DVENC_FLAG_SWAP_FIELDS | DVENC_FLAG_WIDE, 0xB1EBC86857F32BF5},
+    {"525/60 photograph swapped wide", Content::kPacked, DVENC_FOURCC_YUY2, 2, 480,
+     DVENC_FLAG_SWAP_FIELDS | DVENC_FLAG_WIDE | DVENC_FLAG_NO_HEADER_BLOCK, 0x47E93B3DE0E10830},
+    {"625/50 4:2:0 BGR4 photograph", Content::kPacked, DVENC_FOURCC_BGR4, 4, 576, 0,
+     0xAA82A45D1BCAD7D4},
+};
+
+TEST(FramePin, BestQualityFramesKeepTheirExactBytesOnAnyThreadCount) {
+    DVEncoderHandle* handle = DVNewEnc();
+    ASSERT_NE(handle, nullptr);
+    for (const PinCase& c : kBestCases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<uint8_t> source = MakeContent(c.content, c.bytesPerPixel, c.height);
+        const unsigned flags = c.flags | DVENC_FLAG_BEST_QUALITY;
+        std::vector<uint8_t> single(DVENC_MAX_FRAME_BYTES, 0);
+        std::vector<uint8_t> threaded(DVENC_MAX_FRAME_BYTES, 0);
+        const int singleLength =
+            CompressBuffer_DV(source.data(), 720 * c.bytesPerPixel, single.data(), 0, 720, c.height,
+                              0, flags | DVENC_FLAG_SINGLE_THREAD, c.fourcc);
+        const int threadedLength =
+            DVCompressBuffer(handle, source.data(), 720 * c.bytesPerPixel, threaded.data(), 0, 720,
+                             c.height, 0, flags, c.fourcc);
+        ASSERT_GT(singleLength, 0);
+        single.resize(singleLength);
+        threaded.resize(threadedLength > 0 ? threadedLength : 0);
+        EXPECT_EQ(single, threaded);
+        const uint64_t hash = Fnv1a64(single);
+        EXPECT_EQ(hash, c.hash) << "frame hash 0x" << std::hex << std::uppercase << hash;
+    }
+    DVDoneEnc(handle);
 }
 
 }  // namespace
