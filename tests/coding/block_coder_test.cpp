@@ -1,3 +1,4 @@
+#include "coding/block_bits.h"
 #include "coding/block_coder.h"
 
 #include <gtest/gtest.h>

@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 
+#include "coding/block_bits.h"
 #include "coding/bit_estimate_table.h"
 #include "coding/quant_selection.h"
 #include "coding/quant_tables.h"

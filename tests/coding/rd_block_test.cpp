@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <random>
 
+#include "coding/block_bits.h"
 #include "coding/code_length_table.h"
 #include "coding/quant_selection.h"
 #include "coding/quant_tables.h"

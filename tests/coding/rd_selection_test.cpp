@@ -1,3 +1,4 @@
+#include "coding/block_bits.h"
 #include "coding/rd_selection.h"
 
 #include <gtest/gtest.h>

@@ -14,7 +14,7 @@ namespace {
 auto Fields(const FramePlan& p) {
     return std::make_tuple(p.mode, p.sequenceCount, p.readerVariant, p.width, p.height, p.pitch,
                            p.swapFields, p.headerForm, p.wide, p.withHeaderBlock, p.videoOnly,
-                           p.rateControl, p.singleThread);
+                           p.pipeline, p.rateControl, p.singleThread);
 }
 
 FramePlan Plan(int width, int height, uint32_t flags, uint32_t fourcc = DVENC_FOURCC_YUY2) {
@@ -59,9 +59,12 @@ TEST(FramePlan, EachFlagBitSetsItsOwnFieldAndNoOther) {
         {"one-pass", DVENC_FLAG_MB_QUANT, DVENC_FOURCC_YUY2,
          [](FramePlan& p) { p.rateControl = RateControl::kOnePass; }},
         {"best quality", DVENC_FLAG_BEST_QUALITY, DVENC_FOURCC_YUY2,
-         [](FramePlan& p) { p.rateControl = RateControl::kBestQuality; }},
-        {"best quality over one-pass", DVENC_FLAG_BEST_QUALITY | DVENC_FLAG_MB_QUANT,
-         DVENC_FOURCC_YUY2, [](FramePlan& p) { p.rateControl = RateControl::kBestQuality; }},
+         [](FramePlan& p) { p.pipeline = SegmentPipeline::kBestQuality; }},
+        {"best quality with one-pass", DVENC_FLAG_BEST_QUALITY | DVENC_FLAG_MB_QUANT,
+         DVENC_FOURCC_YUY2, [](FramePlan& p) {
+             p.pipeline = SegmentPipeline::kBestQuality;
+             p.rateControl = RateControl::kOnePass;
+         }},
         {"wide", DVENC_FLAG_WIDE, DVENC_FOURCC_YUY2, [](FramePlan& p) { p.wide = true; }},
         {"no header block", DVENC_FLAG_NO_HEADER_BLOCK, DVENC_FOURCC_YUY2,
          [](FramePlan& p) { p.withHeaderBlock = false; }},

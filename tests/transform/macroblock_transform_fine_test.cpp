@@ -61,7 +61,8 @@ TEST(TransformMacroblockFine, KeepsTheCoefficientsMoreExactlyThanTheWords) {
     MacroblockWork fine;
     PrepareMacroblockWork(plain);
     PrepareMacroblockWork(fine);
-    uint16_t magnitudes[kBlocksPerMacroblock][64];
+    FineMagnitudes segment;  // the macroblock is the segment's first
+    auto& magnitudes = segment.blocks;
     double wordError[2] = {0, 0};
     double fineError[2] = {0, 0};
     int count[2] = {0, 0};
@@ -77,7 +78,7 @@ TEST(TransformMacroblockFine, KeepsTheCoefficientsMoreExactlyThanTheWords) {
             }
         }
         TransformMacroblock(plain, pixels);
-        TransformMacroblockFine(fine, pixels, magnitudes);
+        TransformMacroblockFine(fine, pixels, segment, 0, false);
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             const int mode = plain.blocks[b].dctMode;
             ASSERT_EQ(fine.blocks[b].dctMode, mode);
@@ -115,10 +116,10 @@ TEST(TransformMacroblockFine, GivesTheOtherModeWhereTheFieldsDiffer) {
     std::mt19937 rng(kSeed + 2);
     MacroblockWork work;
     PrepareMacroblockWork(work);
-    uint16_t magnitudes[kBlocksPerMacroblock][64];
-    uint16_t other[kBlocksPerMacroblock][64];
-    uint64_t signs[kBlocksPerMacroblock];
-    bool valid[kBlocksPerMacroblock];
+    FineMagnitudes segment;  // the macroblock is the segment's second
+    const auto other = segment.other + kBlocksPerMacroblock;
+    const auto signs = segment.otherSigns + kBlocksPerMacroblock;
+    const auto valid = segment.otherValid + kBlocksPerMacroblock;
     int withOther = 0;
     for (int trial = 0; trial < 60; ++trial) {
         MacroblockPixels pixels;
@@ -129,7 +130,7 @@ TEST(TransformMacroblockFine, GivesTheOtherModeWhereTheFieldsDiffer) {
                     static_cast<uint8_t>(100 + ((i / 8) % 2 ? swing : 0) + rng() % 3);
             }
         }
-        TransformMacroblockFine(work, pixels, magnitudes, other, signs, valid);
+        TransformMacroblockFine(work, pixels, segment, 1, true);
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             const int mode = work.blocks[b].dctMode;
             if ((trial + b) % 4 == 0) {

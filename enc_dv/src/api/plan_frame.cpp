@@ -31,9 +31,9 @@ bool PlanFrame(int width, int height, int pitch, uint32_t flags, uint32_t fourcc
     p.videoOnly = (flags & DVENC_FLAG_VIDEO_ONLY) != 0;
     // The Quality setting turns the best-quality mode on as if every call passed its flag.
     const bool best = (flags & DVENC_FLAG_BEST_QUALITY) != 0 || BestQualitySetting();
-    p.rateControl = best                            ? RateControl::kBestQuality
-                    : (flags & DVENC_FLAG_MB_QUANT) ? RateControl::kOnePass
-                                                    : RateControl::kSequential;
+    p.pipeline = best ? SegmentPipeline::kBestQuality : SegmentPipeline::kDefault;
+    p.rateControl =
+        (flags & DVENC_FLAG_MB_QUANT) != 0 ? RateControl::kOnePass : RateControl::kSequential;
     p.singleThread = (flags & DVENC_FLAG_SINGLE_THREAD) != 0;
     *plan = p;
     return true;

@@ -1,28 +1,25 @@
 #include "coding/quant_selection.h"
 
 #include <cstring>
-#if defined(_MSC_VER)
-#include <intrin.h>
-#endif
 
 #include "coding/bit_estimate_table.h"
+#include "coding/block_bits.h"
 #include "coding/block_coder.h"
 #include "coding/code_length_table.h"
 #include "coding/quantizer.h"
+#include "coding/segment_coder.h"
+#include "common/bit_scan.h"
 
 namespace encdv {
 namespace {
 
-// Bits shared among the macroblocks by the sequential mode, and AC bits of a whole segment
-// (five DIF blocks of four 100-bit and two 68-bit AC spaces).
+// Bits shared among the macroblocks by the sequential mode.
 constexpr int32_t kSharedBits = 2288;
-constexpr int32_t kSegmentAcBits = 2680;
 // Bits the one-pass mode shares out in proportion to the weights.
 constexpr uint32_t kOnePassSharedBits = 2064;
 // Every macroblock's target starts from this floor.
 constexpr uint32_t kMinimumTarget = 48;
 // targetBits holds the target plus the six end-of-block codes.
-constexpr int32_t kEndOfBlockBits = 4;
 constexpr int32_t kTargetBias = kBlocksPerMacroblock * kEndOfBlockBits;
 // A macroblock's floor and its end-of-block codes lie outside the shared budget, so it
 // draws totalBits - 72 from R.
@@ -43,17 +40,6 @@ struct SegmentModel {
     uint32_t weight[kMacroblocksPerSegment];
     uint32_t totalWeight;
 };
-
-// Index of the highest set bit of a nonzero x.
-inline int HighestBit(uint32_t x) {
-#if defined(_MSC_VER)
-    unsigned long index;
-    _BitScanReverse(&index, x);
-    return static_cast<int>(index);
-#else
-    return 31 - __builtin_clz(x);
-#endif
-}
 
 // Estimated AC bits of the macroblock at QNO q.
 uint32_t EstimateMacroblock(const MacroblockWork& mb, const uint8_t* const* column, int q) {
@@ -192,43 +178,12 @@ int ActivityIndex(int32_t sumAc) {
     x >>= 4 * medium;
     g += 32 * medium;
     // x is now below 512: halve it until it is below 32, bit length - 5 times.
-    const int excess = HighestBit(x | 1) - 4;
+    const int excess = static_cast<int>(HighestBit(x | 1)) - 4;
     const uint32_t halvings = excess > 0 ? static_cast<uint32_t>(excess) : 0;
     x >>= halvings;
     g += 8 * halvings;
     const uint32_t index = (EstimateLog8[x] + g + 2) >> 2;
     return index > 31 ? 31 : static_cast<int>(index);
-}
-
-void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
-    GetQuantizerKernels().buildNonzeroList(block, list);
-}
-
-int32_t CountBlockBits(const CoefficientWord* block, const uint8_t* list) {
-    int32_t bits = kEndOfBlockBits;
-    uint32_t previous = 0;
-    for (; *list != 0; ++list) {
-        const uint32_t position = *list;
-        bits += CoefficientCodeBits(position - previous, block[position] & 0xFF);
-        previous = position;
-    }
-    return bits;
-}
-
-int32_t PruneAndCountBlockBits(const CoefficientWord* block, uint8_t* list) {
-    int32_t bits = kEndOfBlockBits;
-    uint32_t previous = 0;
-    uint8_t* kept = list;
-    for (; *list != 0; ++list) {
-        const uint32_t position = *list;
-        const uint32_t amplitude = block[position] & 0xFF;
-        if (amplitude == 0) continue;
-        *kept++ = static_cast<uint8_t>(position);
-        bits += CoefficientCodeBits(position - previous, amplitude);
-        previous = position;
-    }
-    *kept = 0;
-    return bits;
 }
 
 void RequantizeMacroblock(MacroblockWork& mb, int newQno) {
@@ -257,7 +212,6 @@ void SelectQuantization(MacroblockWork* macroblocks, RateControl rateControl) {
             SelectOnePass(macroblocks, model);
             break;
         case RateControl::kSequential:
-        case RateControl::kBestQuality:  // searched by SelectQuantizationRd, which keeps state
             SelectSequential(macroblocks, model);
             break;
     }

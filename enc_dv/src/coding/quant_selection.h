@@ -24,17 +24,6 @@ int BlockShape(int32_t maxAc, int32_t sumAc);
 // Activity index 0-31, about twice the base-2 logarithm of sumAc.
 int ActivityIndex(int32_t sumAc);
 
-// Writes the ascending positions 1-63 whose word has nonzero low 8 bits, then a 0 byte.
-// list holds 64 bytes; those after the 0 byte may be overwritten with anything.
-void BuildNonzeroList(const CoefficientWord* block, uint8_t* list);
-
-// Exact bits of the block's AC codes plus its 4-bit end-of-block code (header excluded).
-int32_t CountBlockBits(const CoefficientWord* block, const uint8_t* list);
-
-// Drops from list, in place and in order, the positions whose word is now zero, then counts
-// as CountBlockBits does.
-int32_t PruneAndCountBlockBits(const CoefficientWord* block, uint8_t* list);
-
 // Lowers the macroblock's QNO by one step to newQno (= qno - 1): re-quantizes the blocks
 // whose step pattern changes and updates their lists, codeBits and totalBits. Does nothing
 // at QNO 0.

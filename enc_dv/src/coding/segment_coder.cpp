@@ -8,12 +8,6 @@
 namespace encdv {
 namespace {
 
-constexpr int kBlocksPerSegment = kMacroblocksPerSegment * kBlocksPerMacroblock;
-
-// Bits of each block's area inside the 76 data bytes (IEC 61834-2): four 14-byte luminance
-// areas, then two 10-byte colour-difference areas, one after the other.
-constexpr int32_t kAreaBits[kBlocksPerMacroblock] = {112, 112, 112, 112, 80, 80};
-
 // Bits a stream step takes at most: with 0-7 bits pending, 56 more fit a 64-bit word, and a
 // 64-bit window read at any bit offset holds at least 57.
 constexpr uint32_t kStepBits = 56;
@@ -180,9 +174,9 @@ void CodeSegment(SegmentWork& segment, SegmentData& coded) {
         RunList room;
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             const int j = kBlocksPerMacroblock * k + b;
-            const int32_t excess = length[j] - kAreaBits[b];
+            const int32_t excess = length[j] - kBlockAreaBits[b];
             if (excess > 0) {
-                overflow.Push(BitRun{j, kAreaBits[b], excess});
+                overflow.Push(BitRun{j, kBlockAreaBits[b], excess});
             } else if (excess < 0) {
                 room.Push(BitRun{j, length[j], -excess});
             }
@@ -199,7 +193,7 @@ void CodeSegment(SegmentWork& segment, SegmentData& coded) {
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             const int j = kBlocksPerMacroblock * k + b;
             const uint32_t own =
-                static_cast<uint32_t>(length[j] < kAreaBits[b] ? length[j] : kAreaBits[b]);
+                static_cast<uint32_t>(length[j] < kBlockAreaBits[b] ? length[j] : kBlockAreaBits[b]);
             writer.StartArea(macroblock.blockCode[b], own);
             uint32_t filled = own;
             for (int p = placement.first[j]; p >= 0; p = placement.pieces[p].next) {
@@ -210,7 +204,7 @@ void CodeSegment(SegmentWork& segment, SegmentData& coded) {
                             static_cast<uint32_t>(piece.offset), static_cast<uint32_t>(piece.bits));
                 filled += static_cast<uint32_t>(piece.bits);
             }
-            writer.EndAreaWithZeros(static_cast<uint32_t>(kAreaBits[b]) - filled);
+            writer.EndAreaWithZeros(static_cast<uint32_t>(kBlockAreaBits[b]) - filled);
         }
     }
 

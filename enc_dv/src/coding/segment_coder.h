@@ -11,6 +11,19 @@ namespace encdv {
 // Bytes 4-79 of a video DIF block: the six block areas of its macroblock.
 constexpr int kVideoDataBytes = 76;
 
+// Blocks of a segment, in macroblock order.
+constexpr int kBlocksPerSegment = kMacroblocksPerSegment * kBlocksPerMacroblock;
+
+// Bits of each block's area inside the 76 data bytes (IEC 61834-2): four 14-byte luminance
+// areas, then two 10-byte colour-difference areas, one after the other.
+constexpr int32_t kBlockAreaBits[kBlocksPerMacroblock] = {112, 112, 112, 112, 80, 80};
+
+// AC bits of a whole segment: its five DIF blocks' areas less the 30 block headers.
+constexpr int32_t kSegmentAcBits =
+    kMacroblocksPerSegment *
+    (4 * kBlockAreaBits[0] + 2 * kBlockAreaBits[4] - kBlocksPerMacroblock * kBlockHeaderBits);
+static_assert(kSegmentAcBits == 2680, "four 100-bit and two 68-bit AC spaces per DIF block");
+
 // A thread's segment work area: five macroblock records, in macroblock order.
 struct SegmentWork {
     MacroblockWork macroblocks[kMacroblocksPerSegment];

@@ -38,7 +38,8 @@ struct FramePlan {
     bool videoOnly;        // header, subcode, VAUX and audio blocks are left untouched
 
     // Coding and threads.
-    RateControl rateControl;
+    SegmentPipeline pipeline;
+    RateControl rateControl;  // of the default pipeline; the best-quality one does not read it
     bool singleThread;  // encode on the calling thread alone
 };
 

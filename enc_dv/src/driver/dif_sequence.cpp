@@ -4,41 +4,23 @@
 
 #include <cstring>
 
-#include "coding/quant_selection.h"
-#include "coding/rd_selection.h"
 #include "coding/segment_coder.h"
 #include "common/constants.h"
-#include "common/macroblock_pixels.h"
-#include "common/macroblock_work.h"
+#include "driver/best_quality_pipeline.h"
+#include "driver/default_pipeline.h"
 #include "driver/dif_blocks.h"
 #include "driver/dif_id.h"
-#include "input/source_reader.h"
-#include "transform/macroblock_transform.h"
-#include "transform/macroblock_transform_fine.h"
 
 namespace encdv {
 namespace {
 
 constexpr int kSubcodeBlocks = 2;
 constexpr int kVauxBlocks = 3;
-constexpr int kAudioAndVideoPositions = 144;  // 9 audio + 135 video blocks
-constexpr int kPositionsPerAudioBlock = 16;   // one audio block, then 15 video blocks
-
-// A thread's private work area for video segments, kept on its stack.
-struct SegmentArea {
-    SegmentWork segment;
-    SegmentData coded;
-    DifIdRecord ids[kMacroblocksPerSegment];
-    MacroblockPixels pixels;
-};
-
-// Video block IDs differ only in dseq and dbn, which the sequence loop sets per macroblock.
-void PrepareSegmentArea(SegmentArea& area) {
-    for (int m = 0; m < kMacroblocksPerSegment; ++m) {
-        PrepareMacroblockWork(area.segment.macroblocks[m]);
-        area.ids[m] = DifIdRecord{0, 1, kSectionVideo, 7, 0, 0, 0};
-    }
-}
+constexpr int kAudioBlocks = 9;
+constexpr int kSegmentsPerAudioBlock = 3;  // each audio block is followed by 15 video blocks
+static_assert(kAudioBlocks * kSegmentsPerAudioBlock * kMacroblocksPerSegment ==
+                  kVideoBlocksPerSequence,
+              "nine audio blocks and 135 video blocks");
 
 // Writes the five video DIF blocks of a coded segment: ID, STA/QNO byte, data.
 void WriteVideoBlocks(const SegmentData& coded, const DifIdRecord* ids, uint8_t* blocks) {
@@ -57,44 +39,23 @@ void WriteFixedBlock(uint8_t* block, int sct, int sequence, int dbn, uint8_t fil
     std::memset(block + kDifIdBytes, fill, kDifBlockBytes - kDifIdBytes);
 }
 
-// Exchanges lines 2i and 2i+1 of every 8x8 block: the two fields change places.
-void SwapFields(MacroblockPixels& pixels) {
-    for (auto& block : pixels.blocks) {
-        for (int line = 0; line < 8; line += 2) {
-            uint8_t upper[8];
-            std::memcpy(upper, block + 8 * line, 8);
-            std::memcpy(block + 8 * line, block + 8 * (line + 1), 8);
-            std::memcpy(block + 8 * (line + 1), upper, 8);
-        }
-    }
-}
-
-}  // namespace
-
-void EncodeDifSequences(const SequenceJob& job) {
+// Writes the job's DIF sequences, each video segment through the pipeline.
+template <class Pipeline>
+void EncodeSequences(const SequenceJob& job, Pipeline& pipeline) {
     const FramePlan& plan = *job.plan;
     const uint8_t* headerBytes = HeaderBlockBytes(plan);
     const uint8_t* vauxPacks = VauxPackBytes(plan);
     const bool writeAux = !plan.videoOnly;
     const bool withHeaderBlock = plan.withHeaderBlock;
-    const bool swapFields = plan.swapFields;
-    const RateControl rateControl = plan.rateControl;
-    SourceReader* reader = job.reader;
-    const auto prefetch = reader->PrefetchMacroblock;
-
-    SegmentArea area;
-    PrepareSegmentArea(area);
-    // The best-quality search carries its multiplier from segment to segment, but never from
-    // one DIF sequence to the next: a sequence codes alike whichever thread takes it.
-    const bool bestQuality = rateControl == RateControl::kBestQuality;
-    FineMagnitudes fine;
-    RdSegmentWork rdWork;
-    RdSearchState rdState;
+    SegmentData coded;
+    // Video block IDs differ only in dseq and dbn, which the loop sets per block.
+    DifIdRecord ids[kMacroblocksPerSegment];
+    for (DifIdRecord& id : ids) id = DifIdRecord{0, 1, kSectionVideo, 7, 0, 0, 0};
 
     uint8_t* cursor = job.output;
     for (int s = job.firstSequence; s < job.endSequence; ++s) {
         const bool odd = (s & 1) != 0;
-        ResetRdSearch(rdState);
+        pipeline.StartSequence();
         if (withHeaderBlock) {
             if (writeAux) {
                 WriteFixedBlock(cursor, kSectionHeader, s, 0, 0xFF);
@@ -115,59 +76,52 @@ void EncodeDifSequences(const SequenceJob& job) {
             }
             cursor += kDifBlockBytes;
         }
-
+        // Nine times an audio block, then three segments' 15 video blocks.
         const int32_t* positions = job.shuffleTable + 2 * kVideoBlocksPerSequence * s;
         int v = 0;
-        for (int p = 0; p < kAudioAndVideoPositions; ++p) {
-            if (p % kPositionsPerAudioBlock == 0) {
-                if (writeAux) {
-                    const int dbn = p / kPositionsPerAudioBlock;
-                    WriteFixedBlock(cursor, kSectionAudio, s, dbn, 0x00);
-                    std::memcpy(cursor + kDifIdBytes, AudioPackBytes(odd, dbn), kPackBytes);
+        for (int a = 0; a < kAudioBlocks; ++a) {
+            if (writeAux) {
+                WriteFixedBlock(cursor, kSectionAudio, s, a, 0x00);
+                std::memcpy(cursor + kDifIdBytes, AudioPackBytes(odd, a), kPackBytes);
+            }
+            cursor += kDifBlockBytes;
+            for (int g = 0; g < kSegmentsPerAudioBlock; ++g, v += kMacroblocksPerSegment) {
+                pipeline.EncodeSegment(positions + 2 * v,
+                                       v + kMacroblocksPerSegment == kVideoBlocksPerSequence,
+                                       coded);
+                for (int m = 0; m < kMacroblocksPerSegment; ++m) {
+                    ids[m].dbn = v + m;
+                    ids[m].dseq = s;
                 }
-                cursor += kDifBlockBytes;
-                continue;
-            }
-            const int m = v % kMacroblocksPerSegment;
-            const int x = positions[2 * v];
-            const int y = positions[2 * v + 1];
-            DifIdRecord& id = area.ids[m];
-            id.dbn = v;
-            id.dseq = s;
-            MacroblockWork& work = area.segment.macroblocks[m];
-            work.pixelX = x;
-            work.pixelY = y;
-            work.qno = 15;
-            work.sta = 0;
-            // The shuffle scatters a segment's macroblocks over the picture, beyond what the
-            // hardware prefetchers foresee: ask for the next one while this one is coded.
-            if (prefetch != nullptr && v + 1 < kVideoBlocksPerSequence) {
-                prefetch(reader, positions[2 * v + 2], positions[2 * v + 3]);
-            }
-            reader->ReadMacroblock(reader, job.threadIndex, x, y, &area.pixels);
-            if (swapFields) SwapFields(area.pixels);
-            if (bestQuality) {
-                TransformMacroblockFine(
-                    work, area.pixels, fine.blocks + kBlocksPerMacroblock * m,
-                    rdState.overshooting ? nullptr : fine.other + kBlocksPerMacroblock * m,
-                    fine.otherSigns + kBlocksPerMacroblock * m,
-                    fine.otherValid + kBlocksPerMacroblock * m);
-            } else {
-                TransformMacroblock(work, area.pixels);
-            }
-            if (m == kMacroblocksPerSegment - 1) {
-                if (bestQuality) {
-                    SelectQuantizationRd(area.segment.macroblocks, fine, rdWork, rdState);
-                } else {
-                    SelectQuantization(area.segment.macroblocks, rateControl);
-                }
-                // Video blocks v - 4 .. v, where the cursor stands.
-                CodeSegment(area.segment, area.coded);
-                WriteVideoBlocks(area.coded, area.ids, cursor);
+                WriteVideoBlocks(coded, ids, cursor);
                 cursor += kDifBlockBytes * kMacroblocksPerSegment;
             }
-            ++v;
         }
+    }
+}
+
+// Each pipeline on a stack frame of its own (never inlined into one): a default-mode thread
+// carries none of the best-quality search's scratch.
+[[gnu::noinline]] void EncodeWithDefaultPipeline(const SequenceJob& job) {
+    DefaultPipeline pipeline(*job.plan, job.reader, job.threadIndex);
+    EncodeSequences(job, pipeline);
+}
+
+[[gnu::noinline]] void EncodeWithBestQualityPipeline(const SequenceJob& job) {
+    BestQualityPipeline pipeline(*job.plan, job.reader, job.threadIndex);
+    EncodeSequences(job, pipeline);
+}
+
+}  // namespace
+
+void EncodeDifSequences(const SequenceJob& job) {
+    switch (job.plan->pipeline) {
+        case SegmentPipeline::kDefault:
+            EncodeWithDefaultPipeline(job);
+            break;
+        case SegmentPipeline::kBestQuality:
+            EncodeWithBestQualityPipeline(job);
+            break;
     }
 }
 

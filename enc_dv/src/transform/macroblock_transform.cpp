@@ -5,19 +5,8 @@
 
 namespace encdv {
 
-namespace {
-
-// Field-difference sum at or above which a block is coded with the 2-4-8 DCT.
-constexpr int kMotionThreshold = 1200;
-
-int DctModeOf(int fieldDifference) {
-    return fieldDifference >= kMotionThreshold ? 1 : 0;
-}
-
-}  // namespace
-
 int ChooseDctMode(const uint8_t* samples) {
-    return DctModeOf(GetTransformKernels().fieldDifference(samples));
+    return DctModeFromDifference(GetTransformKernels().fieldDifference(samples));
 }
 
 void ScanCoefficients88(CoefficientWord* coefficients, const CoefficientWord* transformed) {
@@ -43,7 +32,7 @@ void TransformMacroblock(MacroblockWork& work, const MacroblockPixels& pixels) {
     for (int b = 0; b < kBlocksPerMacroblock; ++b) {
         const uint8_t* samples = pixels.blocks[b];
         BlockWork& block = work.blocks[b];
-        const int mode = DctModeOf(kernels.fieldDifference(samples));
+        const int mode = DctModeFromDifference(kernels.fieldDifference(samples));
         block.dctMode = mode;
         kernels.forwardDct[mode](transformed, samples, *tables[mode]);
         const uint32_t activity = kernels.scanAndMeasure[mode](block.coefficients, transformed);

@@ -13,9 +13,18 @@ namespace encdv {
 // kernels of GetTransformKernels.
 void TransformMacroblock(MacroblockWork& work, const MacroblockPixels& pixels);
 
-// Motion test between the two fields of one 8x8 block (16-byte aligned): 1 (2-4-8 DCT) when
-// the sum of |line 2z - line 2z+1| over all four line pairs and eight columns is 1200 or more,
-// otherwise 0 (8-8 DCT).
+// Field-difference sum at or above which a block is coded with the 2-4-8 DCT.
+constexpr int kMotionThreshold = 1200;
+
+// The DCT mode of a block from its field difference: 1 (2-4-8) at kMotionThreshold or more,
+// otherwise 0 (8-8).
+constexpr int DctModeFromDifference(int fieldDifference) {
+    return fieldDifference >= kMotionThreshold ? 1 : 0;
+}
+
+// Motion test between the two fields of one 8x8 block (16-byte aligned): the mode of
+// DctModeFromDifference for the sum of |line 2z - line 2z+1| over all four line pairs and
+// eight columns.
 int ChooseDctMode(const uint8_t* samples);
 
 // Copy words 1-63 of a coefficient block (16-byte aligned) from the 64 transform outputs in

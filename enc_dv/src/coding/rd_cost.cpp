@@ -1,0 +1,125 @@
+#include "coding/rd_cost.h"
+
+#include <cstdint>
+
+namespace encdv {
+namespace {
+
+// Above every cost a valid pattern can have (2^48 from the error, 2^58 from the bits).
+constexpr int64_t kInvalidCost = int64_t{1} << 60;
+
+// The step patterns of the four classes at each QNO (QuantPatternIndex by QNO), as constants
+// for the unrolled loops below.
+struct ClassPatterns {
+    uint8_t pattern[kQnoCount][kClassCount];
+};
+constexpr ClassPatterns MakeClassPatterns() {
+    ClassPatterns table{};
+    for (int q = 0; q < kQnoCount; ++q) {
+        for (int c = 0; c < kClassCount; ++c) table.pattern[q][c] = QuantPatternIndex[c][q];
+    }
+    return table;
+}
+constexpr ClassPatterns kClassPatterns = MakeClassPatterns();
+
+inline int64_t Least(int64_t a, int64_t b) {
+    return b < a ? b : a;
+}
+
+}  // namespace
+
+int64_t LeastCost(const BlockRd& rd, uint64_t lambda) {
+    int64_t least = INT64_MAX;
+    for (int p = 0; p < kQuantPatternCount; ++p) {
+        if (rd.rate[p] == kInvalidRate) continue;
+        const int64_t cost = (static_cast<int64_t>(rd.distortion[p]) << 16) +
+                             static_cast<int64_t>(lambda) * rd.rate[p];
+        least = cost < least ? cost : least;
+    }
+    return least;
+}
+
+void PrepareCostTerms(RdSegmentWork& work) {
+    for (int j = 0; j < kBlocksPerSegment; ++j) {
+        BlockRd& rd = work.blocks[j];
+        if (j % kBlocksPerMacroblock >= kBlockCr) {
+            for (int p = 0; p < kQuantPatternCount; ++p) {
+                if (rd.rate[p] != kInvalidRate) {
+                    rd.distortion[p] =
+                        (rd.distortion[p] >> 4) * static_cast<uint32_t>(kChromaWeight);
+                }
+            }
+        }
+        // The terms without a branch: an invalid pattern's error alone exceeds any cost.
+        for (int p = 0; p < kQuantPatternCount; ++p) {
+            const bool valid = rd.rate[p] != kInvalidRate;
+            work.scaledError[j][p] =
+                valid ? static_cast<int64_t>(rd.distortion[p]) << 16 : kInvalidCost;
+            work.costRate[j][p] = valid ? rd.rate[p] : 0;
+        }
+    }
+}
+
+// GCC turns the 64-bit products of the costs into emulated vector products (three 32-bit
+// products and the shuffles around them for every pair), which take longer than scalar ones.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-tree-vectorize")))
+#endif
+int32_t
+ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choice) {
+    int32_t total = 0;
+    for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+        int64_t cost[kBlocksPerMacroblock][kQuantPatternCount];
+        int64_t sum[kQnoCount] = {};
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            const int j = kBlocksPerMacroblock * k + b;
+            const int64_t* error = work.scaledError[j];
+            const int32_t* rate = work.costRate[j];
+            int64_t* c = cost[b];
+            for (int p = 0; p < kQuantPatternCount; ++p) {
+                c[p] = error[p] + static_cast<int64_t>(lambda) * rate[p];
+            }
+            // Each QNO's cost with every block at its cheapest class.
+#if defined(__GNUC__)
+#pragma GCC unroll 16
+#endif
+            for (int q = 0; q < kQnoCount; ++q) {
+                const uint8_t* classes = kClassPatterns.pattern[q];
+                sum[q] +=
+                    Least(Least(c[classes[0]], c[classes[1]]), Least(c[classes[2]], c[classes[3]]));
+            }
+        }
+        // Least cost, the finer QNO on a tie; kept in registers so that the comparisons can
+        // become conditional moves (the data predict no branch).
+        int bestQno = kQnoCount - 1;
+        int64_t least = sum[kQnoCount - 1];
+        for (int q = kQnoCount - 2; q >= 0; --q) {
+            const bool lower = sum[q] < least;
+            least = lower ? sum[q] : least;
+            bestQno = lower ? q : bestQno;
+        }
+        choice.qno[k] = bestQno;
+        int32_t bits = 0;
+        const uint8_t* classes = kClassPatterns.pattern[bestQno];
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            const int64_t* c = cost[b];
+            int bestClass = 0;
+            int64_t leastCost = c[classes[0]];
+            for (int cls = 1; cls < kClassCount; ++cls) {
+                const int64_t x = c[classes[cls]];
+                const bool lower = x < leastCost;
+                leastCost = lower ? x : leastCost;
+                bestClass = lower ? cls : bestClass;
+            }
+            const int j = kBlocksPerMacroblock * k + b;
+            choice.classNumber[j] = static_cast<uint8_t>(bestClass);
+            bits += work.blocks[j].rate[classes[bestClass]];
+        }
+        choice.macroblockBits[k] = bits;
+        total += bits;
+    }
+    choice.bits = total;
+    return total;
+}
+
+}  // namespace encdv
