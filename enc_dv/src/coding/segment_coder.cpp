@@ -192,8 +192,8 @@ void CodeSegment(SegmentWork& segment, SegmentData& coded) {
         const MacroblockWork& macroblock = segment.macroblocks[k];
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             const int j = kBlocksPerMacroblock * k + b;
-            const uint32_t own =
-                static_cast<uint32_t>(length[j] < kBlockAreaBits[b] ? length[j] : kBlockAreaBits[b]);
+            const uint32_t own = static_cast<uint32_t>(
+                length[j] < kBlockAreaBits[b] ? length[j] : kBlockAreaBits[b]);
             writer.StartArea(macroblock.blockCode[b], own);
             uint32_t filled = own;
             for (int p = placement.first[j]; p >= 0; p = placement.pieces[p].next) {
