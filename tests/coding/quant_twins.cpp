@@ -47,13 +47,14 @@ int CountBlockBits(const uint16_t* block, const std::vector<uint8_t>& list) {
         const int a = block[q] & 0xFF;
         const int s = block[q] >> 15;
         if (d < 20 && a < 19) {
-            bits += RunAmpCodeTable[d - 1][2 * a + s] & 0xFF;
+            bits += RunAmpCodeTable.codes[d - 1][2 * a + s] & 0xFF;
         } else {
-            bits += (ZeroRunCodeTable[d] & 0xFF) + (AmplitudeCodeTable[2 * a + s] & 0xFF);
+            bits +=
+                (ZeroRunCodeTable.codes[d] & 0xFF) + (AmplitudeCodeTable.codes[2 * a + s] & 0xFF);
         }
         previous = q;
     }
-    return bits + static_cast<int>(ZeroRunCodeTable[64] & 0xFF);
+    return bits + static_cast<int>(ZeroRunCodeTable.codes[64] & 0xFF);
 }
 
 }  // namespace twin

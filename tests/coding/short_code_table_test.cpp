@@ -15,7 +15,7 @@ namespace {
 TEST(ShortCodeTable, EntriesMatchTheTranscribedCode) {
     for (int d = 0; d < 16; ++d) {
         for (int i = 0; i < 64; ++i) {
-            const uint64_t entry = ShortCodeTable[d][i];
+            const uint64_t entry = ShortCodeTable.codes[d][i];
             if (d == 0 || i < 2) {
                 EXPECT_EQ(entry, 0u) << "d " << d << " i " << i;
                 continue;

@@ -33,28 +33,28 @@ bool IsClean(uint32_t entry) {
 
 TEST(VlcTables, EntriesMatchTheTranscribedCode) {
     for (int d = 1; d <= 19; ++d) {
-        EXPECT_EQ(Bits(RunAmpCodeTable[d - 1][0]), ReferenceZeroRunBits(d - 1)) << "d " << d;
+        EXPECT_EQ(Bits(RunAmpCodeTable.codes[d - 1][0]), ReferenceZeroRunBits(d - 1)) << "d " << d;
         for (int a = 1; a <= 18; ++a) {
             for (int s = 0; s < 2; ++s) {
-                const uint32_t entry = RunAmpCodeTable[d - 1][2 * a + s];
+                const uint32_t entry = RunAmpCodeTable.codes[d - 1][2 * a + s];
                 EXPECT_TRUE(IsClean(entry));
                 EXPECT_EQ(Bits(entry), ReferenceCoefficientBits(d, a, s))
                     << "d " << d << " a " << a << " s " << s;
             }
         }
     }
-    EXPECT_EQ(CodeLength(ZeroRunCodeTable[1]), 0);
+    EXPECT_EQ(CodeLength(ZeroRunCodeTable.codes[1]), 0);
     for (int d = 2; d <= 63; ++d) {
-        EXPECT_TRUE(IsClean(ZeroRunCodeTable[d]));
-        EXPECT_EQ(Bits(ZeroRunCodeTable[d]), ReferenceZeroRunBits(d - 1)) << "d " << d;
+        EXPECT_TRUE(IsClean(ZeroRunCodeTable.codes[d]));
+        EXPECT_EQ(Bits(ZeroRunCodeTable.codes[d]), ReferenceZeroRunBits(d - 1)) << "d " << d;
     }
-    EXPECT_EQ(Bits(ZeroRunCodeTable[kEndOfBlockIndex]), "0110");
-    EXPECT_EQ(CodeLength(AmplitudeCodeTable[0]), 0);
-    EXPECT_EQ(CodeLength(AmplitudeCodeTable[1]), 0);
+    EXPECT_EQ(Bits(ZeroRunCodeTable.codes[kEndOfBlockIndex]), "0110");
+    EXPECT_EQ(CodeLength(AmplitudeCodeTable.codes[0]), 0);
+    EXPECT_EQ(CodeLength(AmplitudeCodeTable.codes[1]), 0);
     for (int a = 1; a <= 255; ++a) {
         for (int s = 0; s < 2; ++s) {
-            EXPECT_TRUE(IsClean(AmplitudeCodeTable[2 * a + s]));
-            EXPECT_EQ(Bits(AmplitudeCodeTable[2 * a + s]), ReferenceAmplitudeBits(a, s))
+            EXPECT_TRUE(IsClean(AmplitudeCodeTable.codes[2 * a + s]));
+            EXPECT_EQ(Bits(AmplitudeCodeTable.codes[2 * a + s]), ReferenceAmplitudeBits(a, s))
                 << "a " << a << " s " << s;
         }
     }
@@ -65,13 +65,14 @@ TEST(VlcTables, EntriesMatchTheTranscribedCode) {
 TEST(VlcTables, CodeWordsFormAPrefixFreeCode) {
     std::set<std::string> words;
     std::set<std::string> direct;
-    for (int d = 2; d <= 63; ++d) words.insert(Bits(ZeroRunCodeTable[d]));
-    words.insert(Bits(ZeroRunCodeTable[kEndOfBlockIndex]));
-    for (int i = 2; i < 512; ++i) words.insert(Bits(AmplitudeCodeTable[i]));
+    for (int d = 2; d <= 63; ++d) words.insert(Bits(ZeroRunCodeTable.codes[d]));
+    words.insert(Bits(ZeroRunCodeTable.codes[kEndOfBlockIndex]));
+    for (int i = 2; i < 512; ++i) words.insert(Bits(AmplitudeCodeTable.codes[i]));
     for (int d = 1; d <= 19; ++d) {
         for (int i = 2; i < 38; ++i) {
-            const std::string entry = Bits(RunAmpCodeTable[d - 1][i]);
-            const std::string composite = Bits(ZeroRunCodeTable[d]) + Bits(AmplitudeCodeTable[i]);
+            const std::string entry = Bits(RunAmpCodeTable.codes[d - 1][i]);
+            const std::string composite =
+                Bits(ZeroRunCodeTable.codes[d]) + Bits(AmplitudeCodeTable.codes[i]);
             if (d > 1 && entry == composite) continue;
             direct.insert(entry);
             words.insert(entry);
@@ -98,12 +99,13 @@ TEST(VlcTables, CountingAndCodingRulesAgreeOnEveryLength) {
     for (int d = 1; d <= 63; ++d) {
         for (int a = 1; a <= 255; ++a) {
             for (int s = 0; s < 2; ++s) {
-                const int coded = d < 20 && a < 19 ? CodeLength(RunAmpCodeTable[d - 1][2 * a + s])
-                                                   : CodeLength(ZeroRunCodeTable[d]) +
-                                                         CodeLength(AmplitudeCodeTable[2 * a + s]);
-                const int counted = a + d < 20 ? CodeLength(RunAmpCodeTable[d - 1][2 * a])
-                                               : CodeLength(ZeroRunCodeTable[d]) +
-                                                     CodeLength(AmplitudeCodeTable[2 * a]);
+                const int coded = d < 20 && a < 19
+                                      ? CodeLength(RunAmpCodeTable.codes[d - 1][2 * a + s])
+                                      : CodeLength(ZeroRunCodeTable.codes[d]) +
+                                            CodeLength(AmplitudeCodeTable.codes[2 * a + s]);
+                const int counted = a + d < 20 ? CodeLength(RunAmpCodeTable.codes[d - 1][2 * a])
+                                               : CodeLength(ZeroRunCodeTable.codes[d]) +
+                                                     CodeLength(AmplitudeCodeTable.codes[2 * a]);
                 ASSERT_EQ(coded, counted) << "d " << d << " a " << a << " s " << s;
                 ASSERT_EQ(coded, static_cast<int>(ReferenceCoefficientBits(d, a, s).size()));
             }

@@ -67,19 +67,19 @@ int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cur
         const unsigned index = TableIndex(word);
         // d < 20 and index < 38 at once: both differences below zero.
         if (((d - 20) & (index - 38)) >> 31) {
-            const uint32_t entry = (&RunAmpCodeTable[0][0])[d * 38 + index - 38];
+            const uint32_t entry = (&RunAmpCodeTable.codes[0][0])[d * 38 + index - 38];
             writer.Put(CodeAt(entry, 0), CodeLength(entry));
         } else {
             // Zero-run code (at most 13 bits) and amplitude code (at most 16) as one string.
-            const uint32_t run = ZeroRunCodeTable[d];
-            const uint32_t amplitude = AmplitudeCodeTable[index];
+            const uint32_t run = ZeroRunCodeTable.codes[d];
+            const uint32_t amplitude = AmplitudeCodeTable.codes[index];
             const uint32_t runLength = CodeLength(run);
             writer.Put(CodeAt(run, 0) | CodeAt(amplitude, runLength),
                        runLength + CodeLength(amplitude));
         }
         previous = q;
     }
-    const uint32_t endOfBlock = ZeroRunCodeTable[kEndOfBlockIndex];
+    const uint32_t endOfBlock = ZeroRunCodeTable.codes[kEndOfBlockIndex];
     writer.Put(CodeAt(endOfBlock, 0), CodeLength(endOfBlock));
 
     // Store the remaining whole bytes but keep the last 1-8 bits pending, their byte stored.
@@ -134,8 +134,8 @@ int CodeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* const
         // Both distances below 16 and both amplitudes below 32 (bits 5-7 of the words clear),
         // by power-of-two bounds ORed together; then the table marks amplitudes 23-31.
         if ((d1 | d2 | ((w1 | w2) & 0xE0)) < 16 &&
-            (((e1 = ShortCodeTable[d1][i1]) | (e2 = ShortCodeTable[d2][i2])) & kNotShortCode) ==
-                0) {
+            (((e1 = ShortCodeTable.codes[d1][i1]) | (e2 = ShortCodeTable.codes[d2][i2])) &
+             kNotShortCode) == 0) {
             // The second code shifted past the first; the lengths add up in the low bits
             // (at most 46) and are then masked off the code.
             code = (e1 | (e2 >> ShortCodeLength(e1))) & ~uint64_t{63};
@@ -147,9 +147,9 @@ int CodeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* const
             // amplitude code: both are looked up and one is chosen without a branch, as the
             // choice follows the content.
             const bool direct = ((d1 - 20) & (i1 - 38)) >> 31;
-            const uint32_t entry = (&RunAmpCodeTable[0][0])[direct ? d1 * 38 + i1 - 38 : 0];
-            const uint32_t run = ZeroRunCodeTable[d1];
-            const uint32_t amplitude = AmplitudeCodeTable[i1];
+            const uint32_t entry = (&RunAmpCodeTable.codes[0][0])[direct ? d1 * 38 + i1 - 38 : 0];
+            const uint32_t run = ZeroRunCodeTable.codes[d1];
+            const uint32_t amplitude = AmplitudeCodeTable.codes[i1];
             const uint32_t runLength = CodeLength(run);
             const uint64_t escaped = CodeAt(run, 0) | CodeAt(amplitude, runLength);
             code = direct ? CodeAt(entry, 0) : escaped;
@@ -165,7 +165,7 @@ int CodeBlockToStore(const BlockWork& block, const uint8_t* list, uint8_t* const
         bits <<= count & ~7u;
         count &= 7;
     }
-    const uint32_t endOfBlock = ZeroRunCodeTable[kEndOfBlockIndex];
+    const uint32_t endOfBlock = ZeroRunCodeTable.codes[kEndOfBlockIndex];
     bits |= CodeAt(endOfBlock, 0) >> count;
     count += CodeLength(endOfBlock);
     const uint64_t stored = ByteSwap64(bits);

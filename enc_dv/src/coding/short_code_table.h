@@ -10,7 +10,10 @@ namespace encdv {
 // in bits 63 down, and its length in bits 5..0; the bits between are zero. Entries of
 // amplitudes 23-31 (longer codes) hold kNotShortCode alone; row 0 and entries 0 and 1 are
 // zero. The block coder combines two entries with shifts and ORs.
-extern const uint64_t ShortCodeTable[16][64];
+struct ShortCodes {
+    uint64_t codes[16][64];
+};
+extern const ShortCodes ShortCodeTable;
 
 // Marks the entries whose code is not in the table.
 constexpr uint64_t kNotShortCode = 64;

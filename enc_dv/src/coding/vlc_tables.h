@@ -11,14 +11,23 @@ namespace encdv {
 // Row d - 1 (distance d = 1-19 from the previous coded position), entry 2a + s (amplitude
 // a = 0-18, sign s): the direct run/amplitude code plus sign where one exists, otherwise the
 // zero-run code for d followed by the amplitude code. The a = 0 entries hold the zero-run code.
-extern const uint32_t RunAmpCodeTable[19][38];
+struct RunAmpCodes {
+    uint32_t codes[19][38];
+};
+extern const RunAmpCodes RunAmpCodeTable;
 
 // Entry d (2-63) skips d - 1 zero coefficients; entry 1 is empty; entry 64 is the end-of-block
 // code; entry 0 is unused.
-extern const uint32_t ZeroRunCodeTable[65];
+struct ZeroRunCodes {
+    uint32_t codes[65];
+};
+extern const ZeroRunCodes ZeroRunCodeTable;
 
 // Entry 2a + s: the run-0 code of amplitude a (0-255) followed by the sign s; entry 0 is empty.
-extern const uint32_t AmplitudeCodeTable[512];
+struct AmplitudeCodes {
+    uint32_t codes[512];
+};
+extern const AmplitudeCodes AmplitudeCodeTable;
 
 constexpr int kEndOfBlockIndex = 64;
 
