@@ -21,6 +21,12 @@ constexpr FourccEntry kFourccTable[] = {
     {0x43323352, kFormatR32C},  // "R32C"
     {0x76597559, kFormatYuYv},  // "YuYv"
     {0x79567955, kFormatUyVy},  // "UyVy"
+    {0x30323449, kFormatI420},  // "I420"
+    {0x56555949, kFormatI420},  // "IYUV"
+    {0x32315659, kFormatYV12},  // "YV12"
+    {0x42313459, kFormatY41B},  // "Y41B"
+    {0x42323459, kFormatY42B},  // "Y42B"
+    {0x36315659, kFormatYV16},  // "YV16"
 };
 
 }  // namespace

@@ -17,6 +17,12 @@ enum PixelFormatCode : uint32_t {
     kFormatYuYv = 74546,
     kFormatR24C = 78624,
     kFormatR32C = 82723,
+    // Planar layouts (a luma plane, then two chroma planes): their FOURCCs.
+    kFormatI420 = 0x30323449,  // "I420", also "IYUV": Y, Cb, Cr at 4:2:0
+    kFormatYV12 = 0x32315659,  // "YV12": Y, Cr, Cb at 4:2:0
+    kFormatY41B = 0x42313459,  // "Y41B": Y, Cb, Cr at 4:1:1
+    kFormatY42B = 0x42323459,  // "Y42B": Y, Cb, Cr at 4:2:2
+    kFormatYV16 = 0x36315659,  // "YV16": Y, Cr, Cb at 4:2:2
 };
 
 }  // namespace encdv

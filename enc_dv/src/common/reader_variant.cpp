@@ -30,6 +30,21 @@ bool SelectReaderVariant(PixelFormatCode code, bool alphaWeight, ReaderVariant* 
         case kFormatVUYA:
             *variant = alphaWeight ? kVariantVUYAAlpha : kVariantVUYA;
             return true;
+        case kFormatI420:
+            *variant = kVariantI420;
+            return true;
+        case kFormatYV12:
+            *variant = kVariantYV12;
+            return true;
+        case kFormatY41B:
+            *variant = kVariantY41B;
+            return true;
+        case kFormatY42B:
+            *variant = kVariantY42B;
+            return true;
+        case kFormatYV16:
+            *variant = kVariantYV16;
+            return true;
     }
     return false;
 }

@@ -9,6 +9,7 @@
 #include "common/video_mode.h"
 #include "input/reader_411.h"
 #include "input/reader_420.h"
+#include "input/reader_planar.h"
 #include "input/row_kernels.h"
 #include "platform/memory.h"
 
@@ -108,18 +109,21 @@ SourceReader* CreateSourceReader(ReaderVariant variant, int threadCount, int vid
     const std::uintptr_t contextsStart =
         (reinterpret_cast<std::uintptr_t>(block + contextsOffset) + alignof(KernelContext) - 1) &
         ~std::uintptr_t{alignof(KernelContext) - 1};
-    const RowKernelSet kernels = RowKernelsFor(variant);
+    const bool planar = IsPlanarVariant(variant);
     for (int i = 0; i < threadCount; ++i) {
         KernelContext* const context =
             new (reinterpret_cast<void*>(contextsStart + i * sizeof(KernelContext)))
                 KernelContext{};
-        InitialiseContext(context, kernels);
+        if (!planar) InitialiseContext(context, RowKernelsFor(variant));
         reader->contexts[i] = context;
     }
     reader->threadCount = threadCount;
     reader->videoMode = mode;
-    reader->bytesPerPixel = reader->contexts[0]->bytesPerPixel;
-    if (mode == MODE_625_420) {
+    reader->bytesPerPixel = planar ? 1 : reader->contexts[0]->bytesPerPixel;
+    reader->Release = ReleaseReader;
+    if (planar) {
+        InstallPlanarReader(reader, variant, mode);
+    } else if (mode == MODE_625_420) {
         reader->Open = OpenDirect;
         reader->PrepareFrame = PrepareNothing;
         reader->ReadMacroblock = ReadMacroblock420For(variant);
@@ -130,7 +134,6 @@ SourceReader* CreateSourceReader(ReaderVariant variant, int threadCount, int vid
         reader->ReadMacroblock = ReadMacroblock411;
         reader->PrefetchMacroblock = PrefetchMacroblock411;
     }
-    reader->Release = ReleaseReader;
     return reader;
 }
 

@@ -56,6 +56,15 @@ struct SourceReader {
     uint8_t* frameBlocks;        // 4:1:1 modes: its 16-byte-aligned start
     KernelContext** contexts;    // one per thread
     int32_t bandCount;           // 4:1:1 modes: 8-line bands in the frame block buffer
+
+    // Planar layouts: source is the luma plane from the first line used, and these are its
+    // whole chroma planes (chromaLines lines chromaPitch bytes apart); chromaFirstLine is the
+    // plane line of the first picture line used (2 after the 486-line crop, else 0).
+    const uint8_t* cbPlane;
+    const uint8_t* crPlane;
+    int32_t chromaPitch;
+    int32_t chromaLines;
+    int32_t chromaFirstLine;
 };
 
 // Results of SourceReader::Open.
@@ -72,7 +81,8 @@ enum OpenStatus : int {
 int LinesReadInMode(int videoMode);
 
 // Builds the reader variant for threadCount threads (1-16) and the video mode (0, 2 or 3).
-// Null for another variant, count or mode, or when memory is short.
+// Null for another variant, count or mode, or when memory is short. The planar variants read
+// their planes directly (input/reader_planar.h).
 SourceReader* CreateSourceReader(ReaderVariant variant, int threadCount, int videoMode);
 
 }  // namespace encdv
