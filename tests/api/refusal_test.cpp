@@ -43,7 +43,7 @@ TEST(Refusal, UnknownFourccYieldsZeroAndLeavesOutputUntouched) {
     const uint32_t unknown[] = {
         Fourcc("yuy2"), Fourcc("uyvy"), Fourcc("bgr3"), Fourcc("bgra"),
         Fourcc("vuya"), Fourcc("r24c"), Fourcc("yuyv"), Fourcc("YUy2"),
-        Fourcc("2YUY"), Fourcc("I420"), Fourcc("RGB3"), 0,
+        Fourcc("2YUY"), Fourcc("i420"), Fourcc("RGB3"), 0,
         0xFFFFFFFF,
     };
     for (uint32_t fourcc : unknown) {

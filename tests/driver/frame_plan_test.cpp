@@ -94,7 +94,7 @@ TEST(FramePlan, EachFlagBitSetsItsOwnFieldAndNoOther) {
 TEST(FramePlan, UnknownFourccLeavesThePlanUntouched) {
     FramePlan plan{};
     plan.sequenceCount = 77;
-    for (const uint32_t fourcc : {0u, 0x32595579u /* "yUY2" */, 0x30323449u /* "I420" */}) {
+    for (const uint32_t fourcc : {0u, 0x32595579u /* "yUY2" */, 0x30323469u /* "i420" */}) {
         EXPECT_FALSE(PlanFrame(720, 576, 1440, 0, fourcc, &plan)) << std::hex << fourcc;
         EXPECT_EQ(plan.sequenceCount, 77);
     }
