@@ -80,8 +80,34 @@ enum {
     DVENC_FOURCC_BGRA = 0x41524742, /* "BGRA": B G R A, full range */
     DVENC_FOURCC_VUYA = 0x41595556, /* "VUYA": Cr Cb Y A */
     DVENC_FOURCC_R24C = 0x43343252, /* "R24C": B G R, studio range */
-    DVENC_FOURCC_R32C = 0x43323352  /* "R32C": B G R A, studio range */
+    DVENC_FOURCC_R32C = 0x43323352, /* "R32C": B G R A, studio range */
+    DVENC_FOURCC_I420 = 0x30323449, /* "I420": planes Y, Cb, Cr at 4:2:0 */
+    DVENC_FOURCC_IYUV = 0x56555949, /* "IYUV": same as I420 */
+    DVENC_FOURCC_YV12 = 0x32315659, /* "YV12": planes Y, Cr, Cb at 4:2:0 */
+    DVENC_FOURCC_Y41B = 0x42313459, /* "Y41B": planes Y, Cb, Cr at 4:1:1 */
+    DVENC_FOURCC_Y42B = 0x42323459, /* "Y42B": planes Y, Cb, Cr at 4:2:2 */
+    DVENC_FOURCC_YV16 = 0x36315659  /* "YV16": planes Y, Cr, Cb at 4:2:2 */
 };
+
+/* Planar layouts: source points at the luma plane, `height` lines of sourcePitch bytes
+ * (the first `width` of each used); the two chroma planes follow it directly in the order
+ * the FOURCC names, each line sourcePitch / 2 bytes (4:2:0, 4:2:2) or sourcePitch / 4 bytes
+ * (4:1:1) long, with (height + 1) / 2 lines (4:2:0) or height lines (4:2:2, 4:1:1). The
+ * frame is refused (0, output untouched) when sourcePitch is below width, negative, or not
+ * a multiple of 2 (4:2:0, 4:2:2) or 4 (4:1:1). DVENC_FLAG_ALPHA_WEIGHT has no effect.
+ * Where the layout samples chroma as the DV system does - 4:2:0 at 625/50 (without
+ * DVENC_FLAG_SMPTE314M), 4:1:1 at 525/60 and at 625/50 with DVENC_FLAG_SMPTE314M - every
+ * chroma sample goes into the frame unchanged, at the place a DV decoder delivering 4:2:0
+ * or 4:1:1 returns it to (4:2:0 chroma line j of a 625/50 picture belongs to field j mod 2,
+ * as in DV), so frames decoded and encoded again keep their colour. Otherwise the chroma
+ * is converted, the two fields kept apart: 4:2:2 exactly as the packed 4:2:2 layouts are
+ * read (a planar 4:2:2 frame encodes to the same bytes as its YUY2 copy); 4:1:1 to 4:2:0 by
+ * doubling each line (every second sample the rounded mean of its neighbours), then as
+ * 4:2:2; 4:2:0 to 4:1:1 by interpolating each line's chroma within its field ((3 a + b + 2)
+ * >> 2 from the field's chroma lines a quarter and three quarters of a line away, the
+ * chroma of a field lying midway between two of its lines, as DV's own 4:2:0), then as
+ * 4:2:2. A 720x486 frame is read from its luma lines 2 to 481 with the chroma of those
+ * lines. */
 
 /* Ids for DVEncGetAPIExt and query types for DVEncQueryInfoFunction. */
 enum {
@@ -125,7 +151,8 @@ DVENC_EXPORT void DVDoneEnc(DVEncoderHandle* handle);
  * source not read) when the frame is refused: unknown fourcc (exact,
  * case-sensitive match), on x86 no SSE2 (or a DVCODEC CPUFeatures list
  * without "sse2"), memory short, a null handle, source or output, a width below 720,
- * a |sourcePitch| below 720 pixels of the layout (lines would overlap), or too
+ * a |sourcePitch| below 720 pixels of the layout (lines would overlap; planar layouts:
+ * see above), or too
  * few lines for the video system: fewer than 576 for every size but 720x480
  * and 720x486, with or without DVENC_FLAG_SMPTE314M (720x500 and 640x480 are
  * refused). Only a live handle from DVNewEnc may be passed; a destroyed one
