@@ -1,6 +1,7 @@
 #include "y4m_source.h"
 
-#include "chroma_upsampler.h"
+#include <cstring>
+
 #include "enc_dv.h"
 #include "frame_packing.h"
 #include "range_conversion.h"
@@ -16,15 +17,33 @@ std::unique_ptr<Y4mSource> Y4mSource::Open(const std::string& path, std::string*
     }
     const Y4mHeader& h = source->Header();
     const Y4mPlanes& p = source->reader_.Planes();
-    const bool full = h.chroma == Y4mChroma::k444 || h.chroma == Y4mChroma::k444Alpha;
-    source->fourcc_ = full ? DVENC_FOURCC_VUYA : DVENC_FOURCC_YUY2;
-    source->pitch_ = h.width * (full ? 4 : 2);
-    source->frame_.Allocate(static_cast<size_t>(source->pitch_) * h.height);
-    const size_t plane422 = static_cast<size_t>((h.width + 1) / 2) * h.height;
-    if (!full && h.chroma != Y4mChroma::k422 && h.chroma != Y4mChroma::kMono) {
-        source->cb422_.resize(plane422);
-        source->cr422_.resize(plane422);
-        source->work_.resize(static_cast<size_t>(p.chromaWidth) * h.height);
+    source->pitch_ = h.width;
+    switch (h.chroma) {
+        case Y4mChroma::k444:
+        case Y4mChroma::k444Alpha:
+            source->fourcc_ = DVENC_FOURCC_VUYA;
+            source->pitch_ = 4 * h.width;
+            source->frame_.Allocate(static_cast<size_t>(source->pitch_) * h.height);
+            break;
+        case Y4mChroma::k422:
+            source->fourcc_ = DVENC_FOURCC_Y42B;
+            break;
+        case Y4mChroma::k411:
+            source->fourcc_ = DVENC_FOURCC_Y41B;
+            break;
+        case Y4mChroma::k420Jpeg:
+        case Y4mChroma::k420Mpeg2:
+        case Y4mChroma::k420PalDv:
+            source->fourcc_ = DVENC_FOURCC_I420;
+            break;
+        case Y4mChroma::kMono: {
+            // The luma plane followed by neutral 4:2:0 chroma planes.
+            source->fourcc_ = DVENC_FOURCC_I420;
+            const size_t chroma = static_cast<size_t>(h.width / 2) * ((h.height + 1) / 2);
+            source->frame_.Allocate(p.lumaBytes + 2 * chroma);
+            std::memset(source->frame_.Data() + p.lumaBytes, 128, 2 * chroma);
+            break;
+        }
     }
     source->planes_.resize(p.frameBytes);
     return source;
@@ -46,14 +65,13 @@ FrameSource::Result Y4mSource::Next(SourceFrame* frame, std::string* error) {
         case Y4mReader::FrameResult::kFrame:
             break;
     }
-    Convert();
-    frame->top = frame_.Data();
+    frame->top = Convert();
     frame->pitch = pitch_;
     frame->fourcc = fourcc_;
     return Result::kFrame;
 }
 
-void Y4mSource::Convert() {
+const uint8_t* Y4mSource::Convert() {
     const Y4mHeader& h = Header();
     const Y4mPlanes& p = reader_.Planes();
     if (h.fullRange) {
@@ -63,38 +81,19 @@ void Y4mSource::Convert() {
     const uint8_t* luma = planes_.data();
     const uint8_t* cb = luma + p.lumaBytes;
     const uint8_t* cr = cb + p.chromaBytes;
-    // Only a stream that declares itself progressive is filtered across its fields.
-    const bool interlaced = h.interlace != Y4mInterlace::kProgressive;
     switch (h.chroma) {
         case Y4mChroma::k444:
         case Y4mChroma::k444Alpha:
             PackVuya(luma, cb, cr, p.alpha ? cr + p.chromaBytes : nullptr, h.width, h.height,
                      frame_.Data(), pitch_);
-            return;
-        case Y4mChroma::k422:
-            PackYuy2(luma, cb, cr, h.width, h.height, frame_.Data(), pitch_);
-            return;
+            return frame_.Data();
         case Y4mChroma::kMono:
-            PackYuy2(luma, nullptr, nullptr, h.width, h.height, frame_.Data(), pitch_);
-            return;
-        case Y4mChroma::k411:
-            Upsample411To422(cb, h.width, h.height, cb422_.data());
-            Upsample411To422(cr, h.width, h.height, cr422_.data());
-            break;
-        case Y4mChroma::k420Jpeg:
-        case Y4mChroma::k420Mpeg2:
-        case Y4mChroma::k420PalDv: {
-            const Siting420 siting = h.chroma == Y4mChroma::k420Jpeg    ? Siting420::kCentred
-                                     : h.chroma == Y4mChroma::k420Mpeg2 ? Siting420::kLeftCentred
-                                                                        : Siting420::kLeftTop;
-            Upsample420To422(cb, p.chromaWidth, h.width, h.height, siting, interlaced, work_.data(),
-                             cb422_.data());
-            Upsample420To422(cr, p.chromaWidth, h.width, h.height, siting, interlaced, work_.data(),
-                             cr422_.data());
-            break;
-        }
+            std::memcpy(frame_.Data(), luma, p.lumaBytes);
+            return frame_.Data();
+        default:
+            // The planes as they are: the library takes 4:2:2, 4:1:1 and 4:2:0 planar.
+            return luma;
     }
-    PackYuy2(luma, cb422_.data(), cr422_.data(), h.width, h.height, frame_.Data(), pitch_);
 }
 
 }  // namespace dvenc

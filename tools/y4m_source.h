@@ -1,5 +1,7 @@
-// YUV4MPEG2 input converted to the packed layouts the encoder reads: 4:2:2 and mono as
-// YUY2, 4:4:4 as VUYA, 4:2:0 and 4:1:1 interpolated to 4:2:2 first.
+// YUV4MPEG2 input in the layouts the encoder reads: 4:2:0, 4:1:1 and 4:2:2 as their planes
+// (I420, Y41B, Y42B), mono as I420 with neutral chroma, 4:4:4 packed as VUYA. Every 4:2:0
+// siting is passed as it is: moving 420jpeg or 420mpeg2 chroma to DV's would change it by
+// less than DV's coding does (measured on photographs: 46 to 60 dB apart, see docs).
 #ifndef DVENC_Y4M_SOURCE_H
 #define DVENC_Y4M_SOURCE_H
 
@@ -30,14 +32,12 @@ class Y4mSource : public FrameSource {
 
   private:
     Y4mSource() : reader_(&input_) {}
-    void Convert();
+    // Converts the frame just read where the encoder needs it; returns its first byte.
+    const uint8_t* Convert();
 
     InputFile input_;
     Y4mReader reader_;
     std::vector<uint8_t> planes_;
-    std::vector<uint8_t> work_;
-    std::vector<uint8_t> cb422_;
-    std::vector<uint8_t> cr422_;
     FrameBuffer frame_;
     int pitch_ = 0;
     unsigned fourcc_ = 0;
