@@ -253,6 +253,9 @@ DVENC_EXPORT int DVEncWriteAudio(void* frame, int frameBytes, const short* sampl
  * that DVEncWriteAudio refuses. */
 DVENC_EXPORT int DVEncAudioSamples(int frameBytes, int sampleRate, int frameIndex);
 
+/* The most sample frames DVEncAudioSamples returns (48 kHz at 625/50). */
+enum { DVENC_MAX_AUDIO_SAMPLES = 1920 };
+
 #ifdef __cplusplus
 }
 #endif

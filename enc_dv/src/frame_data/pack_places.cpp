@@ -25,7 +25,7 @@ void WriteSubcodePack(uint8_t* frame, const FrameShape& shape, SubcodeSlot slot,
         const uint8_t firstHalf = s < half ? 0x80 : 0x00;  // FR flag
         for (int b = 0; b < kSubcodeBlocksPerSequence; ++b) {
             uint8_t* block = frame + shape.Subcode(s, b);
-            for (int k = static_cast<int>(slot); k < kSyncBlocksPerSubcodeBlock; k += 3) {
+            for (int k = 0; k < kSyncBlocksPerSubcodeBlock; ++k) {
                 const int number = b * kSyncBlocksPerSubcodeBlock + k;
                 uint8_t* sync = block + kDifIdBytes + k * kSyncBlockBytes;
                 // ID0: FR, then the application ID AP3 = 000 in sync blocks 0 and 6, the
@@ -33,7 +33,7 @@ void WriteSubcodePack(uint8_t* frame, const FrameShape& shape, SubcodeSlot slot,
                 sync[0] = static_cast<uint8_t>(firstHalf | (k == 0 ? 0x0F : 0x7F));
                 sync[1] = static_cast<uint8_t>(0xF0 | number);  // ID1: sync block number
                 sync[2] = 0xFF;                                 // parity (unused in DIF)
-                std::memcpy(sync + 3, pack, kPackBytes);
+                if (k % 3 == static_cast<int>(slot)) std::memcpy(sync + 3, pack, kPackBytes);
             }
         }
     }

@@ -15,8 +15,9 @@ namespace encdv {
 // blocks k and k + 3 carry pack k.
 enum class SubcodeSlot { kTimecode = 0, kRecordingDate = 1, kRecordingTime = 2 };
 
-// Writes pack into its slot, with the IDs of those sync blocks, in every subcode block of
-// the frame. The other sync blocks are left as they are.
+// Writes pack into its slot in every subcode block of the frame, and the IDs of all six
+// sync blocks (the same whichever pack is written); the other slots' packs are left as
+// they are (the compress calls leave them empty, all ones).
 void WriteSubcodePack(uint8_t* frame, const FrameShape& shape, SubcodeSlot slot,
                       const uint8_t pack[kPackBytes]);
 
