@@ -271,8 +271,9 @@ int Run(const dvenc::Options& options) {
     if (code != kExitDone) return Fail(code, message);
     if (readerGone) {
         // A player that quits closes the pipe: not an error, the frames it took were whole.
-        std::fprintf(stderr, "dvenc: note: %s was closed by its reader after %lld frame%s\n",
-                     output.Name().c_str(), done, done == 1 ? "" : "s");
+        if (!options.quiet)
+            std::fprintf(stderr, "dvenc: note: %s was closed by its reader after %lld frame%s\n",
+                         output.Name().c_str(), done, done == 1 ? "" : "s");
         return kExitDone;
     }
     if (stopRequested || source->Interrupted()) {
