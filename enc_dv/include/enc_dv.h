@@ -169,7 +169,7 @@ DVENC_EXPORT DVEncQueryInfoFunction DVEncGetAPIExt(int id);
  * the area it filled (TF3, subcode, for the time code and the date; TF1, audio, for the
  * sound), which the SMPTE 314M form of the header leaves set; the video blocks, the VAUX
  * source packs and every other byte stay as the compress call wrote them. They may be
- * called in any order, each at most once per frame, or not at all.
+ * called in any order, or not at all; calling one again overwrites what it wrote.
  *
  * frameBytes is the compress call's result: DVENC_FRAME_BYTES_525 or _625, or their
  * _NO_HEADER sizes; it alone gives the system. frameIndex counts the frames of the stream

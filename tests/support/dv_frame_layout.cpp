@@ -7,9 +7,7 @@ namespace encdv::test {
 namespace {
 
 constexpr size_t kBlock = 80;
-constexpr int kSyncBlocks = 6;
 constexpr int kSyncBlockBytes = 8;
-constexpr int kVauxPacks = 15;
 
 }  // namespace
 
@@ -42,27 +40,6 @@ std::string VauxPack(const uint8_t* block, int p) {
 
 std::string AauxPack(const uint8_t* block) {
     return Hex(block + 3);
-}
-
-std::vector<std::string> PacksOf(const uint8_t* frame, size_t frameBytes, int sct, uint8_t kind) {
-    std::vector<std::string> packs;
-    for (size_t at = 0; at + kBlock <= frameBytes; at += kBlock) {
-        const uint8_t* block = frame + at;
-        if (block[0] >> 5 != sct) continue;
-        if (sct == kSubcodeSection) {
-            for (int k = 0; k < kSyncBlocks; ++k) {
-                if (block[3 + kSyncBlockBytes * k + 3] == kind)
-                    packs.push_back(SubcodePack(block, k));
-            }
-        } else if (sct == kVauxSection) {
-            for (int p = 0; p < kVauxPacks; ++p) {
-                if (block[3 + 5 * p] == kind) packs.push_back(VauxPack(block, p));
-            }
-        } else if (block[3] == kind) {
-            packs.push_back(AauxPack(block));
-        }
-    }
-    return packs;
 }
 
 }  // namespace encdv::test

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace encdv::test {
 
@@ -27,10 +26,6 @@ std::string SubcodePack(const uint8_t* block, int k);
 std::string VauxPack(const uint8_t* block, int p);
 // The AAUX pack of an audio block: bytes 3-7.
 std::string AauxPack(const uint8_t* block);
-
-// The five-byte packs of one kind (first byte) in a frame's blocks of section type sct, in
-// the order they appear, as Hex strings.
-std::vector<std::string> PacksOf(const uint8_t* frame, size_t frameBytes, int sct, uint8_t kind);
 
 }  // namespace encdv::test
 
