@@ -177,8 +177,9 @@ DVENC_EXPORT DVEncQueryInfoFunction DVEncGetAPIExt(int id);
  * first frame's and the frame's place. A null frame checks the arguments, writes nothing
  * and returns what the call would return.
  *
- * Results: DVENC_FILL_OK (0) when written; otherwise the first refusal found, in the order
- * below, with the frame untouched. The functions keep no state, allocate nothing and may
+ * Results: DVENC_FILL_OK (0) when written; otherwise, with the frame untouched, the first
+ * refusal found in the order each function lists them (the frame size, then the index, then
+ * its own arguments). The functions keep no state, allocate nothing and may
  * run on any threads at once (on different frames).
  */
 enum {
@@ -242,8 +243,8 @@ DVENC_EXPORT int DVEncWriteRecordingDate(void* frame, int frameBytes,
  * to the video, 44.1 and 32 kHz as unlocked. Refusals: DVENC_FILL_FRAME_SIZE,
  * DVENC_FILL_FRAME_INDEX, DVENC_FILL_SAMPLE_RATE, DVENC_FILL_CHANNELS,
  * DVENC_FILL_SAMPLE_COUNT. */
-DVENC_EXPORT int DVEncWriteAudio(void* frame, int frameBytes, const short* samples,
-                                 int sampleCount, int channels, int sampleRate, int frameIndex);
+DVENC_EXPORT int DVEncWriteAudio(void* frame, int frameBytes, const short* samples, int sampleCount,
+                                 int channels, int sampleRate, int frameIndex);
 
 /* The number of sample frames that frame frameIndex of a stream holds at sampleRate:
  * rate / 25 at 625/50; at 525/60, 48 kHz in the locked five-frame pattern 1600, 1602, 1602,
