@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Fails when an #include breaks the layering: every arrow points down.
-#   tools -> enc_dv.h;  api -> driver -> {input, transform, coding} -> common -> platform
-# A library file includes its own folder and the layers below it; the three stages do not
-# include each other; the public header enc_dv.h is included by api/ alone.
+#   tools -> enc_dv.h;  api -> driver -> {input, transform, coding} -> common -> platform;
+#   api -> frame_data -> common
+# A library file includes its own folder and the layers below it; the three stages and
+# frame_data do not include each other; the public header enc_dv.h is included by api/ alone.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +11,7 @@ rank() {
     case "$1" in
         platform) echo 0 ;;
         common) echo 1 ;;
-        input | transform | coding) echo 2 ;;
+        input | transform | coding | frame_data) echo 2 ;;
         driver) echo 3 ;;
         api) echo 4 ;;
         *) echo -1 ;;

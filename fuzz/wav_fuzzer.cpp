@@ -66,12 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The same file as a track of five frames.
     const std::string again = MemoryFile(data + 1, size - 1, &fd);
-    dvenc::AudioTrack track(dvenc::WavReader::Open(again, &error), is625);
-    for (long long f = 0; f < 5; ++f) {
+    const int frameBytes = is625 ? DVENC_FRAME_BYTES_625 : DVENC_FRAME_BYTES_525;
+    dvenc::AudioTrack track(dvenc::WavReader::Open(again, &error), frameBytes);
+    for (int f = 0; f < 5; ++f) {
         int samples = 0;
         if (!track.Next(&samples, &error)) break;
-        Check(samples == dvenc::AudioSamplesInFrame(track.SampleRate(), is625, f));
-        Check(samples <= dvenc::kMaxAudioSamples);
+        Check(samples == DVEncAudioSamples(frameBytes, track.SampleRate(), f));
+        Check(samples > 0 && samples <= DVENC_MAX_AUDIO_SAMPLES);
     }
     track.EndNote();
     close(fd);

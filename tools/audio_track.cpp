@@ -15,13 +15,13 @@ std::string Seconds(long long samples, int rate) {
 
 }  // namespace
 
-AudioTrack::AudioTrack(std::unique_ptr<WavReader> wav, bool is625)
-    : wav_(std::move(wav)), is625_(is625) {
+AudioTrack::AudioTrack(std::unique_ptr<WavReader> wav, int frameBytes)
+    : wav_(std::move(wav)), frameBytes_(frameBytes) {
     if (wav_) sampleRate_ = wav_->Format().sampleRate;
 }
 
 bool AudioTrack::Next(int* samples, std::string* error) {
-    const int count = AudioSamplesInFrame(sampleRate_, is625_, frame_++);
+    const int count = DVEncAudioSamples(frameBytes_, sampleRate_, static_cast<int>(frame_++));
     int got = 0;
     if (wav_) {
         got = wav_->ReadStereo(stereo_, count);

@@ -7,20 +7,20 @@
 #include <memory>
 #include <string>
 
-#include "dv_audio.h"
+#include "enc_dv.h"
 #include "wav_reader.h"
 
 namespace dvenc {
 
 class AudioTrack {
   public:
-    // wav null: a silent 48 kHz track.
-    AudioTrack(std::unique_ptr<WavReader> wav, bool is625);
+    // wav null: a silent 48 kHz track. frameBytes: the size of the stream's DV frames.
+    AudioTrack(std::unique_ptr<WavReader> wav, int frameBytes);
 
     int SampleRate() const { return sampleRate_; }
 
-    // Fills the samples of the next frame and returns how many pairs it holds; false on a
-    // read error of the WAV file (*error says which).
+    // Fills the samples of the next frame and returns how many pairs it holds (as the
+    // library counts them); false on a read error of the WAV file (*error says which).
     bool Next(int* samples, std::string* error);
     const int16_t* Samples() const { return stereo_; }
 
@@ -30,11 +30,11 @@ class AudioTrack {
 
   private:
     std::unique_ptr<WavReader> wav_;
-    bool is625_;
+    int frameBytes_;
     int sampleRate_ = 48000;
     long long frame_ = 0;
     long long padded_ = 0;  // sample pairs of silence added after the sound ended
-    int16_t stereo_[2 * kMaxAudioSamples] = {};
+    int16_t stereo_[2 * DVENC_MAX_AUDIO_SAMPLES] = {};
 };
 
 }  // namespace dvenc

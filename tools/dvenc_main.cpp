@@ -2,7 +2,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -11,10 +13,8 @@
 
 #include "audio_track.h"
 #include "demo_picture.h"
-#include "dif_layout.h"
 #include "enc_dv.h"
 #include "frame_buffer.h"
-#include "frame_metadata.h"
 #include "options.h"
 #include "output_file.h"
 #include "progress.h"
@@ -49,8 +49,8 @@ void RequestStop(int) {
 }
 
 void InstallSignalHandlers() {
-    // Failed writes are reported as errors rather than killing the process: a closed pipe
-    // (EPIPE) or a file size limit (EFBIG).
+    // Failed writes are seen rather than killing the process: a closed pipe (EPIPE), which
+    // ends the encoding with a note, or a file size limit (EFBIG), an error.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
     // Interrupting finishes the frame in hand, so the output ends on a whole frame. No
@@ -82,6 +82,30 @@ int PrintVersion() {
     text[sizeof text - 1] = '\0';
     std::printf("dvenc %s (enc_dv library version %s)\n", DVENC_TOOL_VERSION, text);
     return kExitDone;
+}
+
+// Adds what the library's frame lacks: the time code and, with --date, the recording date
+// of frame number index, and its sound. False with a message when the library refuses.
+bool CompleteFrame(uint8_t* frame, int bytes, long long index, const DVEncTimecode& timecode,
+                   const dvenc::Options& options, const dvenc::AudioTrack& audio, int samples,
+                   std::string* message) {
+    if (index > INT_MAX) {
+        *message = "streams of more than " + std::to_string(INT_MAX) + " frames are not supported";
+        return false;
+    }
+    const int n = static_cast<int>(index);
+    int result = DVEncWriteTimecode(frame, bytes, &timecode, n);
+    if (result == DVENC_FILL_OK && options.dateGiven) {
+        result = DVEncWriteRecordingDate(frame, bytes, &options.date, n);
+    }
+    if (result == DVENC_FILL_OK) {
+        result = DVEncWriteAudio(frame, bytes, audio.Samples(), samples, 2, audio.SampleRate(), n);
+    }
+    if (result != DVENC_FILL_OK) {
+        *message = "the library refused the time code, date or sound of frame " +
+                   std::to_string(index + 1) + " (result " + std::to_string(result) + ")";
+    }
+    return result == DVENC_FILL_OK;
 }
 
 struct Handle {
@@ -123,18 +147,21 @@ int Run(const dvenc::Options& options) {
         source = std::move(y4m);
     }
     const bool is625 = source->Height() == 576;
+    const int expectedBytes =
+        is625 ? (options.noHeaderBlock ? DVENC_FRAME_BYTES_625_NO_HEADER : DVENC_FRAME_BYTES_625)
+              : (options.noHeaderBlock ? DVENC_FRAME_BYTES_525_NO_HEADER : DVENC_FRAME_BYTES_525);
 
     // Time code of the first frame: 00:00:00:00, counted drop-frame at 525/60 unless given.
-    dvenc::Timecode timecode = options.timecode;
+    DVEncTimecode timecode = options.timecode;
     if (!options.timecodeGiven) timecode.dropFrame = !is625;
-    if (!dvenc::CheckTimecode(timecode, is625, &error)) return Fail(kExitUsage, error);
+    if (!dvenc::CheckTimecode(timecode, expectedBytes, &error)) return Fail(kExitUsage, error);
 
     std::unique_ptr<dvenc::WavReader> wav;
     if (!options.audio.empty()) {
         wav = dvenc::WavReader::Open(options.audio, &error);
         if (!wav) return Fail(kExitInput, error);
     }
-    dvenc::AudioTrack audio(std::move(wav), is625);
+    dvenc::AudioTrack audio(std::move(wav), expectedBytes);
 
     if (options.noHeaderBlock) {
         Say(options.quiet, "warning",
@@ -175,12 +202,6 @@ int Run(const dvenc::Options& options) {
     Handle encoder;
     if (!encoder.handle) return Fail(kExitEncoder, "cannot create an encoder (out of memory)");
 
-    dvenc::DifLayout layout;
-    layout.is625 = is625;
-    layout.headerBlocks = !options.noHeaderBlock;
-    const int expectedBytes = static_cast<int>(layout.FrameBytes());
-    const dvenc::FrameMetadata metadata(layout, timecode,
-                                        options.dateGiven ? &options.date : nullptr);
     dvenc::FrameBuffer dv;
     dv.Allocate(DVENC_MAX_FRAME_BYTES);
 
@@ -188,6 +209,7 @@ int Run(const dvenc::Options& options) {
     if (options.frames > 0 && (total < 0 || total > options.frames)) total = options.frames;
     dvenc::ProgressLine progress(!options.quiet && isatty(STDERR_FILENO), total, stderr);
     long long done = 0;
+    bool readerGone = false;
     int code = kExitDone;
     std::string message;
     for (;;) {
@@ -223,8 +245,15 @@ int Run(const dvenc::Options& options) {
             message = error;
             break;
         }
-        metadata.Write(dv.Data(), done, audio.SampleRate(), audio.Samples(), samples);
+        if (!CompleteFrame(dv.Data(), bytes, done, timecode, options, audio, samples, &message)) {
+            code = kExitEncoder;
+            break;
+        }
         if (!output.WriteFrame(dv.Data(), static_cast<size_t>(bytes), &error)) {
+            if (output.ReaderGone()) {
+                readerGone = true;
+                break;
+            }
             code = kExitOutput;
             message = error;
             break;
@@ -240,6 +269,13 @@ int Run(const dvenc::Options& options) {
         message = error;
     }
     if (code != kExitDone) return Fail(code, message);
+    if (readerGone) {
+        // A player that quits closes the pipe: not an error, the frames it took were whole.
+        if (!options.quiet)
+            std::fprintf(stderr, "dvenc: note: %s was closed by its reader after %lld frame%s\n",
+                         output.Name().c_str(), done, done == 1 ? "" : "s");
+        return kExitDone;
+    }
     if (stopRequested || source->Interrupted()) {
         std::fprintf(stderr, "dvenc: interrupted after %lld frames\n", done);
         return kExitInterrupted;

@@ -52,7 +52,8 @@ Sound and time code:
                      (default 00:00:00:00); at 525/60 HH:MM:SS;FF counts drop-frame, which
                      is the default there
   --date D           recording date and time, YYYY-MM-DD, YYYY-MM-DDTHH:MM:SS or now (none
-                     without --date)
+                     without --date); DV keeps two digits of the year, for 1975-2074, and
+                     some readers show 2025-2074 as 1925-1974
 
 Other:
   --quiet            print errors only: no progress line, warnings or summary

@@ -35,9 +35,9 @@ struct Options {
 
     std::string audio;  // WAV file; empty: silence
     bool timecodeGiven = false;
-    Timecode timecode;  // of the first frame, when given
+    DVEncTimecode timecode = {};  // of the first frame, when given
     bool dateGiven = false;
-    RecordingDate date;
+    DVEncRecordingDate date = {};
 
     bool quiet = false;
 };

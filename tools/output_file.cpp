@@ -59,6 +59,7 @@ bool OutputFile::WriteFrame(const void* data, size_t bytes, std::string* error) 
         }
         if (wrote < 0 && errno == EINTR) continue;  // finish the frame, then stop
         const int code = wrote < 0 ? errno : ENOSPC;
+        readerGone_ = code == EPIPE;
         *error = "cannot write " + name_ + ": " + std::strerror(code);
         if (done > 0 && regular_) {
             // Drop the partial frame. A file opened by us started empty at offset 0; on a

@@ -22,6 +22,8 @@ class OutputFile {
     // Appends one frame. If the write fails part way through, a regular file is cut back
     // to its last whole frame, so the output never ends in a partial frame.
     bool WriteFrame(const void* data, size_t bytes, std::string* error);
+    // True after a write failed because the reading end of the pipe was closed (EPIPE).
+    bool ReaderGone() const { return readerGone_; }
     // Closes, reporting late failures (network file systems report a full disk here).
     bool Close(std::string* error);
 
@@ -32,6 +34,7 @@ class OutputFile {
     int fd_ = -1;
     bool owned_ = false;
     bool regular_ = false;
+    bool readerGone_ = false;
     unsigned long long committed_ = 0;
     std::string name_;
 };

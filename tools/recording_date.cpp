@@ -1,6 +1,5 @@
 #include "recording_date.h"
 
-#include <cstring>
 #include <ctime>
 
 namespace dvenc {
@@ -17,127 +16,57 @@ bool Digits(const std::string& text, size_t at, size_t count, int* value) {
     return true;
 }
 
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// Days from 1970-01-01 of a proleptic Gregorian date, and back (the civil-calendar
-// algorithms counting in 400-year eras of 146097 days from 0000-03-01).
-long long DaysFromCivil(int year, int month, int day) {
-    year -= month <= 2;
-    const long long era = (year >= 0 ? year : year - 399) / 400;
-    const long long yearOfEra = year - era * 400;
-    const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-void CivilFromDays(long long days, int* year, int* month, int* day) {
-    days += 719468;
-    const long long era = (days >= 0 ? days : days - 146096) / 146097;
-    const long long dayOfEra = days - era * 146097;
-    const long long yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long mp = (5 * dayOfYear + 2) / 153;
-    *day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    *month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    *year = static_cast<int>(yearOfEra + era * 400 + (*month <= 2));
-}
-
-uint8_t Bcd(int value) {
-    return static_cast<uint8_t>((value / 10) << 4 | value % 10);
+bool Now(DVEncRecordingDate* date, std::string* error) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local;
+    if (localtime_r(&now, &local) == nullptr) {
+        *error = "cannot read the local date and time for --date now";
+        return false;
+    }
+    date->year = local.tm_year + 1900;
+    date->month = local.tm_mon + 1;
+    date->day = local.tm_mday;
+    date->hour = local.tm_hour;
+    date->minute = local.tm_min;
+    date->second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
+    return true;
 }
 
 }  // namespace
 
-bool ParseRecordingDate(const std::string& text, RecordingDate* date, std::string* error) {
-    RecordingDate d;
+bool ParseRecordingDate(const std::string& text, DVEncRecordingDate* date, std::string* error) {
+    DVEncRecordingDate d = {2000, 1, 1, -1, 0, 0};
     if (text == "now") {
-        const std::time_t now = std::time(nullptr);
-        std::tm local;
-        if (localtime_r(&now, &local) == nullptr) {
-            *error = "cannot read the local date and time for --date now";
+        if (!Now(&d, error)) return false;
+    } else {
+        const std::string usage =
+            "--date takes YYYY-MM-DD, YYYY-MM-DDTHH:MM:SS or now, not '" + text + "'";
+        const bool shape = (text.size() == 10 || (text.size() == 19 && text[10] == 'T' &&
+                                                  text[13] == ':' && text[16] == ':')) &&
+                           text[4] == '-' && text[7] == '-';
+        if (!shape || !Digits(text, 0, 4, &d.year) || !Digits(text, 5, 2, &d.month) ||
+            !Digits(text, 8, 2, &d.day)) {
+            *error = usage;
             return false;
         }
-        d.year = local.tm_year + 1900;
-        d.month = local.tm_mon + 1;
-        d.day = local.tm_mday;
-        d.hasTime = true;
-        d.hour = local.tm_hour;
-        d.minute = local.tm_min;
-        d.second = local.tm_sec > 59 ? 59 : local.tm_sec;
-        *date = d;
-        return true;
-    }
-    const std::string usage =
-        "--date takes YYYY-MM-DD, YYYY-MM-DDTHH:MM:SS or now, not '" + text + "'";
-    const bool shape = (text.size() == 10 || (text.size() == 19 && text[10] == 'T' &&
-                                              text[13] == ':' && text[16] == ':')) &&
-                       text[4] == '-' && text[7] == '-';
-    if (!shape || !Digits(text, 0, 4, &d.year) || !Digits(text, 5, 2, &d.month) ||
-        !Digits(text, 8, 2, &d.day)) {
-        *error = usage;
-        return false;
-    }
-    if (text.size() == 19) {
-        d.hasTime = true;
-        if (!Digits(text, 11, 2, &d.hour) || !Digits(text, 14, 2, &d.minute) ||
-            !Digits(text, 17, 2, &d.second) || d.hour > 23 || d.minute > 59 || d.second > 59) {
+        if (text.size() == 19 &&
+            (!Digits(text, 11, 2, &d.hour) || !Digits(text, 14, 2, &d.minute) ||
+             !Digits(text, 17, 2, &d.second))) {
             *error = usage;
             return false;
         }
     }
-    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month)) {
-        *error = "--date " + text + " is not a date";
-        return false;
-    }
-    if (d.year < 1975 || d.year > 2074) {
-        *error =
-            "--date takes years 1975 to 2074 (DV writes two digits), not " + std::to_string(d.year);
+    if (DVEncWriteRecordingDate(nullptr, DVENC_FRAME_BYTES_625, &d, 0) != DVENC_FILL_OK) {
+        if (d.year < 1975 || d.year > 2074) {
+            *error = "--date takes years 1975 to 2074 (DV writes two digits), not " +
+                     std::to_string(d.year);
+        } else {
+            *error = "--date " + text + " is not a date";
+        }
         return false;
     }
     *date = d;
     return true;
-}
-
-RecordingDate AddSeconds(const RecordingDate& date, long long seconds) {
-    if (!date.hasTime) return date;
-    const long long total = DaysFromCivil(date.year, date.month, date.day) * 86400 +
-                            date.hour * 3600 + date.minute * 60 + date.second + seconds;
-    long long days = total / 86400;
-    long long rest = total % 86400;
-    if (rest < 0) {
-        rest += 86400;
-        --days;
-    }
-    RecordingDate d = date;
-    CivilFromDays(days, &d.year, &d.month, &d.day);
-    d.hour = static_cast<int>(rest / 3600);
-    d.minute = static_cast<int>(rest / 60 % 60);
-    d.second = static_cast<int>(rest % 60);
-    return d;
-}
-
-void RecordingDatePacks(const RecordingDate& date, uint8_t firstByte, uint8_t datePack[5],
-                        uint8_t timePack[5]) {
-    datePack[0] = firstByte;
-    datePack[1] = 0xFF;  // daylight saving, thirty-minute flag and time zone: unknown
-    datePack[2] = static_cast<uint8_t>(0xC0 | Bcd(date.day));
-    datePack[3] = static_cast<uint8_t>(0xE0 | Bcd(date.month));  // day of the week unknown
-    datePack[4] = Bcd(date.year % 100);
-    std::memset(timePack, 0xFF, 5);
-    if (!date.hasTime) return;
-    timePack[0] = static_cast<uint8_t>(firstByte + 1);
-    timePack[1] = 0xFF;  // frames unknown
-    timePack[2] = static_cast<uint8_t>(0x80 | Bcd(date.second));
-    timePack[3] = static_cast<uint8_t>(0x80 | Bcd(date.minute));
-    timePack[4] = static_cast<uint8_t>(0xC0 | Bcd(date.hour));
 }
 
 }  // namespace dvenc

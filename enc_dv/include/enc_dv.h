@@ -14,6 +14,9 @@
  * every frame fail. Empty, unset or exactly "auto" means detection. On other
  * processors (AArch64 and the rest) the setting is ignored and no frame is refused
  * for a processor feature. Every build produces the same bytes for the same call.
+ *
+ * Sound, a time code and a recording date go into a frame after it is encoded, with the
+ * DVEncWrite* functions at the end of this header.
  */
 #ifndef ENC_DV_H
 #define ENC_DV_H
@@ -174,6 +177,112 @@ DVENC_EXPORT int CompressBuffer_DV(const void* source, int sourcePitch, void* ou
  * null. The query writes only the bytes listed with DVENC_QUERY_* and returns 1,
  * writing nothing, for another type or a null out. */
 DVENC_EXPORT DVEncQueryInfoFunction DVEncGetAPIExt(int id);
+
+/* ---- Sound, time code and recording date --------------------------------------------
+ *
+ * What the compress calls write besides the video: in every DIF sequence the header block
+ * (unless DVENC_FLAG_NO_HEADER_BLOCK), two subcode blocks with no packs (all 0xFF), three
+ * VAUX blocks with the VAUX source and source control packs (system, 4:3 or 16:9) and
+ * otherwise empty, and nine audio blocks of silence whose AAUX packs say 48 kHz. The
+ * functions below fill in what a complete DV file carries on top, into a frame that a
+ * compress call returned (either system, with or without header blocks, not written with
+ * DVENC_FLAG_VIDEO_ONLY), after the call and before the frame is stored:
+ *   DVEncWriteTimecode       the subcode time code packs (pack 13h);
+ *   DVEncWriteRecordingDate  the recording date and time packs of the VAUX (62h, 63h), the
+ *                            AAUX (52h, 53h) and the subcode (62h, 63h);
+ *   DVEncWriteAudio          the samples of every audio block and the AAUX source and
+ *                            source control packs (50h, 51h).
+ * Each writes only those bytes and, in the header blocks, clears the transmitting flag of
+ * the area it filled (TF3, subcode, for the time code and the date; TF1, audio, for the
+ * sound), which the SMPTE 314M form of the header leaves set; the video blocks, the VAUX
+ * source packs and every other byte stay as the compress call wrote them. They may be
+ * called in any order, or not at all; calling one again overwrites what it wrote.
+ *
+ * frameBytes is the compress call's result: DVENC_FRAME_BYTES_525 or _625, or their
+ * _NO_HEADER sizes; it alone gives the system. frameIndex counts the frames of the stream
+ * from 0: the time code, the date and time and the sample count of a frame follow from the
+ * first frame's and the frame's place. A null frame checks the arguments, writes nothing
+ * and returns what the call would return.
+ *
+ * Results: DVENC_FILL_OK (0) when written; otherwise, with the frame untouched, the first
+ * refusal found in the order each function lists them (the frame size, then the index, then
+ * its own arguments). The functions keep no state, allocate nothing and may
+ * run on any threads at once (on different frames).
+ */
+enum {
+    DVENC_FILL_OK = 0,
+    DVENC_FILL_FRAME_SIZE = 1,   /* frameBytes is none of the four frame sizes */
+    DVENC_FILL_TIMECODE = 2,     /* no such label in the system (see DVEncTimecode), or null */
+    DVENC_FILL_DATE = 3,         /* no such date or time, a year outside 1975-2074, or null */
+    DVENC_FILL_SAMPLE_COUNT = 4, /* not DVEncAudioSamples(frameBytes, sampleRate, frameIndex) */
+    DVENC_FILL_SAMPLE_RATE = 5,  /* not 48000, 44100 or 32000 */
+    DVENC_FILL_CHANNELS = 6,     /* not 1 or 2 */
+    DVENC_FILL_FRAME_INDEX = 7   /* frameIndex below 0 */
+};
+
+/* A time code label: hours 0-23, minutes 0-59, seconds 0-59, frames 0-24 at 625/50 and
+ * 0-29 at 525/60. dropFrame (525/60 only; any other value than 0 counts as 1) counts
+ * drop-frame, which leaves out frames 00 and 01 of every minute not divisible by ten so
+ * that the labels keep pace with 30000/1001 frames a second; those labels do not exist. */
+typedef struct DVEncTimecode {
+    int hours;
+    int minutes;
+    int seconds;
+    int frames;
+    int dropFrame;
+} DVEncTimecode;
+
+/* A recording date and time of day. The packs hold the year's last two digits, which stand
+ * for 1975-2074 (some readers show 25-74 as 1925-1974). hour -1 means a date without a time
+ * (minute and second are then not read): the time packs stay empty. */
+typedef struct DVEncRecordingDate {
+    int year;   /* 1975-2074 */
+    int month;  /* 1-12 */
+    int day;    /* 1-31, a day of that month (29 February in leap years only) */
+    int hour;   /* 0-23, or -1 */
+    int minute; /* 0-59 */
+    int second; /* 0-59 */
+} DVEncRecordingDate;
+
+/* Writes the time code of frame frameIndex of a stream whose frame 0 is labelled *first,
+ * counting up one label per frame (drop-frame when first->dropFrame) and starting again at
+ * 00:00:00:00 after 23:59:59. Refusals: DVENC_FILL_FRAME_SIZE, DVENC_FILL_FRAME_INDEX,
+ * DVENC_FILL_TIMECODE (e.g. 24:00:00:00, frame 25 at 625/50, drop-frame at 625/50,
+ * 00:01:00;00). */
+DVENC_EXPORT int DVEncWriteTimecode(void* frame, int frameBytes, const DVEncTimecode* first,
+                                    int frameIndex);
+
+/* Writes the recording date and time of frame frameIndex of a recording that started at
+ * *start: start plus the whole seconds before the frame (25 frames a second at 625/50,
+ * 30000/1001 at 525/60); a date without a time stays as it is. Time zone, day of the week
+ * and frame number are written as unknown. Refusals: DVENC_FILL_FRAME_SIZE,
+ * DVENC_FILL_FRAME_INDEX, DVENC_FILL_DATE (e.g. 2026-02-29, 2026-04-31, 25:00:00). */
+DVENC_EXPORT int DVEncWriteRecordingDate(void* frame, int frameBytes,
+                                         const DVEncRecordingDate* start, int frameIndex);
+
+/* Writes the sound of frame frameIndex: sampleCount sample frames of 16-bit signed PCM,
+ * channels 1 or 2 (interleaved left, right), at sampleRate 48000, 44100 or 32000 Hz. The
+ * first channel goes to the first half of the DIF sequences and the second to the other
+ * half, shuffled as IEC 61834-2 lays them out; one channel goes to both. sampleCount must
+ * be DVEncAudioSamples(frameBytes, sampleRate, frameIndex). A sample of -32768, which DV
+ * reserves to mark a lost sample, is written as -32767. samples null: silence, with the
+ * packs of the frame's count (sampleCount is then not read). 48 kHz is written as locked
+ * to the video, 44.1 and 32 kHz as unlocked. Refusals: DVENC_FILL_FRAME_SIZE,
+ * DVENC_FILL_FRAME_INDEX, DVENC_FILL_SAMPLE_RATE, DVENC_FILL_CHANNELS,
+ * DVENC_FILL_SAMPLE_COUNT. */
+DVENC_EXPORT int DVEncWriteAudio(void* frame, int frameBytes, const short* samples, int sampleCount,
+                                 int channels, int sampleRate, int frameIndex);
+
+/* The number of sample frames that frame frameIndex of a stream holds at sampleRate:
+ * rate / 25 at 625/50; at 525/60, 48 kHz in the locked five-frame pattern 1600, 1602, 1602,
+ * 1602, 1602 (8008 samples every five frames, frame 0 holding 1600), 44.1 and 32 kHz the
+ * whole samples due by the end of the frame at 30000/1001 frames a second less those due
+ * before it (1471 or 1472, 1067 or 1068). 0 for a frameBytes, sampleRate or frameIndex
+ * that DVEncWriteAudio refuses. */
+DVENC_EXPORT int DVEncAudioSamples(int frameBytes, int sampleRate, int frameIndex);
+
+/* The most sample frames DVEncAudioSamples returns (48 kHz at 625/50). */
+enum { DVENC_MAX_AUDIO_SAMPLES = 1920 };
 
 #ifdef __cplusplus
 }

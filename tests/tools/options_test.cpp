@@ -39,7 +39,7 @@ TEST(Options, ReadsBothValueSpellingsAndTreatsDashAsAFile) {
         << error;
     EXPECT_EQ(o.audio, "s.wav");
     EXPECT_TRUE(o.timecodeGiven && o.timecode.dropFrame && o.timecode.frames == 4);
-    EXPECT_TRUE(o.dateGiven && o.date.hasTime && o.date.second == 10);
+    EXPECT_TRUE(o.dateGiven && o.date.hour == 8 && o.date.second == 10);
 }
 
 TEST(Options, EveryFlagOptionSetsExactlyItsLibraryBit) {

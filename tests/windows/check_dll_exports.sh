@@ -3,7 +3,8 @@
 #  - a DLL named enc_dv.dll, 32-bit x86 (PE32) or, with MACHINE x64, 64-bit x86 (PE32+);
 #  - exactly these exports, by ordinal and undecorated name, and nothing else:
 #      1 CompressBuffer_DV, 30 DVNewEnc, 31 DVDoneEnc, 32 DVCompressBuffer,
-#      33 InitDVEnc, 43 DVEncGetAPIExt;
+#      33 InitDVEnc, 43 DVEncGetAPIExt, then the frame writers 44 DVEncWriteTimecode,
+#      45 DVEncWriteRecordingDate, 46 DVEncWriteAudio, 47 DVEncAudioSamples;
 #  - imports only from KERNEL32.dll and the C runtime (msvcrt.dll, or the
 #    api-ms-win-crt-* forwarders of the universal runtime).
 # Usage: check_dll_exports.sh path/to/enc_dv.dll [objdump] [x86|x64]   (default x86)
@@ -22,6 +23,7 @@ esac
 dump=$("$objdump" -p "$dll") || { echo "error: $objdump -p $dll failed" >&2; exit 1; }
 
 expected=$'1 CompressBuffer_DV\n30 DVNewEnc\n31 DVDoneEnc\n32 DVCompressBuffer\n33 InitDVEnc\n43 DVEncGetAPIExt'
+expected+=$'\n44 DVEncWriteTimecode\n45 DVEncWriteRecordingDate\n46 DVEncWriteAudio\n47 DVEncAudioSamples'
 failures=0
 fail() {
     echo "FAIL: $*" >&2

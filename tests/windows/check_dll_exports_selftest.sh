@@ -29,6 +29,10 @@ int DVDoneEnc(void) { return 31; }
 int DVCompressBuffer(void) { return 32; }
 int InitDVEnc(void) { return 33; }
 int DVEncGetAPIExt(void) { return 43; }
+int DVEncWriteTimecode(void) { return 44; }
+int DVEncWriteRecordingDate(void) { return 45; }
+int DVEncWriteAudio(void) { return 46; }
+int DVEncAudioSamples(void) { return 47; }
 int ExtraEntry(void) { return 2; }
 #ifdef USE_USER32
 int AskUser(void) { return MessageBoxA(0, "", "", 0); }
@@ -36,6 +40,7 @@ int AskUser(void) { return MessageBoxA(0, "", "", 0); }
 C
 
 good=$'LIBRARY enc_dv\nEXPORTS\n CompressBuffer_DV @1\n DVNewEnc @30\n DVDoneEnc @31\n DVCompressBuffer @32\n InitDVEnc @33\n DVEncGetAPIExt @43'
+good+=$'\n DVEncWriteTimecode @44\n DVEncWriteRecordingDate @45\n DVEncWriteAudio @46\n DVEncAudioSamples @47'
 
 # name, extra compiler arguments, module definition, expected verdict[, machine to check]
 run_case() {
@@ -65,6 +70,7 @@ run_case correct "" "$good" pass || status=1
 run_case extra_export "" "$good"$'\n ExtraEntry @2' fail || status=1
 run_case missing_export "" "${good%$'\n'*}" fail || status=1
 run_case wrong_ordinal "" "${good/DVNewEnc @30/DVNewEnc @29}" fail || status=1
+run_case writers_swapped "" "${good/DVEncWriteAudio @46/DVEncWriteAudio @48}" fail || status=1
 run_case ordinal_off_table "" "${good/DVDoneEnc @31/DVDoneEnc @99}" fail || status=1
 # A __stdcall entry linked without --kill-at keeps its @N decoration.
 run_case decorated_name -DSTDCALL_NEW "${good/DVNewEnc @30/DVNewEnc@0 @30}" fail || status=1

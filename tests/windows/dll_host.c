@@ -1,5 +1,6 @@
 /* Windows host of enc_dv.dll: loads it with LoadLibrary, checks that every entry point
- * is found by name and by ordinal (and nothing else is), makes its first two calls from
+ * (the six of the design and the frame writers after them) is found by name and by
+ * ordinal (and nothing else is), makes its first two calls from
  * two threads at once, encodes one picture 400 times on one handle with pauses between
  * the frames (so the worker threads meet through every path of their events), then
  * encodes the shared conformance frames, also from a 4-byte aligned stack as a host built
@@ -18,8 +19,11 @@ static const struct {
     WORD ordinal;
     const char* name;
 } kExports[] = {
-    {1, "CompressBuffer_DV"}, {30, "DVNewEnc"},  {31, "DVDoneEnc"},
-    {32, "DVCompressBuffer"}, {33, "InitDVEnc"}, {43, "DVEncGetAPIExt"},
+    {1, "CompressBuffer_DV"},   {30, "DVNewEnc"},
+    {31, "DVDoneEnc"},          {32, "DVCompressBuffer"},
+    {33, "InitDVEnc"},          {43, "DVEncGetAPIExt"},
+    {44, "DVEncWriteTimecode"}, {45, "DVEncWriteRecordingDate"},
+    {46, "DVEncWriteAudio"},    {47, "DVEncAudioSamples"},
 };
 enum { kExportCount = sizeof kExports / sizeof kExports[0] };
 
@@ -40,7 +44,7 @@ static int ResolveEntries(HMODULE dll, FARPROC found[kExportCount]) {
             ++failures;
         }
     }
-    for (WORD ordinal = 1; ordinal <= 64; ++ordinal)
+    for (WORD ordinal = 1; ordinal <= 96; ++ordinal)
         if (!IsExportedOrdinal(ordinal) && GetProcAddress(dll, MAKEINTRESOURCEA(ordinal))) {
             printf("FAIL exports: ordinal %u is exported\n", ordinal);
             ++failures;
@@ -175,6 +179,10 @@ int main(int argc, char** argv) {
     entries.dvCompressBuffer = (DVCompressBufferFunction)(void (*)(void))found[3];
     entries.initDVEnc = (InitDVEncFunction)(void (*)(void))found[4];
     entries.dvEncGetAPIExt = (DVEncGetAPIExtFunction)(void (*)(void))found[5];
+    entries.dvEncWriteTimecode = (DVEncWriteTimecodeFunction)(void (*)(void))found[6];
+    entries.dvEncWriteRecordingDate = (DVEncWriteRecordingDateFunction)(void (*)(void))found[7];
+    entries.dvEncWriteAudio = (DVEncWriteAudioFunction)(void (*)(void))found[8];
+    entries.dvEncAudioSamples = (DVEncAudioSamplesFunction)(void (*)(void))found[9];
 
     static const CompressCallFunction kWraps[] = {OffsetCall3, OffsetCall7, OffsetCall11,
                                                   OffsetCall15};
@@ -183,6 +191,7 @@ int main(int argc, char** argv) {
     failures += CheckRepeatedFrames(&entries, Pause);
     failures += RunFrameCases(&entries, argv[1], SetFeatureSetting, kWraps,
                               (int)(sizeof kWraps / sizeof kWraps[0]));
+    failures += RunCompleteFrameCases(&entries, argv[1]);
     if (!FreeLibrary(dll)) {
         printf("FAIL: FreeLibrary\n");
         ++failures;

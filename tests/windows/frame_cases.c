@@ -209,6 +209,85 @@ static uint32_t Fnv1a(const unsigned char* bytes, int length) {
     return h;
 }
 
+/* A 16-bit sample of a test sound: integer arithmetic only, different per channel. */
+static short TestSample(int n, int channel) {
+    return (short)((int)(Hash((uint32_t)n, (uint32_t)channel, 7u) & 0xFFFFu) - 32768);
+}
+
+int RunCompleteFrameCases(const EncoderEntries* entries, const char* outputDir) {
+    static const struct {
+        const char* name;
+        int height;
+        unsigned flags;
+        DVEncTimecode first;
+        int rate;
+        int channels;
+    } kComplete[] = {
+        {"complete_625", 576, DVENC_FLAG_WIDE, {10, 0, 0, 24, 0}, 48000, 2},
+        {"complete_525_smpte314m_noheader",
+         480,
+         DVENC_FLAG_SMPTE314M | DVENC_FLAG_NO_HEADER_BLOCK,
+         {0, 9, 59, 29, 1},
+         44100,
+         1},
+    };
+    const DVEncRecordingDate start = {2024, 2, 29, 23, 59, 59};
+    const size_t streamBytes = 2 * DVENC_MAX_FRAME_BYTES;
+    unsigned char* stream = (unsigned char*)malloc(streamBytes);
+    short* sound = (short*)malloc(sizeof(short) * 2 * DVENC_MAX_AUDIO_SAMPLES);
+    int failures = 0;
+    if (!stream || !sound) {
+        free(stream);
+        free(sound);
+        return Fail("complete", "out of memory");
+    }
+    for (size_t k = 0; k < sizeof kComplete / sizeof kComplete[0]; ++k) {
+        FrameCase c = kCases[0];
+        c.height = kComplete[k].height;
+        c.flags = kComplete[k].flags;
+        const unsigned char* source;
+        int pitch;
+        unsigned char* picture = MakePicture(&c, &source, &pitch);
+        int length = 0, sampleBase = 0;
+        for (int n = 0; n < 2 && picture; ++n) {
+            unsigned char* frame = stream + (size_t)n * (size_t)length;
+            const int bytes =
+                DirectCall(entries, NULL, source, pitch, frame, c.height, c.flags, c.fourcc);
+            const int count = entries->dvEncAudioSamples(bytes, kComplete[k].rate, n);
+            const int channels = kComplete[k].channels;
+            for (int i = 0; i < count * channels; ++i)
+                sound[i] = TestSample(sampleBase * channels + i, i % channels);
+            sampleBase += count;
+            length = bytes;
+            /* 25:00:00:00 is refused and leaves the frame as it was. */
+            const DVEncTimecode late = {25, 0, 0, 0, 0};
+            const uint32_t before = Fnv1a(frame, bytes);
+            if (entries->dvEncWriteTimecode(frame, bytes, &late, n) != DVENC_FILL_TIMECODE ||
+                Fnv1a(frame, bytes) != before)
+                failures += Fail(kComplete[k].name, "25:00:00:00 not refused cleanly");
+            if (bytes == 0 || count == 0 ||
+                entries->dvEncWriteTimecode(frame, bytes, &kComplete[k].first, n) !=
+                    DVENC_FILL_OK ||
+                entries->dvEncWriteRecordingDate(frame, bytes, &start, n) != DVENC_FILL_OK ||
+                entries->dvEncWriteAudio(frame, bytes, sound, count, channels, kComplete[k].rate,
+                                         n) != DVENC_FILL_OK)
+                failures += Fail(kComplete[k].name, "a frame writer refused");
+        }
+        if (!picture) {
+            failures += Fail(kComplete[k].name, "out of memory");
+            continue;
+        }
+        free(picture);
+        if (!WriteFrame(outputDir, kComplete[k].name, stream, 2 * length))
+            failures += Fail(kComplete[k].name, "cannot write the frame file");
+        printf("%-32s %6d bytes  fnv1a %08x\n", kComplete[k].name, 2 * length,
+               (unsigned)Fnv1a(stream, 2 * length));
+    }
+    free(stream);
+    free(sound);
+    return failures;
+}
+
 int RunFrameCases(const EncoderEntries* entries, const char* outputDir,
                   SetFeatureSettingFunction setFeatureSetting, const CompressCallFunction* wraps,
                   int wrapCount) {

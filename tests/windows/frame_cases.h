@@ -11,7 +11,7 @@
 extern "C" {
 #endif
 
-/* The six entry points, reached through pointers so that a host can take them from
+/* The entry points, reached through pointers so that a host can take them from
  * GetProcAddress or from the linker alike. */
 typedef void (*InitDVEncFunction)(void);
 typedef DVEncoderHandle* (*DVNewEncFunction)(void);
@@ -21,6 +21,10 @@ typedef int (*DVCompressBufferFunction)(DVEncoderHandle*, const void*, int, void
 typedef int (*CompressBufferDVFunction)(const void*, int, void*, int, int, int, int, unsigned,
                                         unsigned);
 typedef DVEncQueryInfoFunction (*DVEncGetAPIExtFunction)(int);
+typedef int (*DVEncWriteTimecodeFunction)(void*, int, const DVEncTimecode*, int);
+typedef int (*DVEncWriteRecordingDateFunction)(void*, int, const DVEncRecordingDate*, int);
+typedef int (*DVEncWriteAudioFunction)(void*, int, const short*, int, int, int, int);
+typedef int (*DVEncAudioSamplesFunction)(int, int, int);
 
 typedef struct EncoderEntries {
     InitDVEncFunction initDVEnc;
@@ -29,6 +33,10 @@ typedef struct EncoderEntries {
     DVCompressBufferFunction dvCompressBuffer;
     CompressBufferDVFunction compressBufferDV;
     DVEncGetAPIExtFunction dvEncGetAPIExt;
+    DVEncWriteTimecodeFunction dvEncWriteTimecode;
+    DVEncWriteRecordingDateFunction dvEncWriteRecordingDate;
+    DVEncWriteAudioFunction dvEncWriteAudio;
+    DVEncAudioSamplesFunction dvEncAudioSamples;
 } EncoderEntries;
 
 /* Sets the CPUFeatures setting of section DVCODEC (null removes it). */
@@ -46,6 +54,12 @@ typedef int (*CompressCallFunction)(const EncoderEntries* entries, DVEncoderHand
 int RunFrameCases(const EncoderEntries* entries, const char* outputDir,
                   SetFeatureSettingFunction setFeatureSetting, const CompressCallFunction* wraps,
                   int wrapCount);
+
+/* Encodes two frames of each system and completes them with a time code, a recording date
+ * and sound through the frame writers, into outputDir/complete_<system>.dv; checks the
+ * writers' results and that a refused call leaves the frame untouched. Returns the failure
+ * count. */
+int RunCompleteFrameCases(const EncoderEntries* entries, const char* outputDir);
 
 /* Encodes the first case with CompressBuffer_DV into output (DVENC_MAX_FRAME_BYTES);
  * returns the call's result, or -1 when the picture cannot be allocated. */

@@ -26,11 +26,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     unsetenv("DVCODEC_CPUFEATURES");
-    const EncoderEntries entries = {InitDVEnc,        DVNewEnc,          DVDoneEnc,
-                                    DVCompressBuffer, CompressBuffer_DV, DVEncGetAPIExt};
+    const EncoderEntries entries = {
+        InitDVEnc,         DVNewEnc,         DVDoneEnc,          DVCompressBuffer,
+        CompressBuffer_DV, DVEncGetAPIExt,   DVEncWriteTimecode, DVEncWriteRecordingDate,
+        DVEncWriteAudio,   DVEncAudioSamples};
     int failures = CheckQueryInfo(&entries);
     failures += CheckRepeatedFrames(&entries, Pause);
     failures += RunFrameCases(&entries, argv[1], SetFeatureSetting, NULL, 0);
+    failures += RunCompleteFrameCases(&entries, argv[1]);
     printf("%s: %d failure(s)\n", argv[0], failures);
     return failures ? 1 : 0;
 }

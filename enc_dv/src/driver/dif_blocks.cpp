@@ -26,9 +26,9 @@ constexpr uint8_t kVauxPacks[3][2][kVauxPackBytes] = {
      {0x60, 0xFF, 0xFF, 0x00, 0xFF, 0x61, 0x33, 0xCA, 0xFC, 0xFF}},
 };
 
-// AAUX source pack, AAUX source control pack and the empty pack.
+// AAUX source pack of silent frames and the empty pack (the source control pack is shared
+// with the writers of a frame's sound, common/dif_layout.h).
 constexpr uint8_t kAauxSource[kPackBytes] = {0x50, 0xD8, 0x00, 0xE0, 0xC0};
-constexpr uint8_t kAauxSourceControl[kPackBytes] = {0x51, 0x3F, 0xCF, 0xA0, 0xFF};
 constexpr uint8_t kEmptyPack[kPackBytes] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
 }  // namespace
@@ -51,9 +51,9 @@ const uint8_t* VauxPackBytes(const FramePlan& plan) {
 }
 
 const uint8_t* AudioPackBytes(bool oddSequence, int dbn) {
-    const int first = oddSequence ? 0 : 3;
+    const int first = AauxSourcePackBlock(oddSequence);
     if (dbn == first) return kAauxSource;
-    if (dbn == first + 1) return kAauxSourceControl;
+    if (dbn == first + 1) return kAauxSourceControlPack;
     return kEmptyPack;
 }
 

@@ -4,23 +4,13 @@
 #include <cstdint>
 
 #include "common/constants.h"
+#include "common/dif_layout.h"
 #include "common/frame_plan.h"
 
 namespace encdv {
 
-constexpr int kDifIdBytes = 3;
 constexpr int kHeaderPayloadBytes = 5;  // bytes 3-7 of the header block
 constexpr int kVauxPackBytes = 10;      // VAUX source pack and source control pack
-constexpr int kPackBytes = 5;           // one AAUX pack, bytes 3-7 of an audio block
-
-// Section types (SCT) of the DIF block ID.
-enum SectionType : int {
-    kSectionHeader = 0,
-    kSectionSubcode = 1,
-    kSectionVaux = 2,
-    kSectionAudio = 3,
-    kSectionVideo = 4,
-};
 
 // Bytes 3-7 of the header block for the plan's video mode and header form.
 const uint8_t* HeaderBlockBytes(const FramePlan& plan);
@@ -31,14 +21,6 @@ const uint8_t* VauxPackBytes(const FramePlan& plan);
 
 // The AAUX pack of audio block dbn (0-8) of a sequence with the given parity.
 const uint8_t* AudioPackBytes(bool oddSequence, int dbn);
-
-// VAUX block and byte offset where a sequence carries its two VAUX packs.
-constexpr int VauxPackBlock(bool oddSequence) {
-    return oddSequence ? 0 : 2;
-}
-constexpr int VauxPackOffset(bool oddSequence) {
-    return oddSequence ? 3 : 48;
-}
 
 }  // namespace encdv
 

@@ -1,13 +1,13 @@
-#include "dv_audio.h"
+#include "frame_data/audio.h"
 
 #include <cstring>
 
-namespace dvenc {
+namespace encdv {
 
 namespace {
 
 constexpr int kSamplesPerBlock = 36;
-constexpr int kAudioDataOffset = 8;  // after the 3 ID bytes and the 5-byte AAUX pack
+constexpr int kAudioDataOffset = kDifIdBytes + kPackBytes;  // after the ID and the AAUX pack
 
 // The smallest sample count per frame of each rate (IEC 61834-4): the AAUX source pack
 // gives a frame's count as the difference from it.
@@ -27,25 +27,20 @@ uint8_t FrequencyCode(int sampleRate) {
     return sampleRate == 48000 ? 0 : sampleRate == 44100 ? 1 : 2;
 }
 
-// Where the AAUX source and source control packs go: audio blocks 3 and 4 of even DIF
-// sequences, 0 and 1 of odd ones.
-int SourcePackBlock(int sequence) {
-    return sequence % 2 == 0 ? 3 : 0;
-}
-
 }  // namespace
 
-bool IsDvSampleRate(int sampleRate) {
+bool IsAudioRate(int sampleRate) {
     return sampleRate == 48000 || sampleRate == 44100 || sampleRate == 32000;
 }
 
-int AudioSamplesInFrame(int sampleRate, bool is625, long long frame) {
+int AudioSamplesInFrame(int sampleRate, bool is625, long long index) {
     if (is625) return sampleRate / 25;
-    if (sampleRate == 48000) return frame % 5 == 0 ? 1600 : 1602;
-    // Samples due by the end of frame f: floor(f x rate x 1001 / 30000).
+    if (sampleRate == 48000) return index % 5 == 0 ? 1600 : 1602;
+    // Samples due by the end of frame f: floor((f + 1) x rate x 1001 / 30000), less those
+    // due before it; the pattern repeats every 30000 frames.
     const long long perFrameNumerator = static_cast<long long>(sampleRate) * 1001;
     const long long period = 30000;
-    const long long f = frame % period;  // the pattern repeats every 30000 frames
+    const long long f = index % period;
     return static_cast<int>((f + 1) * perFrameNumerator / period - f * perFrameNumerator / period);
 }
 
@@ -77,35 +72,35 @@ void AudioSourcePack(int sampleRate, bool is625, int samples, bool secondChannel
     pack[4] = static_cast<uint8_t>(0xC0 | FrequencyCode(sampleRate) << 3);
 }
 
-void WriteAudio(uint8_t* frame, const DifLayout& layout, int sampleRate, const int16_t* stereo,
-                int samples) {
-    // No copy protection, not a recording start or end, original recording, forward at
-    // normal speed, no genre.
-    static const uint8_t kSourceControlPack[kPackBytes] = {0x51, 0x3F, 0xCF, 0xA0, 0xFF};
-    const int half = layout.Sequences() / 2;
+void WriteAudio(uint8_t* frame, const FrameShape& shape, int sampleRate, const int16_t* samples,
+                int channels, int count) {
+    const int half = shape.Sequences() / 2;
     for (int channel = 0; channel < 2; ++channel) {
         uint8_t sourcePack[kPackBytes];
-        AudioSourcePack(sampleRate, layout.is625, samples, channel == 1, sourcePack);
+        AudioSourcePack(sampleRate, shape.is625, count, channel == 1, sourcePack);
         for (int s = channel * half; s < (channel + 1) * half; ++s) {
             for (int b = 0; b < kAudioBlocksPerSequence; ++b) {
-                std::memset(frame + layout.Audio(s, b) + kAudioDataOffset, 0, kSamplesPerBlock * 2);
+                std::memset(frame + shape.Audio(s, b) + kAudioDataOffset, 0, kSamplesPerBlock * 2);
             }
-            const int packBlock = SourcePackBlock(s);
-            std::memcpy(frame + layout.Audio(s, packBlock) + 3, sourcePack, kPackBytes);
-            std::memcpy(frame + layout.Audio(s, packBlock + 1) + 3, kSourceControlPack, kPackBytes);
+            const int packBlock = AauxSourcePackBlock(s % 2 == 1);
+            std::memcpy(frame + shape.Audio(s, packBlock) + kDifIdBytes, sourcePack, kPackBytes);
+            std::memcpy(frame + shape.Audio(s, packBlock + 1) + kDifIdBytes, kAauxSourceControlPack,
+                        kPackBytes);
         }
-        for (int n = 0; n < samples; ++n) {
-            const AudioSamplePlace place = PlaceOfAudioSample(layout.is625, n);
+        if (!samples) continue;
+        const int source = channels == 2 ? channel : 0;
+        for (int n = 0; n < count; ++n) {
+            const AudioSamplePlace place = PlaceOfAudioSample(shape.is625, n);
             // 8000h marks a lost sample (decoders conceal it): the loudest negative sample
             // goes out one step quieter.
-            const int16_t sample = stereo[2 * n + channel];
+            const int16_t sample = samples[channels * n + source];
             const uint16_t value = static_cast<uint16_t>(sample == -32768 ? -32767 : sample);
             uint8_t* out =
-                frame + layout.Audio(channel * half + place.sequence, place.block) + place.byte;
+                frame + shape.Audio(channel * half + place.sequence, place.block) + place.byte;
             out[0] = static_cast<uint8_t>(value >> 8);
             out[1] = static_cast<uint8_t>(value);
         }
     }
 }
 
-}  // namespace dvenc
+}  // namespace encdv
