@@ -10,6 +10,7 @@ class EncDvEncoder final : public FrameEncoder {
   public:
     EncDvEncoder(const Clip& clip, EncDvEntry entry, EncDvSource source, unsigned flags)
         : height_(clip.height),
+          planarFourcc_(clip.sampling == Sampling::k420 ? DVENC_FOURCC_I420 : DVENC_FOURCC_Y41B),
           flags_(flags),
           source_(source),
           handle_(entry == EncDvEntry::kHandle ? DVNewEnc() : nullptr),
@@ -19,10 +20,23 @@ class EncDvEncoder final : public FrameEncoder {
     EncodeTime Encode(const ClipFrame& frame, std::vector<uint8_t>& out) override {
         if (entry_ == EncDvEntry::kHandle && !handle_) return {};
         out.resize(DVENC_MAX_FRAME_BYTES);
-        const bool bgr = source_ == EncDvSource::kBgr4;
-        const uint8_t* pixels = bgr ? frame.bgr4.data() : frame.yuy2.data();
-        const int pitch = bgr ? 4 * 720 : 2 * 720;
-        const unsigned fourcc = bgr ? DVENC_FOURCC_BGR4 : DVENC_FOURCC_YUY2;
+        const uint8_t* pixels = frame.yuy2.data();
+        int pitch = 2 * 720;
+        unsigned fourcc = DVENC_FOURCC_YUY2;
+        if (source_ == EncDvSource::kBgr4) {
+            pixels = frame.bgr4.data();
+            pitch = 4 * 720;
+            fourcc = DVENC_FOURCC_BGR4;
+        } else if (source_ == EncDvSource::kPlanar) {
+            // The three planes one after the other, as a host holds them (a copy made outside
+            // the timing).
+            planes_.assign(frame.y.begin(), frame.y.end());
+            planes_.insert(planes_.end(), frame.cb.begin(), frame.cb.end());
+            planes_.insert(planes_.end(), frame.cr.begin(), frame.cr.end());
+            pixels = planes_.data();
+            pitch = 720;
+            fourcc = planarFourcc_;
+        }
         const Stopwatch watch;
         const int length =
             entry_ == EncDvEntry::kHandle
@@ -37,6 +51,8 @@ class EncDvEncoder final : public FrameEncoder {
 
   private:
     int height_;
+    unsigned planarFourcc_;
+    std::vector<uint8_t> planes_;
     unsigned flags_;
     EncDvSource source_;
     DVEncoderHandle* handle_;

@@ -25,7 +25,9 @@ class FrameEncoder {
 constexpr unsigned kBestQualityFlag = 0x200000;
 
 enum class EncDvEntry { kHandle, kNoHandle };
-enum class EncDvSource { kYuy2, kBgr4 };
+// The picture as packed YUY2, as BGR x, or as the planes in the system's own sampling (I420
+// at 625/50 4:2:0, Y41B in the 4:1:1 systems).
+enum class EncDvSource { kYuy2, kBgr4, kPlanar };
 
 // This library through its exported functions; flags as for a compress call.
 std::unique_ptr<FrameEncoder> MakeEncDvEncoder(const Clip& clip, EncDvEntry entry,
