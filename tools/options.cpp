@@ -60,10 +60,12 @@ Other:
   -h, --help         print this help
   --version          print the versions of dvenc and of the enc_dv library
 
-YUV4MPEG2 input: 4:2:2 is encoded as it is, 4:4:4 as VUYA (alpha 255 unless 444alpha),
-mono with neutral chroma. 4:2:0 and 4:1:1 are converted to 4:2:2 by linear interpolation
-at the true chroma positions (420jpeg, 420mpeg2 or 420paldv siting; 4:1:1 on every fourth
-column); 4:2:0 is interpolated within each field unless the stream says progressive (Ip).
+YUV4MPEG2 input: 4:2:0, 4:1:1 and 4:2:2 go to the library as planes (I420, Y41B, Y42B).
+Chroma in the DV system's own sampling (4:2:0 at 625/50, 4:1:1 at 525/60 and with
+--smpte314m) is encoded unchanged, so that DV decoded and encoded again keeps its colour;
+the library converts other combinations within each field. Every 4:2:0 siting (420jpeg,
+420mpeg2, 420paldv) is taken as DV's. 4:4:4 is read as VUYA (alpha 255 unless 444alpha),
+mono with neutral chroma.
 
 Exit status: 0 done, 1 unreadable or unsuitable input, 2 bad command line, 3 output not
 written, 4 encoding failed (a frame refused, memory short), 130 interrupted.
