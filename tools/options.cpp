@@ -19,10 +19,12 @@ Encodes video into a raw DV stream (25 Mbit/s, IEC 61834-2): 720x576 pictures be
 
 Input:
   --fourcc F         read raw frames of layout F: YUY2, YUYV, YuYv, UYVY, UyVy, BGR3,
-                     BGR4, BGRA, VUYA, R24C, R32C (case matters)
+                     BGR4, BGRA, VUYA, R24C, R32C, or planar I420, IYUV, YV12, Y41B,
+                     Y42B, YV16 (case matters)
   --size WxH         raw frame size: 720x480, 720x486 or 720x576 (with --fourcc)
-  --pitch N          bytes from one raw line to the next (default 720 x bytes per pixel)
-  --bottom-up        raw lines are stored bottom line first
+  --pitch N          bytes from one raw line to the next (default 720 x bytes per pixel;
+                     planar layouts: of the luma plane, the chroma planes following it)
+  --bottom-up        raw lines are stored bottom line first (packed layouts)
   --frames N         encode at most N frames
   --demo             encode a moving synthetic test picture (5 seconds, or --frames N)
                      instead of reading INPUT; 625/50 unless --size 720x480
@@ -300,6 +302,19 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
                  o.fourcc->name + " pixels (" + std::to_string(720 * o.fourcc->bytesPerPixel) +
                  " bytes)";
         return ParseResult::kError;
+    }
+    if (o.fourcc && o.fourcc->chromaDivisor != 0) {
+        if (o.pitch % o.fourcc->chromaDivisor != 0) {
+            *error = "--pitch " + std::to_string(o.pitch) + " does not divide into " +
+                     o.fourcc->name + " chroma lines (a multiple of " +
+                     std::to_string(o.fourcc->chromaDivisor) + " is needed)";
+            return ParseResult::kError;
+        }
+        if (o.bottomUp) {
+            *error = std::string("--bottom-up is for packed layouts; ") + o.fourcc->name +
+                     " planes are stored top line first";
+            return ParseResult::kError;
+        }
     }
     *options = o;
     return ParseResult::kRun;

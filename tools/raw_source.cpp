@@ -10,7 +10,7 @@ std::unique_ptr<RawSource> RawSource::Open(const std::string& path, const RawFor
     if (source->format_.pitch == 0) {
         source->format_.pitch = format.width * format.fourcc->bytesPerPixel;
     }
-    source->frameBytes_ = static_cast<size_t>(source->format_.pitch) * format.height;
+    source->frameBytes_ = RawFrameBytes(*format.fourcc, source->format_.pitch, format.height);
     source->frame_.Allocate(source->frameBytes_);
     return source;
 }

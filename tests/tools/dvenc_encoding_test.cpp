@@ -76,9 +76,18 @@ TEST(DvencEncoding, PipedYuv4mpegDecodesToThePictureThatWentIn) {
     }
 }
 
+std::vector<uint8_t> Concatenated(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
+                                  const std::vector<uint8_t>& c) {
+    std::vector<uint8_t> all(a);
+    all.insert(all.end(), b.begin(), b.end());
+    all.insert(all.end(), c.begin(), c.end());
+    return all;
+}
+
 TEST(DvencEncoding, Yuv4mpegFrameReachesTheLibraryInTheRightLayout) {
-    // 4:2:2 becomes YUY2 and 4:4:4 becomes VUYA (alpha 255, or the alpha plane); mono has
-    // neutral chroma. Each is checked against the library fed with a frame packed here.
+    // 4:2:2 encodes as YUY2, 4:2:0 and 4:1:1 as their planes whatever the siting, and 4:4:4
+    // as VUYA (alpha 255, or the alpha plane); mono has neutral chroma. Each is checked
+    // against the library fed with a frame made here.
     ScratchDir dir;
     const std::vector<uint8_t> y = Noise(720 * 576, 1), u = Noise(720 * 576, 2),
                                v = Noise(720 * 576, 3), a = Noise(720 * 576, 4);
@@ -98,21 +107,33 @@ TEST(DvencEncoding, Yuv4mpegFrameReachesTheLibraryInTheRightLayout) {
         vuya[4 * i + 3] = 255;
         vuyaAlpha[4 * i + 3] = a[i];
     }
-    const std::string chroma422 = Bytes(std::vector<uint8_t>(u.begin(), u.begin() + 360 * 576)) +
-                                  Bytes(std::vector<uint8_t>(v.begin(), v.begin() + 360 * 576));
+    auto first = [](const std::vector<uint8_t>& plane, size_t n) {
+        return std::vector<uint8_t>(plane.begin(), plane.begin() + n);
+    };
+    const std::string chroma422 = Bytes(first(u, 360 * 576)) + Bytes(first(v, 360 * 576));
+    // 4:2:0 and 4:1:1 reach the library as their planes (I420, Y41B), unchanged.
+    const std::vector<uint8_t> planes420 =
+        Concatenated(y, first(u, 360 * 288), first(v, 360 * 288));
+    const std::vector<uint8_t> planes411 =
+        Concatenated(y, first(u, 180 * 576), first(v, 180 * 576));
     const struct {
         const char* name;
         std::string planes;
         const std::vector<uint8_t>* packed;
+        int pitch;
         unsigned fourcc;
         const char* options;
         unsigned flags;
     } cases[] = {
-        {"422", Bytes(y) + chroma422, &yuy2, DVENC_FOURCC_YUY2, "", 0},
-        {"444", Bytes(y) + Bytes(u) + Bytes(v), &vuya, DVENC_FOURCC_VUYA, "", 0},
-        {"444alpha", Bytes(y) + Bytes(u) + Bytes(v) + Bytes(a), &vuyaAlpha, DVENC_FOURCC_VUYA,
+        {"422", Bytes(y) + chroma422, &yuy2, 1440, DVENC_FOURCC_YUY2, "", 0},
+        {"420paldv", Bytes(planes420), &planes420, 720, DVENC_FOURCC_I420, "", 0},
+        {"420jpeg", Bytes(planes420), &planes420, 720, DVENC_FOURCC_I420, "", 0},
+        {"411", Bytes(planes411), &planes411, 720, DVENC_FOURCC_Y41B, "--smpte314m",
+         DVENC_FLAG_SMPTE314M},
+        {"444", Bytes(y) + Bytes(u) + Bytes(v), &vuya, 2880, DVENC_FOURCC_VUYA, "", 0},
+        {"444alpha", Bytes(y) + Bytes(u) + Bytes(v) + Bytes(a), &vuyaAlpha, 2880, DVENC_FOURCC_VUYA,
          "--alpha-weight", DVENC_FLAG_ALPHA_WEIGHT},
-        {"mono", Bytes(y), &grey, DVENC_FOURCC_YUY2, "", 0},
+        {"mono", Bytes(y), &grey, 1440, DVENC_FOURCC_YUY2, "", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,8 +141,8 @@ TEST(DvencEncoding, Yuv4mpegFrameReachesTheLibraryInTheRightLayout) {
         const RunResult r =
             dir.Dvenc(std::string("--quiet --quality exact ") + c.options + " in.y4m out.dv");
         ASSERT_EQ(r.exitCode, 0) << r.errors;
-        const std::vector<uint8_t> expected = LibraryFrame(
-            c.packed->data(), c.fourcc == DVENC_FOURCC_VUYA ? 2880 : 1440, 576, c.flags, c.fourcc);
+        const std::vector<uint8_t> expected =
+            LibraryFrame(c.packed->data(), c.pitch, 576, c.flags, c.fourcc);
         ASSERT_EQ(expected.size(), static_cast<size_t>(DVENC_FRAME_BYTES_625));
         EXPECT_TRUE(dir.Read("out.dv") == AsDvencWrites(expected, 2));
     }
@@ -171,6 +192,46 @@ TEST(DvencEncoding, RawFramesOfEveryLayoutPitchAndOrderEncodeAsTheLibraryDoes) {
         EXPECT_TRUE(dir.Read("a.dv") == AsDvencWrites(expected, 2));
         EXPECT_TRUE(dir.Read("b.dv") == AsDvencWrites(expected, 1));
         EXPECT_TRUE(dir.Read("c.dv") == AsDvencWrites(expected, 1));
+    }
+}
+
+// Planar raw frames: the planes as they are and with a longer luma pitch (the chroma planes'
+// pitch following from it); planar frames are top line first only.
+TEST(DvencEncoding, RawPlanarFramesEncodeAsTheLibraryDoes) {
+    ScratchDir dir;
+    const struct {
+        const char* name;
+        unsigned fourcc;
+        int divisor;
+        bool halved;
+        int height;
+    } layouts[] = {
+        {"I420", DVENC_FOURCC_I420, 2, true, 576},  {"YV12", DVENC_FOURCC_YV12, 2, true, 480},
+        {"Y41B", DVENC_FOURCC_Y41B, 4, false, 480}, {"Y42B", DVENC_FOURCC_Y42B, 2, false, 576},
+        {"YV16", DVENC_FOURCC_YV16, 2, false, 486},
+    };
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        const std::string format = std::string("--quiet --quality exact --fourcc ") + layout.name +
+                                   " --size 720x" + std::to_string(layout.height);
+        for (const int pitch : {720, 736}) {
+            const size_t chromaLines = layout.halved ? layout.height / 2 : layout.height;
+            const std::vector<uint8_t> frame =
+                Noise(static_cast<size_t>(pitch) * layout.height +
+                          2 * static_cast<size_t>(pitch / layout.divisor) * chromaLines,
+                      pitch);
+            const std::vector<uint8_t> expected =
+                LibraryFrame(frame.data(), pitch, layout.height, 0, layout.fourcc);
+            ASSERT_FALSE(expected.empty());
+            dir.Write("in.raw", Bytes(frame));
+            ASSERT_EQ(
+                dir.Dvenc(format + " --pitch " + std::to_string(pitch) + " in.raw out.dv").exitCode,
+                0);
+            EXPECT_TRUE(dir.Read("out.dv") == AsDvencWrites(expected, 1));
+        }
+        const RunResult upside = dir.Dvenc(format + " --bottom-up in.raw out.dv");
+        EXPECT_EQ(upside.exitCode, 2);
+        EXPECT_NE(upside.errors.find("--bottom-up is for packed layouts"), std::string::npos);
     }
 }
 
