@@ -30,14 +30,18 @@ TEST(StreamChecks, WarnsOnlyWhenTheFrameRateIsNotTheSystems) {
 }
 
 TEST(StreamChecks, SixteenByNineFollowsTheDisplayAspectOfTheSampleAspect) {
-    // The BT.601 and 704-column sample aspects of each system and picture aspect.
+    // The BT.601 and 704-column sample aspects of each system and picture aspect, then the
+    // display aspect 14:9 halfway between 4:3 and 16:9 (sample aspect 56:45 at 625/50, 28:27
+    // at 525/60), which stays 4:3, and a step of 1/450 or 1/270 either side of it.
     const struct {
         int height, numerator, denominator;
         bool wide;
     } cases[] = {
-        {576, 16, 15, false}, {576, 12, 11, false}, {576, 59, 54, false}, {576, 64, 45, true},
-        {576, 16, 11, true},  {576, 118, 81, true}, {480, 8, 9, false},   {486, 10, 11, false},
-        {480, 32, 27, true},  {486, 40, 33, true},  {576, 1, 1, false},   {576, 0, 0, false},
+        {576, 16, 15, false},   {576, 12, 11, false},   {576, 59, 54, false},  {576, 64, 45, true},
+        {576, 16, 11, true},    {576, 118, 81, true},   {480, 8, 9, false},    {486, 10, 11, false},
+        {480, 32, 27, true},    {486, 40, 33, true},    {576, 1, 1, false},    {576, 0, 0, false},
+        {576, 56, 45, false},   {576, 559, 450, false}, {576, 561, 450, true}, {480, 28, 27, false},
+        {486, 279, 270, false}, {486, 281, 270, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsWideAspect(Header(c.height, c.numerator, c.denominator)), c.wide)
