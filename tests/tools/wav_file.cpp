@@ -38,6 +38,9 @@ std::string WavFile(const WavShape& shape, const std::vector<int16_t>& samples) 
     body += "data";
     Put32(&body, shape.unknownSize ? 0xFFFFFFFFu : static_cast<uint32_t>(2 * samples.size()));
     for (const int16_t s : samples) Put16(&body, static_cast<uint16_t>(s));
+    if (shape.trailingList) {
+        body += std::string("LIST\x1A\0\0\0INFOISFT\x0E\0\0\0Lavf60.16.100\0", 34);
+    }
     std::string file = "RIFF";
     Put32(&file, shape.unknownSize ? 0xFFFFFFFFu : static_cast<uint32_t>(body.size()));
     return file + body;

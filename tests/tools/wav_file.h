@@ -13,9 +13,10 @@ struct WavShape {
     int channels = 2;
     int sampleRate = 48000;
     int bitsPerSample = 16;
-    bool extensible = false;   // WAVE_FORMAT_EXTENSIBLE format chunk
-    bool listChunk = false;    // a LIST chunk (odd length, padded) before the format
-    bool unknownSize = false;  // data chunk length 0xFFFFFFFF, as written to a pipe
+    bool extensible = false;    // WAVE_FORMAT_EXTENSIBLE format chunk
+    bool listChunk = false;     // a LIST chunk (odd length, padded) before the format
+    bool unknownSize = false;   // data chunk length 0xFFFFFFFF, as written to a pipe
+    bool trailingList = false;  // a LIST chunk after the data chunk, as editors write
 };
 
 // A WAV file holding samples (interleaved when stereo) as little-endian 16-bit values.

@@ -27,6 +27,7 @@ TEST(WavReader, ReadsPcmLayoutsAsStereo) {
         {"extensible with a LIST chunk", {1, 2, 44100, 16, true, true, false}, false},
         {"unknown length", {1, 2, 32000, 16, false, false, true}, false},
         {"mono", {1, 1, 48000, 16, false, false, false}, true},
+        {"a LIST chunk after the data", {1, 2, 48000, 16, false, false, false, true}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
