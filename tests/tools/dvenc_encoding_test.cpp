@@ -116,6 +116,8 @@ TEST(DvencEncoding, Yuv4mpegFrameReachesTheLibraryInTheRightLayout) {
         Concatenated(y, first(u, 360 * 288), first(v, 360 * 288));
     const std::vector<uint8_t> planes411 =
         Concatenated(y, first(u, 180 * 576), first(v, 180 * 576));
+    const std::vector<uint8_t> planes420At480 =
+        Concatenated(first(y, 720 * 480), first(u, 360 * 240), first(v, 360 * 240));
     const struct {
         const char* name;
         std::string planes;
@@ -124,10 +126,15 @@ TEST(DvencEncoding, Yuv4mpegFrameReachesTheLibraryInTheRightLayout) {
         unsigned fourcc;
         const char* options;
         unsigned flags;
+        int height = 576;
     } cases[] = {
         {"422", Bytes(y) + chroma422, &yuy2, 1440, DVENC_FOURCC_YUY2, "", 0},
+        // No 4:2:0 stream here has an I tag: with the scan unknown the fields are kept apart,
+        // as in an interlaced stream (at 525/60 the library interpolates the chroma to 4:1:1
+        // within each field).
         {"420paldv", Bytes(planes420), &planes420, 720, DVENC_FOURCC_I420, "", 0},
         {"420jpeg", Bytes(planes420), &planes420, 720, DVENC_FOURCC_I420, "", 0},
+        {"420mpeg2", Bytes(planes420At480), &planes420At480, 720, DVENC_FOURCC_I420, "", 0, 480},
         {"411", Bytes(planes411), &planes411, 720, DVENC_FOURCC_Y41B, "--smpte314m",
          DVENC_FLAG_SMPTE314M},
         {"444", Bytes(y) + Bytes(u) + Bytes(v), &vuya, 2880, DVENC_FOURCC_VUYA, "", 0},
@@ -137,13 +144,15 @@ TEST(DvencEncoding, Yuv4mpegFrameReachesTheLibraryInTheRightLayout) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        dir.Write("in.y4m", Y4mStream(std::string("W720 H576 C") + c.name, c.planes, 2));
+        dir.Write("in.y4m",
+                  Y4mStream("W720 H" + std::to_string(c.height) + " C" + c.name, c.planes, 2));
         const RunResult r =
             dir.Dvenc(std::string("--quiet --quality exact ") + c.options + " in.y4m out.dv");
         ASSERT_EQ(r.exitCode, 0) << r.errors;
         const std::vector<uint8_t> expected =
-            LibraryFrame(c.packed->data(), c.pitch, 576, c.flags, c.fourcc);
-        ASSERT_EQ(expected.size(), static_cast<size_t>(DVENC_FRAME_BYTES_625));
+            LibraryFrame(c.packed->data(), c.pitch, c.height, c.flags, c.fourcc);
+        ASSERT_EQ(expected.size(), static_cast<size_t>(c.height == 576 ? DVENC_FRAME_BYTES_625
+                                                                       : DVENC_FRAME_BYTES_525));
         EXPECT_TRUE(dir.Read("out.dv") == AsDvencWrites(expected, 2));
     }
 }
