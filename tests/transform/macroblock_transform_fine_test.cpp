@@ -52,7 +52,8 @@ double ExactWeighted(const uint8_t* p, int mode, int k) {
 
 // The fine transform keeps what the coefficient words round away: on blocks of every kind
 // and in both DCT modes its magnitudes lie much closer to the exact weighted coefficients
-// than the words do, with the words' signs and DCT modes, and a DC rounded to the nearest.
+// than the words do, with the words' signs and DCT modes, and a DC rounded to the nearest
+// (where the words' DC rounds a tie down).
 TEST(TransformMacroblockFine, KeepsTheCoefficientsMoreExactlyThanTheWords) {
     BuildTransformTables();
     InitDctVectorConstants();
@@ -66,6 +67,7 @@ TEST(TransformMacroblockFine, KeepsTheCoefficientsMoreExactlyThanTheWords) {
     double wordError[2] = {0, 0};
     double fineError[2] = {0, 0};
     int count[2] = {0, 0};
+    int ties = 0;
     for (int trial = 0; trial < 300; ++trial) {
         MacroblockPixels pixels;
         for (auto& block : pixels.blocks) {
@@ -84,8 +86,12 @@ TEST(TransformMacroblockFine, KeepsTheCoefficientsMoreExactlyThanTheWords) {
             ASSERT_EQ(fine.blocks[b].dctMode, mode);
             int sum = 0;
             for (int i = 0; i < 64; ++i) sum += pixels.blocks[b][i];
-            // Nearest to S / 32 up to the quarter-sample rounding of the DC output.
-            EXPECT_LE(std::fabs(fine.blocks[b].dc + 256 - sum / 32.0), 0.5 + 1.0 / 8);
+            // The DC output floor((S + 1) / 4) of the DCT, in units of 8 rounded to the
+            // nearest, a tie upwards.
+            const int dcOutput = (sum + 1) / 4;
+            EXPECT_EQ(fine.blocks[b].dc + 256, static_cast<int>(std::floor(dcOutput / 8.0 + 0.5)))
+                << trial << " " << b << " sum " << sum;
+            ties += dcOutput % 8 == 4;
             for (int k = 1; k < 64; ++k) {
                 const double exact = ExactWeighted(pixels.blocks[b], mode, k);
                 const double m = magnitudes[b][k] / static_cast<double>(1 << kFineFractionBits);
@@ -101,6 +107,7 @@ TEST(TransformMacroblockFine, KeepsTheCoefficientsMoreExactlyThanTheWords) {
             }
         }
     }
+    EXPECT_GT(ties, 50);
     for (int mode = 0; mode < 2; ++mode) {
         ASSERT_GT(count[mode], 1000) << mode;
         // The words are off by a quarter on average (rounding); the fine values by little more
