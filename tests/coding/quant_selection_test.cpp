@@ -244,6 +244,64 @@ TEST(SelectQuantization, NegativeRemainderGivesTheFloorTarget) {
     }
 }
 
+// The one-pass rule written out: each macroblock's activity weight (the estimates of step
+// patterns 3 and 7 for its six blocks), its share T = (weight x 2064 + W / 2) / W + 48 of the
+// budget with W the weights' sum plus 1, and the finest QNO whose estimated bits are at most T
+// (QNO 0 when none is). Random segments, macroblocks of very different activity, land on
+// every kind of choice: fine and coarse QNOs, estimates exactly at their target, nothing that
+// fits.
+TEST(SelectQuantization, OnePassTakesTheFinestQnoWithinEachMacroblocksShare) {
+    std::printf("one-pass random seed 0x%08x\n", kSeed + 1);
+    std::mt19937 rng(kSeed + 1);
+    auto segment = std::make_unique<Segment>();
+    int qnoSeen[kQnoCount] = {};
+    int exactlyAtTarget = 0;
+    int noneFits = 0;
+    for (int i = 0; i < 2000; ++i) {
+        for (auto& macroblock : segment->original) {
+            // Log-uniform from 1 to 665: from near-empty blocks to dense detail.
+            const int scale =
+                static_cast<int>(std::exp(std::uniform_real_distribution<double>(0, 6.5)(rng)));
+            for (CoefficientBlock& b : macroblock) test::FillTransformLikeBlock(rng, scale, b.w);
+        }
+        segment->Load();
+        uint32_t estimate[kMacroblocksPerSegment][kQnoCount] = {};
+        uint32_t weight[kMacroblocksPerSegment] = {};
+        uint32_t totalWeight = 1;
+        for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+            for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+                const BlockWork& block = segment->mb[k].blocks[b];
+                const int shape = BlockShape(block.maxAc, block.sumAc);
+                const int activity = ActivityIndex(block.sumAc);
+                const int cls = BlockClass(b, block.maxAc);
+                weight[k] += EstimateValue(BitEstimateTable[3][shape][activity]) +
+                             EstimateValue(BitEstimateTable[7][shape][activity]);
+                for (int q = 0; q < kQnoCount; ++q) {
+                    estimate[k][q] +=
+                        EstimateValue(BitEstimateTable[QuantPatternIndex[cls][q]][shape][activity]);
+                }
+            }
+            totalWeight += weight[k];
+        }
+        SelectQuantization(segment->mb, RateControl::kOnePass);
+        for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+            const uint32_t target = (weight[k] * 2064 + totalWeight / 2) / totalWeight + 48;
+            int qno = 15;
+            while (qno > 0 && estimate[k][qno] > target) --qno;
+            const MacroblockWork& m = segment->mb[k];
+            ASSERT_EQ(m.targetBits, static_cast<int32_t>(target) + 24) << i << " " << k;
+            ASSERT_EQ(m.qno, qno) << i << " " << k;
+            ASSERT_EQ(m.totalBits, -1) << i << " " << k;
+            ++qnoSeen[qno];
+            exactlyAtTarget += estimate[k][qno] == target;
+            noneFits += estimate[k][qno] > target;
+        }
+    }
+    EXPECT_GE(std::count_if(qnoSeen, qnoSeen + kQnoCount, [](int n) { return n > 0; }), 12);
+    EXPECT_GT(exactlyAtTarget, 0);
+    EXPECT_GT(noneFits, 0);
+}
+
 // Random transform-like segments in both modes: every block ends quantized at its class
 // and final QNO, with an exact list and (sequential) exact counts within the tolerance.
 TEST(SelectQuantization, RandomSegmentsAreQuantizedListedAndCountedExactly) {
