@@ -206,10 +206,9 @@ TEST(CodeSegment, OverflowFillsOwnDifBlockBeforeOthers) {
 
         // Block 0 of macroblock 1 keeps its own DIF block: its last 32 bits follow block 1's
         // 16 bits there, ahead of macroblock 0's overflow.
-        std::vector<uint8_t> alone(kMaxBlockCodeBits / 8);
-        BitCursor cursor{0, 0, alone.data(), 0};
-        ASSERT_EQ(CodeBlock(s.work.macroblocks[1].blocks[0], s.work.macroblocks[1].nonzeroList[0],
-                            cursor),
+        std::vector<uint8_t> alone(kBlockCodeBytes);
+        ASSERT_EQ(CodeBlockToStore(s.work.macroblocks[1].blocks[0],
+                                   s.work.macroblocks[1].nonzeroList[0], alone.data()),
                   144);
         const std::vector<uint8_t> area = s.Area(1, 1);
         EXPECT_EQ(std::vector<uint8_t>(area.begin() + 2, area.begin() + 6),

@@ -9,27 +9,6 @@
 namespace encdv {
 namespace {
 
-// The bit writer keeps 0-31 bits left-aligned in a 64-bit accumulator and stores them four
-// bytes at a time, so a code costs one shift, one OR and one well-predicted branch.
-struct BitWriter {
-    uint64_t bits;
-    uint32_t count;
-    uint8_t* position;
-
-    // Appends length (1-32) bits given left-aligned in code.
-    inline void Put(uint64_t code, uint32_t length) {
-        bits |= code >> count;
-        count += length;
-        if (count >= 32) {
-            const uint32_t word = ByteSwap(static_cast<uint32_t>(bits >> 32));
-            std::memcpy(position, &word, 4);  // most significant byte first
-            position += 4;
-            bits <<= 32;
-            count -= 32;
-        }
-    }
-};
-
 // The coefficient's column in the code tables: 2a + s from its 16-bit word, as the word
 // rotated left by one bit (amplitude bits up, sign bit down to bit 0) and masked.
 inline unsigned TableIndex(unsigned word) {
@@ -53,56 +32,6 @@ inline uint64_t BlockHeader(const BlockWork& block) {
 }
 
 }  // namespace
-
-int CodeBlock(const BlockWork& block, const uint8_t* nonzeroList, BitCursor& cursor) {
-    uint8_t* const start = cursor.position;
-    BitWriter writer{BlockHeader(block), 12, start};
-
-    const CoefficientWord* coefficients = block.coefficients;
-    unsigned previous = 0;
-    for (const uint8_t* list = nonzeroList; *list != 0; ++list) {
-        const unsigned q = *list;
-        const unsigned d = q - previous;
-        const unsigned word = coefficients[q];
-        const unsigned index = TableIndex(word);
-        // d < 20 and index < 38 at once: both differences below zero.
-        if (((d - 20) & (index - 38)) >> 31) {
-            const uint32_t entry = (&RunAmpCodeTable.codes[0][0])[d * 38 + index - 38];
-            writer.Put(CodeAt(entry, 0), CodeLength(entry));
-        } else {
-            // Zero-run code (at most 13 bits) and amplitude code (at most 16) as one string.
-            const uint32_t run = ZeroRunCodeTable.codes[d];
-            const uint32_t amplitude = AmplitudeCodeTable.codes[index];
-            const uint32_t runLength = CodeLength(run);
-            writer.Put(CodeAt(run, 0) | CodeAt(amplitude, runLength),
-                       runLength + CodeLength(amplitude));
-        }
-        previous = q;
-    }
-    const uint32_t endOfBlock = ZeroRunCodeTable.codes[kEndOfBlockIndex];
-    writer.Put(CodeAt(endOfBlock, 0), CodeLength(endOfBlock));
-
-    // Store the remaining whole bytes but keep the last 1-8 bits pending, their byte stored.
-    uint64_t bits = writer.bits;
-    uint32_t count = writer.count;
-    uint8_t* position = writer.position;
-    if (count == 0) {
-        --position;
-        bits = static_cast<uint64_t>(*position) << 56;
-        count = 8;
-    }
-    while (count > 8) {
-        *position++ = static_cast<uint8_t>(bits >> 56);
-        bits <<= 8;
-        count -= 8;
-    }
-    *position = static_cast<uint8_t>(bits >> 56);
-
-    cursor.pendingCount = count;
-    cursor.pendingBits = static_cast<uint32_t>(bits >> 32);
-    cursor.position = position;
-    return static_cast<int>(8 * (position - start) + count);
-}
 
 // Codes the whole block into a store with eight bytes of slack after the code. The
 // accumulator keeps 0-7 bits after each step: every step stores all eight of its bytes
