@@ -1,5 +1,5 @@
-#include "coding/block_bits.h"
 #include "coding/block_coder.h"
+#include "coding/block_bits.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <random>
 
-#include "coding/block_bits.h"
 #include "coding/bit_estimate_table.h"
+#include "coding/block_bits.h"
 #include "coding/quant_selection.h"
 #include "coding/quant_tables.h"
 #include "quant_twins.h"
