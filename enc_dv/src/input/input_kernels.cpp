@@ -24,12 +24,14 @@ void InitInputKernels(uint32_t features, InputKernels& kernels) {
     kernels.chromaFilter4to1 = ChromaFilter4to1_C;
     kernels.chromaFilter2to1 = ChromaFilter2to1_C;
     SetReaderKernels_C(kernels.reader);
+    SetPlanarChromaKernels_C(kernels.planarChroma);
 #if ENC_DV_SSE2_KERNELS
     if (features & kFeatureSse2) {
         SetRowKernels_SSE2(kernels.rows);
         kernels.chromaFilter4to1 = ChromaFilter4to1_SSE2;
         kernels.chromaFilter2to1 = ChromaFilter2to1_SSE2;
         SetReaderKernels_SSE2(kernels.reader);
+        SetPlanarChromaKernels_SSE2(kernels.planarChroma);
     }
 #endif
 #if ENC_DV_NEON_KERNELS
@@ -38,6 +40,7 @@ void InitInputKernels(uint32_t features, InputKernels& kernels) {
         kernels.chromaFilter4to1 = ChromaFilter4to1_NEON;
         kernels.chromaFilter2to1 = ChromaFilter2to1_NEON;
         SetReaderKernels_NEON(kernels.reader);
+        SetPlanarChromaKernels_NEON(kernels.planarChroma);
     }
 #endif
     static_cast<void>(features);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "input/chroma_filters.h"
+#include "input/planar_chroma.h"
 #include "input/reader_kernels.h"
 #include "input/row_kernels.h"
 
@@ -15,6 +16,7 @@ struct InputKernels {
     ChromaFilterKernel chromaFilter4to1;
     ChromaFilterKernel chromaFilter2to1;
     ReaderKernels reader;
+    PlanarChromaKernels planarChroma;
 };
 
 // Fills `kernels` for a processor with the feature bits (FeatureWord): the portable kernels,

@@ -24,16 +24,25 @@ using FieldAverage411Kernel = void (*)(const uint8_t* rows, std::ptrdiff_t pitch
 using BlendRowsKernel = void (*)(const uint8_t* nearer, const uint8_t* farther, int count,
                                  uint8_t* output);
 
+// The 4:1:1 chroma filter of the packed readers, (s[c-1] + 6 s[c] + s[c+1] + 2) >> 3 at
+// centres c = 0, 2, ..., 14, on samples s that are themselves BlendRows of two chroma lines:
+// reads nearer[-1] to nearer[16] and farther[-1] to farther[16].
+using BlendFilterKernel = void (*)(const uint8_t* nearer, const uint8_t* farther, uint8_t* output);
+
 struct PlanarChromaKernels {
     FieldAverageKernel fieldAverage422;
     FieldAverage411Kernel fieldAverage411;
     BlendRowsKernel blendRows;
+    BlendFilterKernel blendFilter2to1;
 };
 
 void FieldAverage422_C(const uint8_t* rows, std::ptrdiff_t pitch, uint8_t* block);
 void FieldAverage411_C(const uint8_t* rows, std::ptrdiff_t pitch, bool lastColumn, uint8_t* block);
 void BlendRows_C(const uint8_t* nearer, const uint8_t* farther, int count, uint8_t* output);
+void BlendFilter2to1_C(const uint8_t* nearer, const uint8_t* farther, uint8_t* output);
 void SetPlanarChromaKernels_C(PlanarChromaKernels& kernels);
+void SetPlanarChromaKernels_SSE2(PlanarChromaKernels& kernels);
+void SetPlanarChromaKernels_NEON(PlanarChromaKernels& kernels);
 
 }  // namespace encdv
 

@@ -29,10 +29,16 @@ void BlendRows_C(const uint8_t* nearer, const uint8_t* farther, int count, uint8
     }
 }
 
+void BlendFilter2to1_C(const uint8_t* nearer, const uint8_t* farther, uint8_t* output) {
+    auto s = [&](int i) { return (3 * nearer[i] + farther[i] + 2) >> 2; };
+    for (int k = 0; k < 8; ++k) {
+        const int c = 2 * k;
+        output[k] = static_cast<uint8_t>((s(c - 1) + 6 * s(c) + s(c + 1) + 2) >> 3);
+    }
+}
+
 void SetPlanarChromaKernels_C(PlanarChromaKernels& kernels) {
-    kernels.fieldAverage422 = FieldAverage422_C;
-    kernels.fieldAverage411 = FieldAverage411_C;
-    kernels.blendRows = BlendRows_C;
+    kernels = {FieldAverage422_C, FieldAverage411_C, BlendRows_C, BlendFilter2to1_C};
 }
 
 }  // namespace encdv

@@ -31,12 +31,6 @@ constexpr int ChromaDivisor(Sampling sampling) {
     return sampling == Sampling::k411 ? 4 : 2;
 }
 
-PlanarChromaKernels ChromaKernels() {
-    PlanarChromaKernels kernels;
-    SetPlanarChromaKernels_C(kernels);
-    return kernels;
-}
-
 template <Sampling kSampling, bool kCrFirst>
 int OpenPlanar(SourceReader* reader, const uint8_t* source, int pitch, int width, int height) {
     constexpr int kDivisor = ChromaDivisor(kSampling);
@@ -108,7 +102,7 @@ void Read420From420(SourceReader* reader, int, int x, int y, MacroblockPixels* d
 // 625/50 4:2:0 from 4:2:2 or 4:1:1: two lines of a field averaged.
 template <Sampling kSampling>
 void Read420From(SourceReader* reader, int, int x, int y, MacroblockPixels* destination) {
-    static const PlanarChromaKernels kernels = ChromaKernels();
+    const PlanarChromaKernels& kernels = GetInputKernels().planarChroma;
     CopyLuma16x16(LumaAt(reader, x, y), reader->pitch, destination);
     const std::ptrdiff_t pitch = reader->chromaPitch;
     const int column = x / ChromaDivisor(kSampling);
@@ -149,6 +143,24 @@ void Read411From411(SourceReader* reader, int, int x, int y, MacroblockPixels* d
     }
 }
 
+// The plane lines of the two chroma lines of picture line `line`'s field nearest to it (the
+// field's 4:2:0 chroma lying midway between two of its lines): `nearer` a quarter of a line
+// away, `farther` three quarters (the nearer repeated at the field's first and last lines).
+struct FieldRows {
+    int nearer;
+    int farther;
+};
+
+FieldRows FieldRowsOf(const SourceReader* reader, int line) {
+    const int field = line & 1;
+    const int fieldLine = line >> 1;
+    const int fieldRows = (reader->chromaLines + 1 - field) / 2;
+    const int nearer = fieldLine >> 1;
+    int farther = (fieldLine & 1) ? nearer + 1 : nearer - 1;
+    farther = farther < 0 ? 0 : farther >= fieldRows ? fieldRows - 1 : farther;
+    return FieldRows{2 * nearer + field, 2 * farther + field};
+}
+
 // A 4:2:2 chroma line of the picture (line counted in the uncropped picture) as the packed
 // layouts' readers see it, in an aligned buffer with room for the 4:1:1 filter's reads: the
 // samples from `column` - 1 to `column` + 16, the line's first sample standing in before it
@@ -164,18 +176,12 @@ class HalfLine {
     // picture line `line`.
     void From420(const SourceReader* reader, const uint8_t* plane, int line, int column,
                  BlendRowsKernel blend) {
-        const int field = line & 1;
-        const int fieldLine = line >> 1;
-        const int fieldRows = (reader->chromaLines + 1 - field) / 2;
-        // Field chroma i lies midway between field lines 2i and 2i + 1.
-        const int nearer = fieldLine >> 1;
-        int farther = (fieldLine & 1) ? nearer + 1 : nearer - 1;
-        farther = farther < 0 ? 0 : farther >= fieldRows ? fieldRows - 1 : farther;
+        const FieldRows rows = FieldRowsOf(reader, line);
         const int first = column - 8 < 0 ? 0 : column - 8;  // aligned to the blend's steps
         alignas(16) uint8_t blended[40];
         const int count = (column + 24 > kHalfWidth ? kHalfWidth : column + 24) - first;
-        blend(ChromaAt(reader, plane, 2 * nearer + field, first),
-              ChromaAt(reader, plane, 2 * farther + field, first), (count + 7) & ~7, blended);
+        blend(ChromaAt(reader, plane, rows.nearer, first),
+              ChromaAt(reader, plane, rows.farther, first), (count + 7) & ~7, blended);
         for (int i = -1; i <= 16; ++i) {
             Sample(i) = blended[Clamp(column + i) - first];
         }
@@ -189,11 +195,40 @@ class HalfLine {
     alignas(16) uint8_t buffer_[48];
 };
 
+// One line's 8 filtered chroma samples from column `column` of a 4:2:2 (or interpolated
+// 4:2:0) chroma line. Away from the picture's edges the filter reads the plane (or the
+// interpolated samples) directly; at them, through a copy with the edge samples repeated.
+template <Sampling kSampling>
+void FilterLine(const SourceReader* reader, const uint8_t* plane, int line, int column,
+                const InputKernels& kernels, uint8_t* filtered) {
+    const bool inside = column > 0 && column + 16 < kHalfWidth;
+    if (kSampling == Sampling::k422) {
+        const uint8_t* samples = ChromaAt(reader, plane, line, column);
+        if (inside) {
+            kernels.chromaFilter2to1(samples, filtered);
+            return;
+        }
+        HalfLine half;
+        half.From422(samples - column, column);
+        kernels.chromaFilter2to1(half.Samples(), filtered);
+        return;
+    }
+    if (inside) {
+        const FieldRows rows = FieldRowsOf(reader, line);
+        kernels.planarChroma.blendFilter2to1(ChromaAt(reader, plane, rows.nearer, column),
+                                             ChromaAt(reader, plane, rows.farther, column),
+                                             filtered);
+        return;
+    }
+    HalfLine half;
+    half.From420(reader, plane, line, column, kernels.planarChroma.blendRows);
+    kernels.chromaFilter2to1(half.Samples(), filtered);
+}
+
 // 4:1:1 from 4:2:2 or 4:2:0: each line filtered to a quarter of the luma width.
 template <Sampling kSampling>
 void Read411From(SourceReader* reader, int, int x, int y, MacroblockPixels* destination) {
-    static const PlanarChromaKernels kernels = ChromaKernels();
-    const ChromaFilterKernel filter = GetInputKernels().chromaFilter2to1;
+    const InputKernels& kernels = GetInputKernels();
     const bool edge = x >= kRightEdgeX;
     if (edge) {
         CopyLuma16x16(LumaAt(reader, x, y), reader->pitch, destination);
@@ -205,15 +240,9 @@ void Read411From(SourceReader* reader, int, int x, int y, MacroblockPixels* dest
     for (const int b : {kBlockCr, kBlockCb}) {
         const uint8_t* plane = b == kBlockCr ? reader->crPlane : reader->cbPlane;
         for (int r = 0; r < lines; ++r) {
-            const int line = y + r + reader->chromaFirstLine;
-            HalfLine half;
-            if (kSampling == Sampling::k422) {
-                half.From422(ChromaAt(reader, plane, line, 0), column);
-            } else {
-                half.From420(reader, plane, line, column, kernels.blendRows);
-            }
             uint8_t filtered[8];
-            filter(half.Samples(), filtered);
+            FilterLine<kSampling>(reader, plane, y + r + reader->chromaFirstLine, column, kernels,
+                                  filtered);
             uint8_t* row = destination->blocks[b] + 8 * (r % 8);
             if (edge) {
                 std::memcpy(row + 4 * (r / 8), filtered, 4);
