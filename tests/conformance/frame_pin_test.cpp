@@ -220,6 +220,36 @@ TEST(FramePin, BestQualityFramesKeepTheirExactBytesOnAnyThreadCount) {
     DVDoneEnc(handle);
 }
 
+// Planar layouts: the straight paths (4:2:0 at 625/50, 4:1:1 in the 4:1:1 systems) and the
+// converted ones, in both modes. The planes are a ramp-and-grain picture of 720 one-byte
+// samples a line, twice the luma plane's lines long.
+TEST(FramePin, PlanarFramesKeepTheirExactBytes) {
+    const PinCase cases[] = {
+        {"625/50 4:2:0 I420", Content::kPacked, DVENC_FOURCC_I420, 1, 576, 0, 0xA97DC905CFA6E69D},
+        {"625/50 4:2:0 YV12 best", Content::kPacked, DVENC_FOURCC_YV12, 1, 576,
+         DVENC_FLAG_BEST_QUALITY, 0xE53F619337C6840F},
+        {"625/50 4:2:0 Y41B", Content::kPacked, DVENC_FOURCC_Y41B, 1, 576, 0, 0x0F1B9F12F219F84A},
+        {"625/50 4:1:1 Y41B", Content::kPacked, DVENC_FOURCC_Y41B, 1, 576, DVENC_FLAG_SMPTE314M,
+         0x4E33296E00AE44DB},
+        {"525/60 Y41B", Content::kPacked, DVENC_FOURCC_Y41B, 1, 480, 0, 0x798B1EE82EA6B6B3},
+        {"525/60 486 lines Y41B best", Content::kPacked, DVENC_FOURCC_Y41B, 1, 486,
+         DVENC_FLAG_BEST_QUALITY, 0x28D440B3CE16D19F},
+        {"525/60 I420", Content::kPacked, DVENC_FOURCC_I420, 1, 480, 0, 0x065013F55E5C1F48},
+        {"525/60 Y42B", Content::kPacked, DVENC_FOURCC_Y42B, 1, 480, 0, 0x943DDD32AC7C6436},
+    };
+    for (const PinCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<uint8_t> planes = MakePackedPicture(1, 2 * c.height);
+        std::vector<uint8_t> frame(DVENC_MAX_FRAME_BYTES, 0);
+        const int length = CompressBuffer_DV(planes.data(), 720, frame.data(), 0, 720, c.height, 0,
+                                             c.flags, c.fourcc);
+        ASSERT_GT(length, 0);
+        frame.resize(length);
+        const uint64_t hash = Fnv1a64(frame);
+        EXPECT_EQ(hash, c.hash) << "frame hash 0x" << std::hex << std::uppercase << hash;
+    }
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace encdv

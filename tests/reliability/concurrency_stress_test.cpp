@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <iterator>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -176,9 +177,19 @@ TEST(ReaderThreads, EveryLayoutAndModeEncodesAlikeOnOneToSixteenThreads) {
     const int stride = Scaled(1, 4);
     EncoderHandle* handle = CreateEncoderHandle();
     ASSERT_NE(handle, nullptr);
+    // The packed layouts, then the planar ones (one byte a luma sample, the chroma planes
+    // after the luma plane: twice the luma plane's bytes hold any of them).
+    std::vector<Layout> layouts(std::begin(kLayouts), std::end(kLayouts));
+    for (const Layout& planar : {Layout{"I420", DVENC_FOURCC_I420, 1},
+                                 Layout{"YV12", DVENC_FOURCC_YV12, 1},
+                                 Layout{"Y41B", DVENC_FOURCC_Y41B, 1},
+                                 Layout{"Y42B", DVENC_FOURCC_Y42B, 1}}) {
+        layouts.push_back(planar);
+    }
     int layoutIndex = 0;
-    for (const Layout& layout : kLayouts) {
-        const Bytes picture = SeededPicture(layout.bytesPerPixel, 576, 0xC0FFEE + layoutIndex);
+    for (const Layout& layout : layouts) {
+        const int lines = layout.bytesPerPixel == 1 ? 2 * 576 : 576;
+        const Bytes picture = SeededPicture(layout.bytesPerPixel, lines, 0xC0FFEE + layoutIndex);
         for (const Mode& mode : modes) {
             const bool alphaToo = layout.fourcc == DVENC_FOURCC_BGRA ||
                                   layout.fourcc == DVENC_FOURCC_R32C ||
