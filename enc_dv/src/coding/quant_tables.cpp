@@ -2,13 +2,6 @@
 
 namespace encdv {
 
-// Right-shift counts (area 0-3) of the DV quantization step patterns; steps are powers of two.
-const uint8_t QuantPattern[kQuantPatternCount][kAreaCount] = {
-    {0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 1, 1}, {0, 1, 1, 2}, {1, 1, 1, 1},
-    {1, 1, 1, 2}, {1, 1, 2, 2}, {1, 2, 2, 3}, {2, 2, 3, 3}, {2, 3, 3, 4},
-    {3, 3, 4, 4}, {3, 4, 4, 5}, {4, 4, 5, 5},
-};
-
 // Shift count by area, class and QNO: the area's column of QuantPattern[QuantPatternIndex].
 const int32_t AreaShift[kAreaCount][kClassCount][kQnoCount] = {
     {

@@ -39,8 +39,14 @@ constexpr AreaOfPosition MakeAreaOfPosition() {
 }
 inline constexpr AreaOfPosition kAreaOfPosition = MakeAreaOfPosition();
 
-// Right-shift count of each area in the thirteen quantizer step patterns.
-extern const uint8_t QuantPattern[kQuantPatternCount][kAreaCount];
+// Right-shift counts (area 0-3) of the thirteen DV quantization step patterns; steps are
+// powers of two. A constant expression, so that the vector kernels take them as template
+// arguments.
+inline constexpr uint8_t QuantPattern[kQuantPatternCount][kAreaCount] = {
+    {0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 1, 1}, {0, 1, 1, 2}, {1, 1, 1, 1},
+    {1, 1, 1, 2}, {1, 1, 2, 2}, {1, 2, 2, 3}, {2, 2, 3, 3}, {2, 3, 3, 4},
+    {3, 3, 4, 4}, {3, 4, 4, 5}, {4, 4, 5, 5},
+};
 
 // Step pattern by class (rows) and QNO 0-15 (IEC 61834-2 steps, with the extra factor 2 of
 // class 3 folded into its patterns); QNO 15 is the finest.

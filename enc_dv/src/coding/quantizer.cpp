@@ -2,49 +2,40 @@
 // of one QNO.
 #include "coding/quantizer.h"
 
-#include "platform/cpu_features.h"
+#include "platform/kernel_table.h"
 
 namespace encdv {
 
-namespace {
-
-QuantizerKernels PortableKernels() {
-    QuantizerKernels kernels;
-    InitQuantizerKernels(0, kernels);
-    return kernels;
+void InitQuantizerKernels(uint32_t features, QuantizerKernels& kernels) {
+    SetQuantizerKernels_C(kernels);
+    if constexpr (kSse2KernelsBuilt) {
+        if (features & kFeatureSse2) SetQuantizerKernels_SSE2(kernels);
+    }
+    if constexpr (kNeonKernelsBuilt) {
+        if (features & kFeatureNeon) SetQuantizerKernels_NEON(kernels);
+    }
 }
 
-// The library's table: the portable kernels from the library's load until
-// SelectQuantizerKernels.
-QuantizerKernels selectedKernels = PortableKernels();
+namespace {
+
+LibraryKernels<QuantizerKernels, InitQuantizerKernels> library;
 
 }  // namespace
 
-void InitQuantizerKernels(uint32_t features, QuantizerKernels& kernels) {
-    SetQuantizerKernels_C(kernels);
-#if ENC_DV_SSE2_KERNELS
-    if (features & kFeatureSse2) SetQuantizerKernels_SSE2(kernels);
-#endif
-#if ENC_DV_NEON_KERNELS
-    if (features & kFeatureNeon) SetQuantizerKernels_NEON(kernels);
-#endif
-    static_cast<void>(features);
-}
-
 void SelectQuantizerKernels(uint32_t features) {
-    InitQuantizerKernels(features, selectedKernels);
+    library.Select(features);
 }
 
 const QuantizerKernels& GetQuantizerKernels() {
-    return selectedKernels;
+    return library.Get();
 }
 
 void ApplyQuantPattern(int pattern, CoefficientWord* block) {
-    selectedKernels.quantize[pattern](block);
+    library.Get().quantize[pattern](block);
 }
 
 void StepDownArea(CoefficientWord* block, int classNumber, int oldQno, int newQno) {
-    const QuantizerKernels& kernels = selectedKernels;
+    const QuantizerKernels& kernels = library.Get();
     for (int area = 0; area < kAreaCount; ++area) {
         if (AreaShift[area][classNumber][newQno] != AreaShift[area][classNumber][oldQno]) {
             kernels.shiftArea[area](block);

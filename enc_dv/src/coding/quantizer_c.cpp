@@ -1,4 +1,7 @@
 // The quantizer's kernels in plain integers: the reference for the vector versions.
+#include <cstddef>
+#include <utility>
+
 #include "coding/nonzero_list.h"
 #include "coding/quantizer.h"
 
@@ -25,6 +28,12 @@ template <int Area>
 void ShiftArea(CoefficientWord* block) {
     for (int k = kAreaStart[Area]; k < kAreaStart[Area + 1]; ++k)
         block[k] = ShiftRight(block[k], 1);
+}
+
+template <std::size_t... P, std::size_t... A>
+void SetShifts(QuantizerKernels& kernels, std::index_sequence<P...>, std::index_sequence<A...>) {
+    ((kernels.quantize[P] = QuantizeWithPattern<P>), ...);
+    ((kernels.shiftArea[A] = ShiftArea<A>), ...);
 }
 
 void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
@@ -63,24 +72,8 @@ void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRoun
 }  // namespace
 
 void SetQuantizerKernels_C(QuantizerKernels& kernels) {
-    static_assert(kQuantPatternCount == 13, "one instance per step pattern");
-    kernels.quantize[0] = QuantizeWithPattern<0>;
-    kernels.quantize[1] = QuantizeWithPattern<1>;
-    kernels.quantize[2] = QuantizeWithPattern<2>;
-    kernels.quantize[3] = QuantizeWithPattern<3>;
-    kernels.quantize[4] = QuantizeWithPattern<4>;
-    kernels.quantize[5] = QuantizeWithPattern<5>;
-    kernels.quantize[6] = QuantizeWithPattern<6>;
-    kernels.quantize[7] = QuantizeWithPattern<7>;
-    kernels.quantize[8] = QuantizeWithPattern<8>;
-    kernels.quantize[9] = QuantizeWithPattern<9>;
-    kernels.quantize[10] = QuantizeWithPattern<10>;
-    kernels.quantize[11] = QuantizeWithPattern<11>;
-    kernels.quantize[12] = QuantizeWithPattern<12>;
-    kernels.shiftArea[0] = ShiftArea<0>;
-    kernels.shiftArea[1] = ShiftArea<1>;
-    kernels.shiftArea[2] = ShiftArea<2>;
-    kernels.shiftArea[3] = ShiftArea<3>;
+    SetShifts(kernels, std::make_index_sequence<kQuantPatternCount>(),
+              std::make_index_sequence<kAreaCount>());
     kernels.buildNonzeroList = BuildNonzeroList;
     kernels.roundAtShifts = RoundAtShifts;
 }

@@ -3,18 +3,10 @@
 
 #include "coding/nonzero_list.h"
 #include "coding/quantizer.h"
+#include "coding/quantizer_tmpl.h"
 
 namespace encdv {
 namespace {
-
-// 8 words shifted right arithmetically by K; a count of 0 emits nothing.
-template <int K>
-inline void Shift8(CoefficientWord* words) {
-    if constexpr (K != 0) {
-        int16_t* p = reinterpret_cast<int16_t*>(words);
-        vst1q_s16(p, vshrq_n_s16(vld1q_s16(p), K));
-    }
-}
 
 template <int K>
 inline int16x8_t ShiftRight(int16x8_t x) {
@@ -28,6 +20,7 @@ inline int16x8_t ShiftRight(int16x8_t x) {
 // Lanes below kSplit set, the others clear.
 template <int kSplit>
 inline uint16x8_t LowLanes() {
+    static_assert(kSplit > 0 && kSplit < 8, "the split falls inside the row");
     static constexpr uint16_t kLanes[8] = {
         0xFFFF,
         kSplit > 1 ? 0xFFFF : 0,
@@ -41,66 +34,28 @@ inline uint16x8_t LowLanes() {
     return vld1q_u16(kLanes);
 }
 
-// 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H.
-template <int L, int H, int kSplit>
-inline void ShiftSplit8(CoefficientWord* words) {
-    static_assert(kSplit > 0 && kSplit < 8, "the split falls inside the row");
-    if constexpr (L == H) {
-        Shift8<L>(words);
-    } else {
-        int16_t* p = reinterpret_cast<int16_t*>(words);
-        const int16x8_t x = vld1q_s16(p);
-        vst1q_s16(p, vbslq_s16(LowLanes<kSplit>(), ShiftRight<L>(x), ShiftRight<H>(x)));
+// The shifts of the rows of a block, with the count built in.
+struct Shifts {
+    // 8 words shifted right arithmetically by K; a count of 0 emits nothing.
+    template <int K>
+    static void Shift8(CoefficientWord* words) {
+        if constexpr (K != 0) {
+            int16_t* p = reinterpret_cast<int16_t*>(words);
+            vst1q_s16(p, vshrq_n_s16(vld1q_s16(p), K));
+        }
     }
-}
 
-// Area boundaries fall inside rows 0 (5/6), 2 (20/21) and 5 (42/43) of the eight 8-word
-// rows; the other rows lie wholly in one area.
-template <int A0, int A1, int A2, int A3>
-void QuantizeWithPattern(CoefficientWord* b) {
-    ShiftSplit8<A0, A1, 6>(b);
-    Shift8<A1>(b + 8);
-    ShiftSplit8<A1, A2, 5>(b + 16);
-    Shift8<A2>(b + 24);
-    Shift8<A2>(b + 32);
-    ShiftSplit8<A2, A3, 3>(b + 40);
-    Shift8<A3>(b + 48);
-    Shift8<A3>(b + 56);
-}
-
-// One more bit of shift over a single area (positions 0-5, 6-20, 21-42, 43-63).
-void ShiftArea0(CoefficientWord* b) {
-    ShiftSplit8<1, 0, 6>(b);
-}
-
-void ShiftArea1(CoefficientWord* b) {
-    ShiftSplit8<0, 1, 6>(b);
-    Shift8<1>(b + 8);
-    ShiftSplit8<1, 0, 5>(b + 16);
-}
-
-void ShiftArea2(CoefficientWord* b) {
-    ShiftSplit8<0, 1, 5>(b + 16);
-    Shift8<1>(b + 24);
-    Shift8<1>(b + 32);
-    ShiftSplit8<1, 0, 3>(b + 40);
-}
-
-void ShiftArea3(CoefficientWord* b) {
-    ShiftSplit8<0, 1, 3>(b + 40);
-    Shift8<1>(b + 48);
-    Shift8<1>(b + 56);
-}
-
-// Entry i carries the counts of QuantPattern row i.
-constexpr QuantizeBlockFunction kQuantizeWithPattern[kQuantPatternCount] = {
-    QuantizeWithPattern<0, 0, 0, 0>, QuantizeWithPattern<0, 0, 0, 1>,
-    QuantizeWithPattern<0, 0, 1, 1>, QuantizeWithPattern<0, 1, 1, 2>,
-    QuantizeWithPattern<1, 1, 1, 1>, QuantizeWithPattern<1, 1, 1, 2>,
-    QuantizeWithPattern<1, 1, 2, 2>, QuantizeWithPattern<1, 2, 2, 3>,
-    QuantizeWithPattern<2, 2, 3, 3>, QuantizeWithPattern<2, 3, 3, 4>,
-    QuantizeWithPattern<3, 3, 4, 4>, QuantizeWithPattern<3, 4, 4, 5>,
-    QuantizeWithPattern<4, 4, 5, 5>,
+    // 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H.
+    template <int L, int H, int kSplit>
+    static void ShiftSplit8(CoefficientWord* words) {
+        if constexpr (L == H) {
+            Shift8<L>(words);
+        } else {
+            int16_t* p = reinterpret_cast<int16_t*>(words);
+            const int16x8_t x = vld1q_s16(p);
+            vst1q_s16(p, vbslq_s16(LowLanes<kSplit>(), ShiftRight<L>(x), ShiftRight<H>(x)));
+        }
+    }
 };
 
 // The positions of the words whose amplitude (low 8 bits) is nonzero: each row's test
@@ -123,16 +78,13 @@ void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
     WriteNonzeroList(vgetq_lane_u64(vreinterpretq_u64_u8(rows), 0), list);
 }
 
-static_assert(kAreaStart[1] == 6 && kAreaStart[2] == 21 && kAreaStart[3] == 43,
-              "the area boundaries fall in lanes 6, 5 and 3 of vectors 0, 2 and 5");
-
 // The magnitudes and weights of a block, eight 8-position vectors each; the weights of the
 // three vectors that straddle an area boundary also split into a part per area (zero in the
 // other area's lanes).
 struct RoundingInput {
     uint16x8_t m[8];
     int16x8_t w[8];
-    int16x8_t low[3];   // vectors 0, 2, 5: the lanes of the lower area
+    int16x8_t low[3];   // kStraddlingVector: the lanes of the lower area
     int16x8_t high[3];  // and those of the higher
 };
 
@@ -142,10 +94,10 @@ inline void LoadRoundingInput(const uint16_t* magnitudes, const int16_t* weights
         in.m[v] = vld1q_u16(magnitudes + 8 * v);
         in.w[v] = vld1q_s16(weights + 8 * v);
     }
-    const uint16x8_t lowLanes[3] = {LowLanes<6>(), LowLanes<5>(), LowLanes<3>()};
-    const int straddling[3] = {0, 2, 5};
+    const uint16x8_t lowLanes[3] = {LowLanes<kStraddlingLane[0]>(), LowLanes<kStraddlingLane[1]>(),
+                                    LowLanes<kStraddlingLane[2]>()};
     for (int i = 0; i < 3; ++i) {
-        const uint16x8_t w = vreinterpretq_u16_s16(in.w[straddling[i]]);
+        const uint16x8_t w = vreinterpretq_u16_s16(in.w[kStraddlingVector[i]]);
         in.low[i] = vreinterpretq_s16_u16(vandq_u16(w, lowLanes[i]));
         in.high[i] = vreinterpretq_s16_u16(vbicq_u16(w, lowLanes[i]));
     }
@@ -163,11 +115,6 @@ inline uint64_t ByteBits(const uint8x16_t masks[4]) {
         vpaddq_u8(vpaddq_u8(weighted[0], weighted[1]), vpaddq_u8(weighted[2], weighted[3]));
     return vgetq_lane_u64(vreinterpretq_u64_u8(vpaddq_u8(quarters, quarters)), 0);
 }
-
-// Amplitudes above 255 occur only at the first kCappedShifts shifts, for magnitudes below
-// 4096, and only for magnitudes above kCapFree.
-constexpr int kCappedShifts = 2;
-constexpr int kCapFree = 2044;
 
 // The constants of the rounding at one shift, t = shift + kFineFractionBits.
 struct ShiftConstants {
@@ -285,13 +232,7 @@ void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRoun
 }  // namespace
 
 void SetQuantizerKernels_NEON(QuantizerKernels& kernels) {
-    for (int pattern = 0; pattern < kQuantPatternCount; ++pattern) {
-        kernels.quantize[pattern] = kQuantizeWithPattern[pattern];
-    }
-    kernels.shiftArea[0] = ShiftArea0;
-    kernels.shiftArea[1] = ShiftArea1;
-    kernels.shiftArea[2] = ShiftArea2;
-    kernels.shiftArea[3] = ShiftArea3;
+    SetShiftKernels<Shifts>(kernels);
     kernels.buildNonzeroList = BuildNonzeroList;
     kernels.roundAtShifts = RoundAtShifts;
 }

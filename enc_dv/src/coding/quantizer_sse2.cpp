@@ -3,89 +3,48 @@
 
 #include "coding/nonzero_list.h"
 #include "coding/quantizer.h"
+#include "coding/quantizer_tmpl.h"
 
 namespace encdv {
 namespace {
 
-// Straight-line shift helpers with the count built in; a count of 0 emits nothing.
-// 8 words: one aligned 128-bit shift.
-template <int K>
-inline void Shift8(CoefficientWord* words) {
-    if constexpr (K != 0) {
-        __m128i* p = reinterpret_cast<__m128i*>(words);
-        _mm_store_si128(p, _mm_srai_epi16(_mm_load_si128(p), K));
-    }
-}
-
-// 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H: both shifts of the
-// whole row, merged by a constant lane mask. Rows that straddle an area boundary are done
-// this way, with one aligned store, so that the next aligned load of the row (the nonzero
-// list) is served from the store without waiting for narrower stores to retire.
-template <int L, int H, int kSplit>
-inline void ShiftSplit8(CoefficientWord* words) {
+// Lanes below kSplit set, the others clear.
+template <int kSplit>
+inline __m128i LowLanes() {
     static_assert(kSplit > 0 && kSplit < 8, "the split falls inside the row");
-    if constexpr (L == H) {
-        Shift8<L>(words);
-    } else {
-        __m128i* p = reinterpret_cast<__m128i*>(words);
-        const __m128i x = _mm_load_si128(p);
-        const __m128i low = L != 0 ? _mm_srai_epi16(x, L) : x;
-        const __m128i high = H != 0 ? _mm_srai_epi16(x, H) : x;
-        const __m128i lowLanes = _mm_set_epi16(
-            kSplit > 7 ? -1 : 0, kSplit > 6 ? -1 : 0, kSplit > 5 ? -1 : 0, kSplit > 4 ? -1 : 0,
-            kSplit > 3 ? -1 : 0, kSplit > 2 ? -1 : 0, kSplit > 1 ? -1 : 0, -1);
-        _mm_store_si128(
-            p, _mm_or_si128(_mm_and_si128(lowLanes, low), _mm_andnot_si128(lowLanes, high)));
+    return _mm_set_epi16(0, kSplit > 6 ? -1 : 0, kSplit > 5 ? -1 : 0, kSplit > 4 ? -1 : 0,
+                         kSplit > 3 ? -1 : 0, kSplit > 2 ? -1 : 0, kSplit > 1 ? -1 : 0, -1);
+}
+
+// The shifts of the rows of a block, with the count built in.
+struct Shifts {
+    // 8 words: one aligned 128-bit shift; a count of 0 emits nothing.
+    template <int K>
+    static void Shift8(CoefficientWord* words) {
+        if constexpr (K != 0) {
+            __m128i* p = reinterpret_cast<__m128i*>(words);
+            _mm_store_si128(p, _mm_srai_epi16(_mm_load_si128(p), K));
+        }
     }
-}
 
-// Area boundaries fall inside rows 0 (5/6), 2 (20/21) and 5 (42/43) of the eight 8-word
-// rows; the other rows lie wholly in one area.
-template <int A0, int A1, int A2, int A3>
-void QuantizeWithPattern(CoefficientWord* b) {
-    ShiftSplit8<A0, A1, 6>(b);
-    Shift8<A1>(b + 8);
-    ShiftSplit8<A1, A2, 5>(b + 16);
-    Shift8<A2>(b + 24);
-    Shift8<A2>(b + 32);
-    ShiftSplit8<A2, A3, 3>(b + 40);
-    Shift8<A3>(b + 48);
-    Shift8<A3>(b + 56);
-}
-
-// One more bit of shift over a single area (positions 0-5, 6-20, 21-42, 43-63).
-void ShiftArea0(CoefficientWord* b) {
-    ShiftSplit8<1, 0, 6>(b);
-}
-
-void ShiftArea1(CoefficientWord* b) {
-    ShiftSplit8<0, 1, 6>(b);
-    Shift8<1>(b + 8);
-    ShiftSplit8<1, 0, 5>(b + 16);
-}
-
-void ShiftArea2(CoefficientWord* b) {
-    ShiftSplit8<0, 1, 5>(b + 16);
-    Shift8<1>(b + 24);
-    Shift8<1>(b + 32);
-    ShiftSplit8<1, 0, 3>(b + 40);
-}
-
-void ShiftArea3(CoefficientWord* b) {
-    ShiftSplit8<0, 1, 3>(b + 40);
-    Shift8<1>(b + 48);
-    Shift8<1>(b + 56);
-}
-
-// Entry i carries the counts of QuantPattern row i.
-const QuantizeBlockFunction kQuantizeWithPattern[kQuantPatternCount] = {
-    QuantizeWithPattern<0, 0, 0, 0>, QuantizeWithPattern<0, 0, 0, 1>,
-    QuantizeWithPattern<0, 0, 1, 1>, QuantizeWithPattern<0, 1, 1, 2>,
-    QuantizeWithPattern<1, 1, 1, 1>, QuantizeWithPattern<1, 1, 1, 2>,
-    QuantizeWithPattern<1, 1, 2, 2>, QuantizeWithPattern<1, 2, 2, 3>,
-    QuantizeWithPattern<2, 2, 3, 3>, QuantizeWithPattern<2, 3, 3, 4>,
-    QuantizeWithPattern<3, 3, 4, 4>, QuantizeWithPattern<3, 4, 4, 5>,
-    QuantizeWithPattern<4, 4, 5, 5>,
+    // 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H: both shifts of
+    // the whole row, merged by a constant lane mask. Rows that straddle an area boundary are
+    // done this way, with one aligned store, so that the next aligned load of the row (the
+    // nonzero list) is served from the store without waiting for narrower stores to retire.
+    template <int L, int H, int kSplit>
+    static void ShiftSplit8(CoefficientWord* words) {
+        if constexpr (L == H) {
+            Shift8<L>(words);
+        } else {
+            __m128i* p = reinterpret_cast<__m128i*>(words);
+            const __m128i x = _mm_load_si128(p);
+            const __m128i low = L != 0 ? _mm_srai_epi16(x, L) : x;
+            const __m128i high = H != 0 ? _mm_srai_epi16(x, H) : x;
+            const __m128i lowLanes = LowLanes<kSplit>();
+            _mm_store_si128(
+                p, _mm_or_si128(_mm_and_si128(lowLanes, low), _mm_andnot_si128(lowLanes, high)));
+        }
+    }
 };
 
 void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
@@ -105,14 +64,11 @@ void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
     WriteNonzeroList(nonzero, list);
 }
 
-static_assert(kAreaStart[1] == 6 && kAreaStart[2] == 21 && kAreaStart[3] == 43,
-              "the area boundaries fall in lanes 6, 5 and 3 of vectors 0, 2 and 5");
-
 // The weights of the 8-position vectors, those of the three vectors that straddle an area
 // boundary split into a part per area (zero in the other area's lanes).
 struct AreaWeights {
     __m128i w[8];
-    __m128i low[3];   // vectors 0, 2, 5: the lanes of the lower area
+    __m128i low[3];   // kStraddlingVector: the lanes of the lower area
     __m128i high[3];  // and those of the higher
 };
 
@@ -120,21 +76,14 @@ inline AreaWeights LoadAreaWeights(const int16_t* weights) {
     AreaWeights a;
     const __m128i* p = reinterpret_cast<const __m128i*>(weights);
     for (int v = 0; v < 8; ++v) a.w[v] = _mm_loadu_si128(p + v);
-    const __m128i lowLanes[3] = {_mm_set_epi16(0, 0, -1, -1, -1, -1, -1, -1),
-                                 _mm_set_epi16(0, 0, 0, -1, -1, -1, -1, -1),
-                                 _mm_set_epi16(0, 0, 0, 0, 0, -1, -1, -1)};
-    const int straddling[3] = {0, 2, 5};
+    const __m128i lowLanes[3] = {LowLanes<kStraddlingLane[0]>(), LowLanes<kStraddlingLane[1]>(),
+                                 LowLanes<kStraddlingLane[2]>()};
     for (int i = 0; i < 3; ++i) {
-        a.low[i] = _mm_and_si128(a.w[straddling[i]], lowLanes[i]);
-        a.high[i] = _mm_andnot_si128(lowLanes[i], a.w[straddling[i]]);
+        a.low[i] = _mm_and_si128(a.w[kStraddlingVector[i]], lowLanes[i]);
+        a.high[i] = _mm_andnot_si128(lowLanes[i], a.w[kStraddlingVector[i]]);
     }
     return a;
 }
-
-// Amplitudes above 255 occur only at these shifts, for magnitudes below 4096, and only for
-// magnitudes above kCapFree.
-constexpr int kCappedShifts = 2;
-constexpr int kCapFree = 2044;
 
 // A vector of magnitudes. The unaligned load is never folded into an instruction that needs
 // alignment: on 32-bit Windows the buffers can sit on a stack that is only 4-byte aligned.
@@ -271,13 +220,7 @@ void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRoun
 }  // namespace
 
 void SetQuantizerKernels_SSE2(QuantizerKernels& kernels) {
-    for (int pattern = 0; pattern < kQuantPatternCount; ++pattern) {
-        kernels.quantize[pattern] = kQuantizeWithPattern[pattern];
-    }
-    kernels.shiftArea[0] = ShiftArea0;
-    kernels.shiftArea[1] = ShiftArea1;
-    kernels.shiftArea[2] = ShiftArea2;
-    kernels.shiftArea[3] = ShiftArea3;
+    SetShiftKernels<Shifts>(kernels);
     kernels.buildNonzeroList = BuildNonzeroList;
     kernels.roundAtShifts = RoundAtShifts;
 }
