@@ -26,7 +26,7 @@ TEST(ChromaFilters, MatchTwinOnRandomAndAdversarialLines) {
     const std::vector<InputKernels> sets = KernelSets();
     // A build with vector kernels runs them here; otherwise the twin would meet itself.
     if (ENC_DV_SSE2_KERNELS || ENC_DV_NEON_KERNELS) {
-        ASSERT_NE(sets[0].chromaFilter4to1, sets[1].chromaFilter4to1);
+        ASSERT_NE(sets[0].chromaFilters.filter4to1, sets[1].chromaFilters.filter4to1);
     }
     for (int trial = 0; trial < 100000; ++trial) {
         std::vector<uint8_t> samples(kLead + 40);
@@ -45,8 +45,8 @@ TEST(ChromaFilters, MatchTwinOnRandomAndAdversarialLines) {
             halfTwin[k] = static_cast<uint8_t>(twin::ChromaFilter2to1(line, 2 * k));
         }
         for (const InputKernels& kernels : sets) {
-            kernels.chromaFilter4to1(line, full);
-            kernels.chromaFilter2to1(line, half);
+            kernels.chromaFilters.filter4to1(line, full);
+            kernels.chromaFilters.filter2to1(line, half);
             ASSERT_TRUE(SameWords(full, fullTwin, 8)) << "4:1 trial " << trial;
             ASSERT_TRUE(SameWords(half, halfTwin, 8)) << "2:1 trial " << trial;
         }
@@ -59,8 +59,8 @@ TEST(ChromaFilters, ConstantLinesPassUnchanged) {
         const std::vector<uint8_t> samples(48, uint8_t(v));
         for (const InputKernels& kernels : KernelSets()) {
             uint8_t full[8], half[8];
-            kernels.chromaFilter4to1(samples.data() + 8, full);
-            kernels.chromaFilter2to1(samples.data() + 8, half);
+            kernels.chromaFilters.filter4to1(samples.data() + 8, full);
+            kernels.chromaFilters.filter2to1(samples.data() + 8, half);
             for (int k = 0; k < 8; ++k) {
                 ASSERT_EQ(full[k], v);
                 ASSERT_EQ(half[k], v);

@@ -20,4 +20,8 @@ void ChromaFilter2to1_C(const uint8_t* samples, uint8_t* output) {
     }
 }
 
+void SetChromaFilterKernels_C(ChromaFilterKernels& kernels) {
+    kernels = {ChromaFilter4to1_C, ChromaFilter2to1_C};
+}
+
 }  // namespace encdv

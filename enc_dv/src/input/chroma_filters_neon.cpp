@@ -5,7 +5,9 @@
 
 namespace encdv {
 
-void ChromaFilter4to1_NEON(const uint8_t* samples, uint8_t* output) {
+namespace {
+
+void ChromaFilter4to1(const uint8_t* samples, uint8_t* output) {
     // De-interleaved by four from samples[c - 2]: s[c-2], s[c-1], s[c], s[c+1] of the eight
     // centres c = 4k; from samples[c + 2], the first of four is s[c+2].
     const uint8x8x4_t left = vld4_u8(samples - 2);
@@ -19,7 +21,7 @@ void ChromaFilter4to1_NEON(const uint8_t* samples, uint8_t* output) {
     vst1_u8(output, vqshrn_n_u16(sum, 6));
 }
 
-void ChromaFilter2to1_NEON(const uint8_t* samples, uint8_t* output) {
+void ChromaFilter2to1(const uint8_t* samples, uint8_t* output) {
     // De-interleaved by two from samples[c - 1]: s[c-1], s[c]; from samples[c + 1]: s[c+1].
     const uint8x8x2_t left = vld2_u8(samples - 1);
     const uint8x8x2_t right = vld2_u8(samples + 1);
@@ -27,6 +29,12 @@ void ChromaFilter2to1_NEON(const uint8_t* samples, uint8_t* output) {
     sum = vmlal_u8(sum, left.val[1], vdup_n_u8(6));
     sum = vaddq_u16(sum, vdupq_n_u16(2));
     vst1_u8(output, vshrn_n_u16(sum, 3));
+}
+
+}  // namespace
+
+void SetChromaFilterKernels_NEON(ChromaFilterKernels& kernels) {
+    kernels = {ChromaFilter4to1, ChromaFilter2to1};
 }
 
 }  // namespace encdv

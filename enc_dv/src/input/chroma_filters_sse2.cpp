@@ -19,9 +19,7 @@ inline __m128i LaneByte(__m128i first4, __m128i last4) {
                            _mm_and_si128(_mm_srli_epi32(last4, kShift), byteMask));
 }
 
-}  // namespace
-
-void ChromaFilter4to1_SSE2(const uint8_t* samples, uint8_t* output) {
+void ChromaFilter4to1(const uint8_t* samples, uint8_t* output) {
     // Seen from samples[c - 2], each 32-bit lane holds s[c-2], s[c-1], s[c], s[c+1] of one
     // centre c; seen from samples[c + 2], its low byte is s[c+2].
     const __m128i fromLeft0 = Load(samples - 2);
@@ -43,7 +41,7 @@ void ChromaFilter4to1_SSE2(const uint8_t* samples, uint8_t* output) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(output), _mm_packus_epi16(words, words));
 }
 
-void ChromaFilter2to1_SSE2(const uint8_t* samples, uint8_t* output) {
+void ChromaFilter2to1(const uint8_t* samples, uint8_t* output) {
     // Seen from samples[c - 1], each 16-bit lane holds s[c-1], s[c]; from samples[c + 1] its
     // low byte is s[c+1].
     const __m128i lowBytes = _mm_set1_epi16(0x00FF);
@@ -57,6 +55,12 @@ void ChromaFilter2to1_SSE2(const uint8_t* samples, uint8_t* output) {
         _mm_add_epi16(_mm_add_epi16(before, after), _mm_add_epi16(centre6, _mm_set1_epi16(2)));
     const __m128i words = _mm_srli_epi16(sum, 3);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(output), _mm_packus_epi16(words, words));
+}
+
+}  // namespace
+
+void SetChromaFilterKernels_SSE2(ChromaFilterKernels& kernels) {
+    kernels = {ChromaFilter4to1, ChromaFilter2to1};
 }
 
 }  // namespace encdv

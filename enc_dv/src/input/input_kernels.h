@@ -13,8 +13,7 @@ namespace encdv {
 // The kernels of the source readers.
 struct InputKernels {
     RowKernelTable rows;
-    ChromaFilterKernel chromaFilter4to1;
-    ChromaFilterKernel chromaFilter2to1;
+    ChromaFilterKernels chromaFilters;
     ReaderKernels reader;
     PlanarChromaKernels planarChroma;
 };

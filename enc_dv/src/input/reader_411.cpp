@@ -42,7 +42,7 @@ void PrepareFrame411(SourceReader* reader) {
     const bool fullResolution = context->rowTo444 != nullptr;
     const InputKernels& kernels = GetInputKernels();
     const ChromaFilterKernel filter =
-        fullResolution ? kernels.chromaFilter4to1 : kernels.chromaFilter2to1;
+        fullResolution ? kernels.chromaFilters.filter4to1 : kernels.chromaFilters.filter2to1;
     const int chromaStep = fullResolution ? 32 : 16;
     const RowKernel convertRow = fullResolution ? context->rowTo444 : context->rowTo422;
     const int chromaCount = fullResolution ? kLineWidth : kLineWidth / 2;

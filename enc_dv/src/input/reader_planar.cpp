@@ -205,12 +205,12 @@ void FilterLine(const SourceReader* reader, const uint8_t* plane, int line, int 
     if (kSampling == Sampling::k422) {
         const uint8_t* samples = ChromaAt(reader, plane, line, column);
         if (inside) {
-            kernels.chromaFilter2to1(samples, filtered);
+            kernels.chromaFilters.filter2to1(samples, filtered);
             return;
         }
         HalfLine half;
         half.From422(samples - column, column);
-        kernels.chromaFilter2to1(half.Samples(), filtered);
+        kernels.chromaFilters.filter2to1(half.Samples(), filtered);
         return;
     }
     if (inside) {
@@ -222,7 +222,7 @@ void FilterLine(const SourceReader* reader, const uint8_t* plane, int line, int 
     }
     HalfLine half;
     half.From420(reader, plane, line, column, kernels.planarChroma.blendRows);
-    kernels.chromaFilter2to1(half.Samples(), filtered);
+    kernels.chromaFilters.filter2to1(half.Samples(), filtered);
 }
 
 // 4:1:1 from 4:2:2 or 4:2:0: each line filtered to a quarter of the luma width.

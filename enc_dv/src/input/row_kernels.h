@@ -8,6 +8,38 @@
 
 namespace encdv {
 
+// How the row kernels take a layout's pixels apart.
+enum class PixelLayout : uint8_t {
+    kPacked422,  // luma of each pixel, Cb and Cr of each pair, reordered
+    kVuya,       // Cr Cb Y A per pixel, taken as they are
+    kBgr,        // B G R (A) per pixel, through the colour matrix
+};
+
+// A source layout as the row kernels see it.
+struct RowLayout {
+    PixelLayout pixels;
+    bool lumaFirst;  // kPacked422: YUY2 order Y0 Cb Y1 Cr, else UYVY order Cb Y0 Cr Y1
+    int32_t bytesPerPixel;
+    bool studioRange;    // kBgr: studio-range samples (R24C, R32C), else full range
+    bool alphaWeighted;  // kVuya, kBgr: colours weighted by the alpha byte
+    const ConversionConstants* constants;  // null for the 4:2:2 layouts
+};
+
+// Every layout, indexed by ReaderVariant: the one statement of it that every instruction
+// set's row kernels and the readers' set-up follow.
+inline constexpr RowLayout kRowLayouts[kReaderVariantCount] = {
+    {PixelLayout::kPacked422, true, 2, false, false, nullptr},           // YUY2
+    {PixelLayout::kPacked422, false, 2, false, false, nullptr},          // UYVY
+    {PixelLayout::kVuya, false, 4, false, false, &kVuyaConstants},       // VUYA
+    {PixelLayout::kVuya, false, 4, false, true, &kVuyaConstants},        // VUYA, alpha
+    {PixelLayout::kBgr, false, 3, false, false, &kFullRangeConstants},   // BGR3
+    {PixelLayout::kBgr, false, 4, false, false, &kFullRangeConstants},   // BGR4
+    {PixelLayout::kBgr, false, 4, false, true, &kFullRangeConstants},    // BGRA, alpha
+    {PixelLayout::kBgr, false, 3, true, false, &kStudioRangeConstants},  // R24C
+    {PixelLayout::kBgr, false, 4, true, false, &kStudioRangeConstants},  // R32C
+    {PixelLayout::kBgr, false, 4, true, true, &kStudioRangeConstants},   // R32C, alpha
+};
+
 // The row kernels of one layout (an absent kind is null). StripTo422 converts 16 pixels into
 // 16 Y, 8 Cb and 8 Cr samples (chroma of each pixel pair); RowTo444 and RowTo422 convert
 // pixelCount pixels (a multiple of 16). They read the colour constants from the context and

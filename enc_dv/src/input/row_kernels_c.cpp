@@ -1,6 +1,8 @@
 // The row kernels in plain integers, pixel by pixel, with the colour constants read from the
 // context like the vector kernels read them: the reference for the vector versions.
 #include <algorithm>
+#include <cstddef>
+#include <utility>
 
 #include "input/row_kernels.h"
 
@@ -25,17 +27,18 @@ int UnsignedConstant(const KernelContext* context, int row) {
     return static_cast<uint16_t>(context->conversionConstants[row][0]);
 }
 
+// The layout's description, by variant (kRowLayouts).
 constexpr int BytesPerPixel(ReaderVariant v) {
-    return v == kVariantBGR3 || v == kVariantR24C ? 3 : 4;
+    return kRowLayouts[v].bytesPerPixel;
 }
 constexpr bool IsStudio(ReaderVariant v) {
-    return v == kVariantR24C || v == kVariantR32C || v == kVariantR32CAlpha;
+    return kRowLayouts[v].studioRange;
 }
 constexpr bool IsWeighted(ReaderVariant v) {
-    return v == kVariantVUYAAlpha || v == kVariantBGRAAlpha || v == kVariantR32CAlpha;
+    return kRowLayouts[v].alphaWeighted;
 }
 constexpr bool IsVuya(ReaderVariant v) {
-    return v == kVariantVUYA || v == kVariantVUYAAlpha;
+    return kRowLayouts[v].pixels == PixelLayout::kVuya;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -180,23 +183,24 @@ void StripTo422(KernelContext* context) {
 }
 
 template <ReaderVariant V>
-constexpr RowKernels FullResolution() {
-    return {nullptr, StripTo422<V>, RowTo444<V>};
+constexpr RowKernels KernelsOf() {
+    constexpr RowLayout kLayout = kRowLayouts[V];
+    if constexpr (kLayout.pixels == PixelLayout::kPacked422) {
+        return {RowTo422Packed<kLayout.lumaFirst>, StripTo422Packed<kLayout.lumaFirst>, nullptr};
+    } else {
+        return {nullptr, StripTo422<V>, RowTo444<V>};
+    }
+}
+
+template <std::size_t... I>
+void SetEveryLayout(RowKernelTable& kernels, std::index_sequence<I...>) {
+    ((kernels[I] = KernelsOf<static_cast<ReaderVariant>(I)>()), ...);
 }
 
 }  // namespace
 
 void SetRowKernels_C(RowKernelTable& kernels) {
-    kernels[kVariantYUY2] = {RowTo422Packed<true>, StripTo422Packed<true>, nullptr};
-    kernels[kVariantUYVY] = {RowTo422Packed<false>, StripTo422Packed<false>, nullptr};
-    kernels[kVariantVUYA] = FullResolution<kVariantVUYA>();
-    kernels[kVariantVUYAAlpha] = FullResolution<kVariantVUYAAlpha>();
-    kernels[kVariantBGR3] = FullResolution<kVariantBGR3>();
-    kernels[kVariantBGR4] = FullResolution<kVariantBGR4>();
-    kernels[kVariantBGRAAlpha] = FullResolution<kVariantBGRAAlpha>();
-    kernels[kVariantR24C] = FullResolution<kVariantR24C>();
-    kernels[kVariantR32C] = FullResolution<kVariantR32C>();
-    kernels[kVariantR32CAlpha] = FullResolution<kVariantR32CAlpha>();
+    SetEveryLayout(kernels, std::make_index_sequence<kReaderVariantCount>());
 }
 
 }  // namespace encdv

@@ -4,6 +4,7 @@
 
 #include "input/packed_422_neon.h"
 #include "input/row_kernels.h"
+#include "input/row_kernels_tmpl.h"
 
 namespace encdv {
 
@@ -38,34 +39,6 @@ inline int16x8_t WidenLast(uint8x16_t bytes) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// 4:2:2 layouts: pure reordering of 16 pixels (32 bytes).
-
-template <bool kLumaFirst>  // YUY2: Y0 Cb Y1 Cr; UYVY: Cb Y0 Cr Y1
-inline void Reorder16(const uint8_t* source, uint8_t* luma, uint8_t* cb, uint8_t* cr) {
-    uint8x8_t cbBytes, crBytes;
-    vst1q_u8(luma, SplitPacked422<kLumaFirst>(source, &cbBytes, &crBytes));
-    vst1_u8(cb, cbBytes);
-    vst1_u8(cr, crBytes);
-}
-
-template <bool kLumaFirst>
-void StripTo422Packed(KernelContext* context) {
-    Reorder16<kLumaFirst>(context->source, context->lumaDestination, context->cbDestination,
-                          context->crDestination);
-}
-
-template <bool kLumaFirst>
-void RowTo422Packed(KernelContext* context) {
-    const uint8_t* source = context->source;
-    uint8_t* luma = context->lumaDestination;
-    uint8_t* cb = context->cbDestination;
-    uint8_t* cr = context->crDestination;
-    for (int step = 0; step < context->pixelCount / 16; ++step) {
-        Reorder16<kLumaFirst>(source + 32 * step, luma + 16 * step, cb + 8 * step, cr + 8 * step);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
 // 24- and 32-bit layouts: 16 pixels de-interleaved into one register per byte of the pixel.
 // Exactly 48 or 64 source bytes are read.
 
@@ -83,8 +56,6 @@ inline Channels LoadPixels16(const uint8_t* source) {
         return {p.val[0], p.val[1], p.val[2], vdupq_n_u8(0)};
     }
 }
-
-enum class AlphaWeight { kNone, kFullRange, kStudioRange };
 
 // Pulls R, G, B towards black by A, in unsigned 16-bit lanes (exact for every input):
 // full range (v (A + 1) + 128) >> 8, studio range ((v - 16) (A + 1) + 4224) >> 8.
@@ -132,26 +103,6 @@ inline void ConvertEight(const KernelContext* context, int16x8_t r, int16x8_t g,
     }
 }
 
-template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
-inline void ConvertSixteen(const KernelContext* context, const uint8_t* source, int16x8_t luma[2],
-                           int16x8_t cb[2], int16x8_t cr[2]) {
-    const Channels pixels = LoadPixels16<kBytesPerPixel>(source);
-    for (int half = 0; half < 2; ++half) {
-        const auto widen = half == 0 ? WidenFirst : WidenLast;
-        int16x8_t b = widen(pixels.b);
-        int16x8_t g = widen(pixels.g);
-        int16x8_t r = widen(pixels.r);
-        if constexpr (kWeight != AlphaWeight::kNone) {
-            const int16x8_t alphaPlusOne =
-                vaddq_s16(widen(pixels.a), ConstantRow(context, kRowAlphaAdd));
-            r = WeightByAlpha<kWeight>(context, r, alphaPlusOne);
-            g = WeightByAlpha<kWeight>(context, g, alphaPlusOne);
-            b = WeightByAlpha<kWeight>(context, b, alphaPlusOne);
-        }
-        ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
-    }
-}
-
 // Chroma of pixel pairs: the two wide values summed in 32 bits, then shifted down.
 template <int kShift>
 inline uint8x8_t PairSumBytes(const KernelContext* context, int16x8_t first8, int16x8_t last8) {
@@ -159,31 +110,6 @@ inline uint8x8_t PairSumBytes(const KernelContext* context, int16x8_t first8, in
     const int16x8_t words = vcombine_s16(vqmovn_s32(vshrq_n_s32(MulAddPairs(first8, ones), kShift)),
                                          vqmovn_s32(vshrq_n_s32(MulAddPairs(last8, ones), kShift)));
     return vqmovun_s16(words);
-}
-
-template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
-void StripTo422Rgb(KernelContext* context) {
-    constexpr int kPairShift = kStudio ? 2 : 6;
-    int16x8_t luma[2], cb[2], cr[2];
-    ConvertSixteen<kBytesPerPixel, kStudio, kWeight>(context, context->source, luma, cb, cr);
-    vst1q_u8(context->lumaDestination, SaturateBytes(luma[0], luma[1]));
-    vst1_u8(context->cbDestination, PairSumBytes<kPairShift>(context, cb[0], cb[1]));
-    vst1_u8(context->crDestination, PairSumBytes<kPairShift>(context, cr[0], cr[1]));
-}
-
-template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
-void RowTo444Rgb(KernelContext* context) {
-    constexpr int kShift = kStudio ? 1 : 5;
-    for (int step = 0; step < context->pixelCount / 16; ++step) {
-        int16x8_t luma[2], cb[2], cr[2];
-        ConvertSixteen<kBytesPerPixel, kStudio, kWeight>(
-            context, context->source + 16 * kBytesPerPixel * step, luma, cb, cr);
-        vst1q_u8(context->lumaDestination + 16 * step, SaturateBytes(luma[0], luma[1]));
-        vst1q_u8(context->cbDestination + 16 * step,
-                 SaturateBytes(vshrq_n_s16(cb[0], kShift), vshrq_n_s16(cb[1], kShift)));
-        vst1q_u8(context->crDestination + 16 * step,
-                 SaturateBytes(vshrq_n_s16(cr[0], kShift), vshrq_n_s16(cr[1], kShift)));
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -196,30 +122,6 @@ inline int16x8_t WeightTowards(int16x8_t value, int16x8_t level, int16x8_t alpha
     return vreinterpretq_s16_u16(vshrq_n_u16(vreinterpretq_u16_s16(weighted), 8));
 }
 
-// Y, Cb and Cr of 16 pixels as 16-bit lanes, alpha-weighted towards Y 16, Cb = Cr = 128 when
-// asked: Y ((Y - 16) (A + 1) + 4112) >> 8, C ((C - 128) (A + 1) + 32896) >> 8, unsigned lanes.
-template <bool kWeighted>
-inline void VuyaPlanes(const KernelContext* context, const uint8_t* source, int16x8_t luma[2],
-                       int16x8_t cb[2], int16x8_t cr[2]) {
-    const uint8x16x4_t pixels = vld4q_u8(source);
-    for (int half = 0; half < 2; ++half) {
-        const auto widen = half == 0 ? WidenFirst : WidenLast;
-        cr[half] = widen(pixels.val[0]);
-        cb[half] = widen(pixels.val[1]);
-        luma[half] = widen(pixels.val[2]);
-        if constexpr (kWeighted) {
-            const int16x8_t alphaPlusOne =
-                vaddq_s16(widen(pixels.val[3]), ConstantRow(context, kRowAlphaAdd));
-            const int16x8_t neutral = ConstantRow(context, kRowAlphaNeutral);
-            const int16x8_t chromaRound = ConstantRow(context, kRowAlphaChromaRound);
-            luma[half] = WeightTowards(luma[half], ConstantRow(context, kRowAlphaBlack),
-                                       alphaPlusOne, ConstantRow(context, kRowAlphaRound));
-            cb[half] = WeightTowards(cb[half], neutral, alphaPlusOne, chromaRound);
-            cr[half] = WeightTowards(cr[half], neutral, alphaPlusOne, chromaRound);
-        }
-    }
-}
-
 // Rounded average (a + b + 1) >> 1 of the samples of each pixel pair, as bytes. The samples
 // are unsigned 16-bit lanes; averages above 255 saturate.
 inline uint8x8_t PairAverageBytes(int16x8_t first8, int16x8_t last8) {
@@ -227,46 +129,92 @@ inline uint8x8_t PairAverageBytes(int16x8_t first8, int16x8_t last8) {
     return vqmovn_u16(vrhaddq_u16(vuzp1q_u16(a, b), vuzp2q_u16(a, b)));
 }
 
-template <bool kWeighted>
-void StripTo422Vuya(KernelContext* context) {
-    int16x8_t luma[2], cb[2], cr[2];
-    VuyaPlanes<kWeighted>(context, context->source, luma, cb, cr);
-    vst1q_u8(context->lumaDestination, SaturateBytes(luma[0], luma[1]));
-    vst1_u8(context->cbDestination, PairAverageBytes(cb[0], cb[1]));
-    vst1_u8(context->crDestination, PairAverageBytes(cr[0], cr[1]));
-}
+// The primitives of the row kernels (row_kernels_tmpl.h).
+struct Rows {
+    using Vector = int16x8_t;
 
-template <bool kWeighted>
-void RowTo444Vuya(KernelContext* context) {
-    for (int step = 0; step < context->pixelCount / 16; ++step) {
-        int16x8_t luma[2], cb[2], cr[2];
-        VuyaPlanes<kWeighted>(context, context->source + 64 * step, luma, cb, cr);
-        vst1q_u8(context->lumaDestination + 16 * step, SaturateBytes(luma[0], luma[1]));
-        vst1q_u8(context->cbDestination + 16 * step, SaturateBytes(cb[0], cb[1]));
-        vst1q_u8(context->crDestination + 16 * step, SaturateBytes(cr[0], cr[1]));
+    // 4:2:2 layouts: pure reordering of 16 pixels (32 bytes).
+    template <bool kLumaFirst>  // YUY2: Y0 Cb Y1 Cr; UYVY: Cb Y0 Cr Y1
+    static void Reorder16(const uint8_t* source, uint8_t* luma, uint8_t* cb, uint8_t* cr) {
+        uint8x8_t cbBytes, crBytes;
+        vst1q_u8(luma, SplitPacked422<kLumaFirst>(source, &cbBytes, &crBytes));
+        vst1_u8(cb, cbBytes);
+        vst1_u8(cr, crBytes);
     }
-}
+
+    template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
+    static void ConvertSixteen(const KernelContext* context, const uint8_t* source,
+                               int16x8_t luma[2], int16x8_t cb[2], int16x8_t cr[2]) {
+        const Channels pixels = LoadPixels16<kBytesPerPixel>(source);
+        for (int half = 0; half < 2; ++half) {
+            const auto widen = half == 0 ? WidenFirst : WidenLast;
+            int16x8_t b = widen(pixels.b);
+            int16x8_t g = widen(pixels.g);
+            int16x8_t r = widen(pixels.r);
+            if constexpr (kWeight != AlphaWeight::kNone) {
+                const int16x8_t alphaPlusOne =
+                    vaddq_s16(widen(pixels.a), ConstantRow(context, kRowAlphaAdd));
+                r = WeightByAlpha<kWeight>(context, r, alphaPlusOne);
+                g = WeightByAlpha<kWeight>(context, g, alphaPlusOne);
+                b = WeightByAlpha<kWeight>(context, b, alphaPlusOne);
+            }
+            ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
+        }
+    }
+
+    // VUYA: bytes Cr, Cb, Y, A per pixel, alpha-weighted towards Y 16, Cb = Cr = 128 when
+    // asked: Y ((Y - 16) (A + 1) + 4112) >> 8, C ((C - 128) (A + 1) + 32896) >> 8, unsigned
+    // lanes.
+    template <bool kWeighted>
+    static void VuyaPlanes(const KernelContext* context, const uint8_t* source, int16x8_t luma[2],
+                           int16x8_t cb[2], int16x8_t cr[2]) {
+        const uint8x16x4_t pixels = vld4q_u8(source);
+        for (int half = 0; half < 2; ++half) {
+            const auto widen = half == 0 ? WidenFirst : WidenLast;
+            cr[half] = widen(pixels.val[0]);
+            cb[half] = widen(pixels.val[1]);
+            luma[half] = widen(pixels.val[2]);
+            if constexpr (kWeighted) {
+                const int16x8_t alphaPlusOne =
+                    vaddq_s16(widen(pixels.val[3]), ConstantRow(context, kRowAlphaAdd));
+                const int16x8_t neutral = ConstantRow(context, kRowAlphaNeutral);
+                const int16x8_t chromaRound = ConstantRow(context, kRowAlphaChromaRound);
+                luma[half] = WeightTowards(luma[half], ConstantRow(context, kRowAlphaBlack),
+                                           alphaPlusOne, ConstantRow(context, kRowAlphaRound));
+                cb[half] = WeightTowards(cb[half], neutral, alphaPlusOne, chromaRound);
+                cr[half] = WeightTowards(cr[half], neutral, alphaPlusOne, chromaRound);
+            }
+        }
+    }
+
+    template <int kShift>
+    static int16x8_t ShiftRight(int16x8_t x) {
+        if constexpr (kShift == 0) {
+            return x;
+        } else {
+            return vshrq_n_s16(x, kShift);
+        }
+    }
+
+    static void StoreBytes16(uint8_t* p, int16x8_t first8, int16x8_t last8) {
+        vst1q_u8(p, SaturateBytes(first8, last8));
+    }
+
+    template <int kShift>
+    static void StorePairSums8(const KernelContext* context, uint8_t* p, int16x8_t first8,
+                               int16x8_t last8) {
+        vst1_u8(p, PairSumBytes<kShift>(context, first8, last8));
+    }
+
+    static void StorePairAverages8(uint8_t* p, int16x8_t first8, int16x8_t last8) {
+        vst1_u8(p, PairAverageBytes(first8, last8));
+    }
+};
 
 }  // namespace
 
 void SetRowKernels_NEON(RowKernelTable& kernels) {
-    constexpr AlphaWeight kNoWeight = AlphaWeight::kNone;
-    kernels[kVariantYUY2] = {RowTo422Packed<true>, StripTo422Packed<true>, nullptr};
-    kernels[kVariantUYVY] = {RowTo422Packed<false>, StripTo422Packed<false>, nullptr};
-    kernels[kVariantVUYA] = {nullptr, StripTo422Vuya<false>, RowTo444Vuya<false>};
-    kernels[kVariantVUYAAlpha] = {nullptr, StripTo422Vuya<true>, RowTo444Vuya<true>};
-    kernels[kVariantBGR3] = {nullptr, StripTo422Rgb<3, false, kNoWeight>,
-                             RowTo444Rgb<3, false, kNoWeight>};
-    kernels[kVariantBGR4] = {nullptr, StripTo422Rgb<4, false, kNoWeight>,
-                             RowTo444Rgb<4, false, kNoWeight>};
-    kernels[kVariantBGRAAlpha] = {nullptr, StripTo422Rgb<4, false, AlphaWeight::kFullRange>,
-                                  RowTo444Rgb<4, false, AlphaWeight::kFullRange>};
-    kernels[kVariantR24C] = {nullptr, StripTo422Rgb<3, true, kNoWeight>,
-                             RowTo444Rgb<3, true, kNoWeight>};
-    kernels[kVariantR32C] = {nullptr, StripTo422Rgb<4, true, kNoWeight>,
-                             RowTo444Rgb<4, true, kNoWeight>};
-    kernels[kVariantR32CAlpha] = {nullptr, StripTo422Rgb<4, true, AlphaWeight::kStudioRange>,
-                                  RowTo444Rgb<4, true, AlphaWeight::kStudioRange>};
+    SetRowKernels<Rows>(kernels);
 }
 
 }  // namespace encdv

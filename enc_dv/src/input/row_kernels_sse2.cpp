@@ -3,6 +3,7 @@
 
 #include "input/packed_422_sse2.h"
 #include "input/row_kernels.h"
+#include "input/row_kernels_tmpl.h"
 
 namespace encdv {
 
@@ -22,34 +23,6 @@ inline void Store8(uint8_t* p, __m128i v) {
 
 inline __m128i ConstantRow(const KernelContext* context, int row) {
     return _mm_load_si128(reinterpret_cast<const __m128i*>(context->conversionConstants[row]));
-}
-
-// ---------------------------------------------------------------------------------------------
-// 4:2:2 layouts: pure reordering of 16 pixels (32 bytes).
-
-template <bool kLumaFirst>  // YUY2: Y0 Cb Y1 Cr; UYVY: Cb Y0 Cr Y1
-inline void Reorder16(const uint8_t* source, uint8_t* luma, uint8_t* cb, uint8_t* cr) {
-    __m128i cbWords, crWords;
-    Store16(luma, SplitPacked422<kLumaFirst>(source, &cbWords, &crWords));
-    Store8(cb, _mm_packus_epi16(cbWords, cbWords));
-    Store8(cr, _mm_packus_epi16(crWords, crWords));
-}
-
-template <bool kLumaFirst>
-void StripTo422Packed(KernelContext* context) {
-    Reorder16<kLumaFirst>(context->source, context->lumaDestination, context->cbDestination,
-                          context->crDestination);
-}
-
-template <bool kLumaFirst>
-void RowTo422Packed(KernelContext* context) {
-    const uint8_t* source = context->source;
-    uint8_t* luma = context->lumaDestination;
-    uint8_t* cb = context->cbDestination;
-    uint8_t* cr = context->crDestination;
-    for (int step = 0; step < context->pixelCount / 16; ++step) {
-        Reorder16<kLumaFirst>(source + 32 * step, luma + 16 * step, cb + 8 * step, cr + 8 * step);
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -85,8 +58,6 @@ inline __m128i Channel(__m128i first4, __m128i last4) {
     return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(first4, kShift), byteMask),
                            _mm_and_si128(_mm_srli_epi32(last4, kShift), byteMask));
 }
-
-enum class AlphaWeight { kNone, kFullRange, kStudioRange };
 
 // Pulls R, G, B towards black by A, in unsigned 16-bit lanes (exact for every input):
 // full range (v (A + 1) + 128) >> 8, studio range ((v - 16) (A + 1) + 4224) >> 8.
@@ -137,27 +108,6 @@ inline void ConvertEight(const KernelContext* context, __m128i r, __m128i g, __m
     }
 }
 
-template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
-inline void ConvertSixteen(const KernelContext* context, const uint8_t* source, __m128i luma[2],
-                           __m128i cb[2], __m128i cr[2]) {
-    __m128i pixels[4];
-    LoadPixels16<kBytesPerPixel>(source, pixels);
-    for (int half = 0; half < 2; ++half) {
-        __m128i b = Channel<0>(pixels[2 * half], pixels[2 * half + 1]);
-        __m128i g = Channel<8>(pixels[2 * half], pixels[2 * half + 1]);
-        __m128i r = Channel<16>(pixels[2 * half], pixels[2 * half + 1]);
-        if (kWeight != AlphaWeight::kNone) {
-            const __m128i alphaPlusOne =
-                _mm_add_epi16(Channel<24>(pixels[2 * half], pixels[2 * half + 1]),
-                              ConstantRow(context, kRowAlphaAdd));
-            r = WeightByAlpha<kWeight>(context, r, alphaPlusOne);
-            g = WeightByAlpha<kWeight>(context, g, alphaPlusOne);
-            b = WeightByAlpha<kWeight>(context, b, alphaPlusOne);
-        }
-        ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
-    }
-}
-
 // Chroma of pixel pairs: the two wide values summed in 32 bits, then shifted down.
 template <int kShift>
 inline __m128i PairSumBytes(const KernelContext* context, __m128i first8, __m128i last8) {
@@ -167,67 +117,14 @@ inline __m128i PairSumBytes(const KernelContext* context, __m128i first8, __m128
     return _mm_packus_epi16(words, words);
 }
 
-template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
-void StripTo422Rgb(KernelContext* context) {
-    constexpr int kPairShift = kStudio ? 2 : 6;
-    __m128i luma[2], cb[2], cr[2];
-    ConvertSixteen<kBytesPerPixel, kStudio, kWeight>(context, context->source, luma, cb, cr);
-    Store16(context->lumaDestination, _mm_packus_epi16(luma[0], luma[1]));
-    Store8(context->cbDestination, PairSumBytes<kPairShift>(context, cb[0], cb[1]));
-    Store8(context->crDestination, PairSumBytes<kPairShift>(context, cr[0], cr[1]));
-}
-
-template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
-void RowTo444Rgb(KernelContext* context) {
-    constexpr int kShift = kStudio ? 1 : 5;
-    for (int step = 0; step < context->pixelCount / 16; ++step) {
-        __m128i luma[2], cb[2], cr[2];
-        ConvertSixteen<kBytesPerPixel, kStudio, kWeight>(
-            context, context->source + 16 * kBytesPerPixel * step, luma, cb, cr);
-        Store16(context->lumaDestination + 16 * step, _mm_packus_epi16(luma[0], luma[1]));
-        Store16(context->cbDestination + 16 * step,
-                _mm_packus_epi16(_mm_srai_epi16(cb[0], kShift), _mm_srai_epi16(cb[1], kShift)));
-        Store16(context->crDestination + 16 * step,
-                _mm_packus_epi16(_mm_srai_epi16(cr[0], kShift), _mm_srai_epi16(cr[1], kShift)));
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // VUYA: bytes Cr, Cb, Y, A per pixel.
 
-// Y, Cb and Cr of 16 pixels as 16-bit lanes, alpha-weighted towards Y 16, Cb = Cr = 128 when
-// asked: Y ((Y - 16) (A + 1) + 4112) >> 8, C ((C - 128) (A + 1) + 32896) >> 8, unsigned lanes.
-template <bool kWeighted>
-inline void VuyaPlanes(const KernelContext* context, const uint8_t* source, __m128i luma[2],
-                       __m128i cb[2], __m128i cr[2]) {
-    __m128i pixels[4];
-    LoadPixels16<4>(source, pixels);
-    for (int half = 0; half < 2; ++half) {
-        cr[half] = Channel<0>(pixels[2 * half], pixels[2 * half + 1]);
-        cb[half] = Channel<8>(pixels[2 * half], pixels[2 * half + 1]);
-        luma[half] = Channel<16>(pixels[2 * half], pixels[2 * half + 1]);
-        if (kWeighted) {
-            const __m128i alphaPlusOne =
-                _mm_add_epi16(Channel<24>(pixels[2 * half], pixels[2 * half + 1]),
-                              ConstantRow(context, kRowAlphaAdd));
-            const __m128i neutral = ConstantRow(context, kRowAlphaNeutral);
-            const __m128i chromaRound = ConstantRow(context, kRowAlphaChromaRound);
-            luma[half] = _mm_srli_epi16(
-                _mm_add_epi16(
-                    _mm_mullo_epi16(_mm_sub_epi16(luma[half], ConstantRow(context, kRowAlphaBlack)),
-                                    alphaPlusOne),
-                    ConstantRow(context, kRowAlphaRound)),
-                8);
-            cb[half] = _mm_srli_epi16(
-                _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(cb[half], neutral), alphaPlusOne),
-                              chromaRound),
-                8);
-            cr[half] = _mm_srli_epi16(
-                _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(cr[half], neutral), alphaPlusOne),
-                              chromaRound),
-                8);
-        }
-    }
+// ((v - level) (A + 1) + round) >> 8 in unsigned 16-bit lanes.
+inline __m128i WeightTowards(__m128i value, __m128i level, __m128i alphaPlusOne, __m128i round) {
+    const __m128i weighted =
+        _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(value, level), alphaPlusOne), round);
+    return _mm_srli_epi16(weighted, 8);
 }
 
 // Rounded average (a + b + 1) >> 1 of the samples of each pixel pair, as bytes.
@@ -241,46 +138,94 @@ inline __m128i PairAverageBytes(__m128i first8, __m128i last8) {
     return _mm_packus_epi16(words, words);
 }
 
-template <bool kWeighted>
-void StripTo422Vuya(KernelContext* context) {
-    __m128i luma[2], cb[2], cr[2];
-    VuyaPlanes<kWeighted>(context, context->source, luma, cb, cr);
-    Store16(context->lumaDestination, _mm_packus_epi16(luma[0], luma[1]));
-    Store8(context->cbDestination, PairAverageBytes(cb[0], cb[1]));
-    Store8(context->crDestination, PairAverageBytes(cr[0], cr[1]));
-}
+// The primitives of the row kernels (row_kernels_tmpl.h).
+struct Rows {
+    using Vector = __m128i;
 
-template <bool kWeighted>
-void RowTo444Vuya(KernelContext* context) {
-    for (int step = 0; step < context->pixelCount / 16; ++step) {
-        __m128i luma[2], cb[2], cr[2];
-        VuyaPlanes<kWeighted>(context, context->source + 64 * step, luma, cb, cr);
-        Store16(context->lumaDestination + 16 * step, _mm_packus_epi16(luma[0], luma[1]));
-        Store16(context->cbDestination + 16 * step, _mm_packus_epi16(cb[0], cb[1]));
-        Store16(context->crDestination + 16 * step, _mm_packus_epi16(cr[0], cr[1]));
+    // 4:2:2 layouts: pure reordering of 16 pixels (32 bytes).
+    template <bool kLumaFirst>  // YUY2: Y0 Cb Y1 Cr; UYVY: Cb Y0 Cr Y1
+    static void Reorder16(const uint8_t* source, uint8_t* luma, uint8_t* cb, uint8_t* cr) {
+        __m128i cbWords, crWords;
+        Store16(luma, SplitPacked422<kLumaFirst>(source, &cbWords, &crWords));
+        Store8(cb, _mm_packus_epi16(cbWords, cbWords));
+        Store8(cr, _mm_packus_epi16(crWords, crWords));
     }
-}
+
+    template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
+    static void ConvertSixteen(const KernelContext* context, const uint8_t* source, __m128i luma[2],
+                               __m128i cb[2], __m128i cr[2]) {
+        __m128i pixels[4];
+        LoadPixels16<kBytesPerPixel>(source, pixels);
+        for (int half = 0; half < 2; ++half) {
+            __m128i b = Channel<0>(pixels[2 * half], pixels[2 * half + 1]);
+            __m128i g = Channel<8>(pixels[2 * half], pixels[2 * half + 1]);
+            __m128i r = Channel<16>(pixels[2 * half], pixels[2 * half + 1]);
+            if (kWeight != AlphaWeight::kNone) {
+                const __m128i alphaPlusOne =
+                    _mm_add_epi16(Channel<24>(pixels[2 * half], pixels[2 * half + 1]),
+                                  ConstantRow(context, kRowAlphaAdd));
+                r = WeightByAlpha<kWeight>(context, r, alphaPlusOne);
+                g = WeightByAlpha<kWeight>(context, g, alphaPlusOne);
+                b = WeightByAlpha<kWeight>(context, b, alphaPlusOne);
+            }
+            ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
+        }
+    }
+
+    // VUYA: bytes Cr, Cb, Y, A per pixel, alpha-weighted towards Y 16, Cb = Cr = 128 when
+    // asked: Y ((Y - 16) (A + 1) + 4112) >> 8, C ((C - 128) (A + 1) + 32896) >> 8, unsigned
+    // lanes.
+    template <bool kWeighted>
+    static void VuyaPlanes(const KernelContext* context, const uint8_t* source, __m128i luma[2],
+                           __m128i cb[2], __m128i cr[2]) {
+        __m128i pixels[4];
+        LoadPixels16<4>(source, pixels);
+        for (int half = 0; half < 2; ++half) {
+            cr[half] = Channel<0>(pixels[2 * half], pixels[2 * half + 1]);
+            cb[half] = Channel<8>(pixels[2 * half], pixels[2 * half + 1]);
+            luma[half] = Channel<16>(pixels[2 * half], pixels[2 * half + 1]);
+            if (kWeighted) {
+                const __m128i alphaPlusOne =
+                    _mm_add_epi16(Channel<24>(pixels[2 * half], pixels[2 * half + 1]),
+                                  ConstantRow(context, kRowAlphaAdd));
+                const __m128i neutral = ConstantRow(context, kRowAlphaNeutral);
+                const __m128i chromaRound = ConstantRow(context, kRowAlphaChromaRound);
+                luma[half] = WeightTowards(luma[half], ConstantRow(context, kRowAlphaBlack),
+                                           alphaPlusOne, ConstantRow(context, kRowAlphaRound));
+                cb[half] = WeightTowards(cb[half], neutral, alphaPlusOne, chromaRound);
+                cr[half] = WeightTowards(cr[half], neutral, alphaPlusOne, chromaRound);
+            }
+        }
+    }
+
+    template <int kShift>
+    static __m128i ShiftRight(__m128i x) {
+        if constexpr (kShift == 0) {
+            return x;
+        } else {
+            return _mm_srai_epi16(x, kShift);
+        }
+    }
+
+    static void StoreBytes16(uint8_t* p, __m128i first8, __m128i last8) {
+        Store16(p, _mm_packus_epi16(first8, last8));
+    }
+
+    template <int kShift>
+    static void StorePairSums8(const KernelContext* context, uint8_t* p, __m128i first8,
+                               __m128i last8) {
+        Store8(p, PairSumBytes<kShift>(context, first8, last8));
+    }
+
+    static void StorePairAverages8(uint8_t* p, __m128i first8, __m128i last8) {
+        Store8(p, PairAverageBytes(first8, last8));
+    }
+};
 
 }  // namespace
 
 void SetRowKernels_SSE2(RowKernelTable& kernels) {
-    constexpr AlphaWeight kNoWeight = AlphaWeight::kNone;
-    kernels[kVariantYUY2] = {RowTo422Packed<true>, StripTo422Packed<true>, nullptr};
-    kernels[kVariantUYVY] = {RowTo422Packed<false>, StripTo422Packed<false>, nullptr};
-    kernels[kVariantVUYA] = {nullptr, StripTo422Vuya<false>, RowTo444Vuya<false>};
-    kernels[kVariantVUYAAlpha] = {nullptr, StripTo422Vuya<true>, RowTo444Vuya<true>};
-    kernels[kVariantBGR3] = {nullptr, StripTo422Rgb<3, false, kNoWeight>,
-                             RowTo444Rgb<3, false, kNoWeight>};
-    kernels[kVariantBGR4] = {nullptr, StripTo422Rgb<4, false, kNoWeight>,
-                             RowTo444Rgb<4, false, kNoWeight>};
-    kernels[kVariantBGRAAlpha] = {nullptr, StripTo422Rgb<4, false, AlphaWeight::kFullRange>,
-                                  RowTo444Rgb<4, false, AlphaWeight::kFullRange>};
-    kernels[kVariantR24C] = {nullptr, StripTo422Rgb<3, true, kNoWeight>,
-                             RowTo444Rgb<3, true, kNoWeight>};
-    kernels[kVariantR32C] = {nullptr, StripTo422Rgb<4, true, kNoWeight>,
-                             RowTo444Rgb<4, true, kNoWeight>};
-    kernels[kVariantR32CAlpha] = {nullptr, StripTo422Rgb<4, true, AlphaWeight::kStudioRange>,
-                                  RowTo444Rgb<4, true, AlphaWeight::kStudioRange>};
+    SetRowKernels<Rows>(kernels);
 }
 
 }  // namespace encdv
