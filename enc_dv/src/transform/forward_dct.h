@@ -43,14 +43,6 @@ using ForwardDctKernel = void (*)(CoefficientWord* T, const uint8_t* samples,
 void ForwardDct88_C(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
 void ForwardDct248_C(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
 
-// SSE2 kernels, 16-bit lanes (x86 builds with vector kernels only).
-void ForwardDct88_SSE2(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
-void ForwardDct248_SSE2(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
-
-// NEON kernels, 16-bit lanes (AArch64 builds with vector kernels only).
-void ForwardDct88_NEON(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
-void ForwardDct248_NEON(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
-
 }  // namespace encdv
 
 #endif

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "transform/forward_dct.h"
+#include "transform/transform_kernels.h"
 
 namespace encdv {
 
@@ -99,6 +100,11 @@ void ForwardDct248_C(CoefficientWord* T, const uint8_t* samples, const OutputSca
         }
     }
     HorizontalAndScale(V, T, table);
+}
+
+void SetForwardDctKernels_C(TransformKernels& kernels) {
+    kernels.forwardDct[0] = ForwardDct88_C;
+    kernels.forwardDct[1] = ForwardDct248_C;
 }
 
 }  // namespace encdv

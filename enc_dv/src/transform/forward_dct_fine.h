@@ -23,6 +23,11 @@ namespace encdv {
 // Output (0, 0), the DC, is left out (its sum may not fit 32 bits); the kernels return the
 // sample sum instead.
 
+// The roundings of the two passes: the vertical pass's products (2^-16) to rows in 2^-5, the
+// horizontal pass's sums (2^-22) to eighths.
+inline constexpr int kFineVerticalShift = 11;
+inline constexpr int kFineHorizontalShift = 19;
+
 // round(2^16 cos(n pi / 16) / 2), n = 1..7: the magnitudes of the vertical bases (entry 0 is
 // unused: the rows of equal-magnitude bases are exact).
 inline constexpr int16_t kFineVerticalBasis[8] = {0,     32138, 30274, 27246,
@@ -49,20 +54,6 @@ int ForwardDctFine88_C(const uint8_t* samples, uint16_t* magnitudes, Coefficient
 int ForwardDctFine248_C(const uint8_t* samples, uint16_t* magnitudes, CoefficientWord* signWords);
 uint64_t ForwardDctFineSigns88_C(const uint8_t* samples, uint16_t* magnitudes);
 uint64_t ForwardDctFineSigns248_C(const uint8_t* samples, uint16_t* magnitudes);
-
-// SSE2 kernels (x86 builds with vector kernels only).
-int ForwardDctFine88_SSE2(const uint8_t* samples, uint16_t* magnitudes, CoefficientWord* signWords);
-int ForwardDctFine248_SSE2(const uint8_t* samples, uint16_t* magnitudes,
-                           CoefficientWord* signWords);
-uint64_t ForwardDctFineSigns88_SSE2(const uint8_t* samples, uint16_t* magnitudes);
-uint64_t ForwardDctFineSigns248_SSE2(const uint8_t* samples, uint16_t* magnitudes);
-
-// NEON kernels (AArch64 builds with vector kernels only).
-int ForwardDctFine88_NEON(const uint8_t* samples, uint16_t* magnitudes, CoefficientWord* signWords);
-int ForwardDctFine248_NEON(const uint8_t* samples, uint16_t* magnitudes,
-                           CoefficientWord* signWords);
-uint64_t ForwardDctFineSigns88_NEON(const uint8_t* samples, uint16_t* magnitudes);
-uint64_t ForwardDctFineSigns248_NEON(const uint8_t* samples, uint16_t* magnitudes);
 
 }  // namespace encdv
 

@@ -2,6 +2,7 @@
 // sum fits its 32 bits (the tables' test bounds them), so no step depends on wrapping.
 #include "transform/forward_dct_fine.h"
 #include "transform/scan_order.h"
+#include "transform/transform_kernels.h"
 
 namespace encdv {
 
@@ -10,11 +11,8 @@ namespace {
 // Right shifts of negative numbers are arithmetic (floor division by the power of two) on
 // every compiler the library is built with.
 
-constexpr int kVerticalShift = 11;    // 2^-16 products to rows in 2^-5
-constexpr int kHorizontalShift = 19;  // 2^-22 products to eighths
-
 int16_t VerticalRound(int32_t sum) {
-    return static_cast<int16_t>((sum + (1 << (kVerticalShift - 1))) >> kVerticalShift);
+    return static_cast<int16_t>((sum + (1 << (kFineVerticalShift - 1))) >> kFineVerticalShift);
 }
 
 // rows[v][c], v the vertical frequency, from the line sums s_i = x_i + x_(7-i) and
@@ -71,9 +69,9 @@ void Vertical248(const uint8_t* x, int16_t rows[8][8]) {
 // downwards) goes up as the sum does: 0.1 dB of luminance on smooth pictures, where nearly every
 // block is coded at step 1.
 int32_t ToEighths(int32_t sum) {
-    constexpr int32_t kHalf = 1 << (kHorizontalShift - 1);
-    const int32_t value = sum >> kHorizontalShift;
-    const int32_t rest = sum & ((1 << kHorizontalShift) - 1);
+    constexpr int32_t kHalf = 1 << (kFineHorizontalShift - 1);
+    const int32_t value = sum >> kFineHorizontalShift;
+    const int32_t rest = sum & ((1 << kFineHorizontalShift) - 1);
     if ((value & 7) != 4) return value;
     if (value > 0 && rest > kHalf) return value + 1;
     if (value < 0 && rest < kHalf) return value - 1;
@@ -95,7 +93,7 @@ void Horizontal(const int16_t rows[8][8], const int16_t (*table)[2][16], int16_t
             const int16_t* pair0 = table[h][0] + 2 * v;
             const int16_t* pair1 = table[h][1] + 2 * v;
             const int32_t sum = pair0[0] * y[0] + pair0[1] * y[1] + pair1[0] * y[2] +
-                                pair1[1] * y[3] + (1 << (kHorizontalShift - 1));
+                                pair1[1] * y[3] + (1 << (kFineHorizontalShift - 1));
             out[8 * h + v] = static_cast<int16_t>(ToEighths(sum));
         }
     }
@@ -162,6 +160,13 @@ uint64_t ForwardDctFineSigns88_C(const uint8_t* samples, uint16_t* magnitudes) {
 
 uint64_t ForwardDctFineSigns248_C(const uint8_t* samples, uint16_t* magnitudes) {
     return WithSignBits<1>(samples, magnitudes);
+}
+
+void SetForwardDctFineKernels_C(TransformKernels& kernels) {
+    kernels.forwardDctFine[0] = ForwardDctFine88_C;
+    kernels.forwardDctFine[1] = ForwardDctFine248_C;
+    kernels.forwardDctFineSigns[0] = ForwardDctFineSigns88_C;
+    kernels.forwardDctFineSigns[1] = ForwardDctFineSigns248_C;
 }
 
 }  // namespace encdv

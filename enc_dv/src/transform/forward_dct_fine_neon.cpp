@@ -2,35 +2,12 @@
 // scan by table lookups.
 #include <arm_neon.h>
 
-#include "transform/forward_dct_fine.h"
+#include "transform/forward_dct_fine_tmpl.h"
 #include "transform/scan_order.h"
 
 namespace encdv {
 
 namespace {
-
-constexpr int kVerticalShift = 11;
-constexpr int kHorizontalShift = 19;
-
-// round((a x + b y) / 2^11) per lane.
-inline int16x8_t Dot2(int16x8_t x, int16x8_t y, int16_t a, int16_t b) {
-    const int32x4_t low = vmlal_n_s16(vmull_n_s16(vget_low_s16(x), a), vget_low_s16(y), b);
-    const int32x4_t high = vmlal_n_s16(vmull_n_s16(vget_high_s16(x), a), vget_high_s16(y), b);
-    return vcombine_s16(vqrshrn_n_s32(low, kVerticalShift), vqrshrn_n_s32(high, kVerticalShift));
-}
-
-// round((a x0 + b x1 + c x2 + d x3) / 2^11) per lane.
-inline int16x8_t Dot4(const int16x8_t x[4], int16_t a, int16_t b, int16_t c, int16_t d) {
-    int32x4_t low = vmull_n_s16(vget_low_s16(x[0]), a);
-    int32x4_t high = vmull_n_s16(vget_high_s16(x[0]), a);
-    low = vmlal_n_s16(low, vget_low_s16(x[1]), b);
-    high = vmlal_n_s16(high, vget_high_s16(x[1]), b);
-    low = vmlal_n_s16(low, vget_low_s16(x[2]), c);
-    high = vmlal_n_s16(high, vget_high_s16(x[2]), c);
-    low = vmlal_n_s16(low, vget_low_s16(x[3]), d);
-    high = vmlal_n_s16(high, vget_high_s16(x[3]), d);
-    return vcombine_s16(vqrshrn_n_s32(low, kVerticalShift), vqrshrn_n_s32(high, kVerticalShift));
-}
 
 // The block's eight lines widened to 16 bits.
 inline void LoadLines(const uint8_t* samples, int16x8_t x[8]) {
@@ -38,60 +15,6 @@ inline void LoadLines(const uint8_t* samples, int16x8_t x[8]) {
         const uint8x16_t pair = vld1q_u8(samples + 16 * i);
         x[2 * i] = vreinterpretq_s16_u16(vmovl_u8(vget_low_u8(pair)));
         x[2 * i + 1] = vreinterpretq_s16_u16(vmovl_u8(vget_high_u8(pair)));
-    }
-}
-
-inline int SampleSum(const uint8_t* samples) {
-    int sum = 0;
-    for (int i = 0; i < 4; ++i) sum += vaddlvq_u8(vld1q_u8(samples + 16 * i));
-    return sum;
-}
-
-// The four-point DCT of one half (y = line pair sums or differences) into rows d, 2 + d,
-// 4 + d, 6 + d; `shift` is the level shift of the sum half's u = 0 row.
-inline void FourPoint(int16x8_t y0, int16x8_t y1, int16x8_t y2, int16x8_t y3, int16_t shift,
-                      int16x8_t* rows) {
-    constexpr const int16_t* k = kFineVerticalBasis;
-    const int16x8_t a0 = vaddq_s16(y0, y3), a1 = vaddq_s16(y1, y2);
-    const int16x8_t b0 = vsubq_s16(y0, y3), b1 = vsubq_s16(y1, y2);
-    rows[0] = vshlq_n_s16(vsubq_s16(vaddq_s16(a0, a1), vdupq_n_s16(shift)), 4);
-    rows[4] = vshlq_n_s16(vsubq_s16(a0, a1), 4);
-    rows[2] = Dot2(b0, b1, k[2], k[6]);
-    rows[6] = Dot2(b0, b1, k[6], static_cast<int16_t>(-k[2]));
-}
-
-inline void Vertical88(const int16x8_t x[8], int16x8_t rows[8]) {
-    constexpr const int16_t* k = kFineVerticalBasis;
-    int16x8_t s[4], d[4];
-    for (int i = 0; i < 4; ++i) {
-        s[i] = vaddq_s16(x[i], x[7 - i]);
-        d[i] = vsubq_s16(x[i], x[7 - i]);
-    }
-    int16x8_t even[8];
-    FourPoint(s[0], s[1], s[2], s[3], 1024, even);
-    rows[0] = even[0];
-    rows[2] = even[2];
-    rows[4] = even[4];
-    rows[6] = even[6];
-    const auto n = [](int16_t value) { return static_cast<int16_t>(-value); };
-    rows[1] = Dot4(d, k[1], k[3], k[5], k[7]);
-    rows[3] = Dot4(d, k[3], n(k[7]), n(k[1]), n(k[5]));
-    rows[5] = Dot4(d, k[5], n(k[1]), k[7], k[3]);
-    rows[7] = Dot4(d, k[7], n(k[5]), k[3], n(k[1]));
-}
-
-inline void Vertical248(const int16x8_t x[8], int16x8_t rows[8]) {
-    int16x8_t s[4], d[4];
-    for (int z = 0; z < 4; ++z) {
-        s[z] = vaddq_s16(x[2 * z], x[2 * z + 1]);
-        d[z] = vsubq_s16(x[2 * z], x[2 * z + 1]);
-    }
-    int16x8_t sums[8], differences[8];
-    FourPoint(s[0], s[1], s[2], s[3], 1024, sums);
-    FourPoint(d[0], d[1], d[2], d[3], 0, differences);
-    for (int u = 0; u < 4; ++u) {
-        rows[2 * u] = sums[2 * u];
-        rows[2 * u + 1] = differences[2 * u];
     }
 }
 
@@ -130,9 +53,9 @@ inline void Transpose(const int16x8_t rows[8], int16x8_t columns[8]) {
 // 19-bit number that shifting left by 13 isolates, keeps its sign and whether it is zero
 // when narrowed with saturation.
 inline int16x8_t ToEighths(int32x4_t low, int32x4_t high) {
-    const int16x8_t value = vqmovn_high_s32(vqmovn_s32(vrshrq_n_s32(low, kHorizontalShift)),
-                                            vrshrq_n_s32(high, kHorizontalShift));
-    constexpr int kRestShift = 32 - kHorizontalShift;
+    const int16x8_t value = vqmovn_high_s32(vqmovn_s32(vrshrq_n_s32(low, kFineHorizontalShift)),
+                                            vrshrq_n_s32(high, kFineHorizontalShift));
+    constexpr int kRestShift = 32 - kFineHorizontalShift;
     const int16x8_t rest =
         vqmovn_high_s32(vqmovn_s32(vshlq_n_s32(low, kRestShift)), vshlq_n_s32(high, kRestShift));
     // A value of 4 modulo 8 moves away from zero by one where the rest points the same way:
@@ -158,28 +81,6 @@ inline int16x8_t HorizontalSum(const int16x8_t y[4], const int16_t* pair0, const
     low = vmlal_s16(low, vget_low_s16(y[3]), vget_low_s16(k23.val[1]));
     high = vmlal_high_s16(high, y[3], k23.val[1]);
     return ToEighths(low, high);
-}
-
-// The block's 64 outputs in eighths, register h holding frequency h by row; out[0][0] is
-// undefined.
-template <int Mode>
-inline void Transform(const uint8_t* samples, int16x8_t out[8]) {
-    int16x8_t x[8], rows[8], columns[8];
-    LoadLines(samples, x);
-    if (Mode == 0) {
-        Vertical88(x, rows);
-    } else {
-        Vertical248(x, rows);
-    }
-    Transpose(rows, columns);
-    int16x8_t s[4], d[4];
-    for (int j = 0; j < 4; ++j) {
-        s[j] = vaddq_s16(columns[j], columns[7 - j]);
-        d[j] = vsubq_s16(columns[j], columns[7 - j]);
-    }
-    const int16_t(*table)[2][16] = kFineHorizontal[Mode];
-    for (int h = 0; h < 8; ++h)
-        out[h] = HorizontalSum(h % 2 == 0 ? s : d, table[h][0], table[h][1]);
 }
 
 // The outputs in scan order, position 0 = 0: table lookups of the low and the high bytes.
@@ -209,54 +110,98 @@ inline void StoreMagnitudes(const int16x8_t scanned[8], uint16_t* magnitudes) {
     }
 }
 
-template <int Mode>
-int WithSignWords(const uint8_t* samples, uint16_t* magnitudes, CoefficientWord* signWords) {
-    int16x8_t out[8], scanned[8];
-    Transform<Mode>(samples, out);
-    Scan<Mode>(out, scanned);
-    StoreMagnitudes(scanned, magnitudes);
-    const uint16x8_t signBit = vdupq_n_u16(kSignBit);
-    for (int i = 0; i < 8; ++i) {
-        vst1q_u16(signWords + 8 * i, vandq_u16(vreinterpretq_u16_s16(scanned[i]), signBit));
-    }
-    return SampleSum(samples);
-}
+// The primitives of the fine DCTs (forward_dct_fine_tmpl.h).
+struct Fine {
+    using Vector = int16x8_t;
 
-template <int Mode>
-uint64_t WithSignBits(const uint8_t* samples, uint16_t* magnitudes) {
-    int16x8_t out[8], scanned[8];
-    Transform<Mode>(samples, out);
-    Scan<Mode>(out, scanned);
-    StoreMagnitudes(scanned, magnitudes);
-    // Each negative lane keeps its own bit of the byte, and the lanes add up to the byte.
-    const uint16_t weights[8] = {1, 2, 4, 8, 16, 32, 64, 128};
-    const uint16x8_t bits = vld1q_u16(weights);
-    uint64_t signs = 0;
-    for (int i = 0; i < 8; ++i) {
-        const uint16x8_t negative = vcltzq_s16(scanned[i]);
-        signs |= static_cast<uint64_t>(vaddvq_u16(vandq_u16(negative, bits))) << (8 * i);
+    static int16x8_t Add(int16x8_t a, int16x8_t b) { return vaddq_s16(a, b); }
+    static int16x8_t Sub(int16x8_t a, int16x8_t b) { return vsubq_s16(a, b); }
+    static int16x8_t Splat(int16_t value) { return vdupq_n_s16(value); }
+    static int16x8_t Times16(int16x8_t x) { return vshlq_n_s16(x, 4); }
+
+    static int16x8_t Dot2(int16x8_t x, int16x8_t y, int a, int b) {
+        const int16_t a16 = static_cast<int16_t>(a), b16 = static_cast<int16_t>(b);
+        const int32x4_t low = vmlal_n_s16(vmull_n_s16(vget_low_s16(x), a16), vget_low_s16(y), b16);
+        const int32x4_t high =
+            vmlal_n_s16(vmull_n_s16(vget_high_s16(x), a16), vget_high_s16(y), b16);
+        return vcombine_s16(vqrshrn_n_s32(low, kFineVerticalShift),
+                            vqrshrn_n_s32(high, kFineVerticalShift));
     }
-    return signs;
-}
+
+    static int16x8_t Dot4(const int16x8_t x[4], int a, int b, int c, int d) {
+        int32x4_t low = vmull_n_s16(vget_low_s16(x[0]), static_cast<int16_t>(a));
+        int32x4_t high = vmull_n_s16(vget_high_s16(x[0]), static_cast<int16_t>(a));
+        low = vmlal_n_s16(low, vget_low_s16(x[1]), static_cast<int16_t>(b));
+        high = vmlal_n_s16(high, vget_high_s16(x[1]), static_cast<int16_t>(b));
+        low = vmlal_n_s16(low, vget_low_s16(x[2]), static_cast<int16_t>(c));
+        high = vmlal_n_s16(high, vget_high_s16(x[2]), static_cast<int16_t>(c));
+        low = vmlal_n_s16(low, vget_low_s16(x[3]), static_cast<int16_t>(d));
+        high = vmlal_n_s16(high, vget_high_s16(x[3]), static_cast<int16_t>(d));
+        return vcombine_s16(vqrshrn_n_s32(low, kFineVerticalShift),
+                            vqrshrn_n_s32(high, kFineVerticalShift));
+    }
+
+    // The block's 64 outputs in eighths, register h holding frequency h by row; [0] lane 0 is
+    // undefined.
+    struct Outputs {
+        int16x8_t h[8];
+    };
+
+    template <int Mode>
+    static void Transform(const uint8_t* samples, Outputs& out) {
+        int16x8_t x[8], rows[8], columns[8];
+        LoadLines(samples, x);
+        FineVertical<Fine, Mode>(x, rows);
+        Transpose(rows, columns);
+        int16x8_t s[4], d[4];
+        for (int j = 0; j < 4; ++j) {
+            s[j] = vaddq_s16(columns[j], columns[7 - j]);
+            d[j] = vsubq_s16(columns[j], columns[7 - j]);
+        }
+        const int16_t(*table)[2][16] = kFineHorizontal[Mode];
+        for (int h = 0; h < 8; ++h)
+            out.h[h] = HorizontalSum(h % 2 == 0 ? s : d, table[h][0], table[h][1]);
+    }
+
+    template <int Mode>
+    static void ScanWithSignWords(const Outputs& out, uint16_t* magnitudes,
+                                  CoefficientWord* signWords) {
+        int16x8_t scanned[8];
+        Scan<Mode>(out.h, scanned);
+        StoreMagnitudes(scanned, magnitudes);
+        const uint16x8_t signBit = vdupq_n_u16(kSignBit);
+        for (int i = 0; i < 8; ++i) {
+            vst1q_u16(signWords + 8 * i, vandq_u16(vreinterpretq_u16_s16(scanned[i]), signBit));
+        }
+    }
+
+    template <int Mode>
+    static uint64_t ScanWithSignBits(const Outputs& out, uint16_t* magnitudes) {
+        int16x8_t scanned[8];
+        Scan<Mode>(out.h, scanned);
+        StoreMagnitudes(scanned, magnitudes);
+        // Each negative lane keeps its own bit of the byte, and the lanes add up to the byte.
+        const uint16_t weights[8] = {1, 2, 4, 8, 16, 32, 64, 128};
+        const uint16x8_t bits = vld1q_u16(weights);
+        uint64_t signs = 0;
+        for (int i = 0; i < 8; ++i) {
+            const uint16x8_t negative = vcltzq_s16(scanned[i]);
+            signs |= static_cast<uint64_t>(vaddvq_u16(vandq_u16(negative, bits))) << (8 * i);
+        }
+        return signs;
+    }
+
+    static int SampleSum(const uint8_t* samples) {
+        int sum = 0;
+        for (int i = 0; i < 4; ++i) sum += vaddlvq_u8(vld1q_u8(samples + 16 * i));
+        return sum;
+    }
+};
 
 }  // namespace
 
-int ForwardDctFine88_NEON(const uint8_t* samples, uint16_t* magnitudes,
-                          CoefficientWord* signWords) {
-    return WithSignWords<0>(samples, magnitudes, signWords);
-}
-
-int ForwardDctFine248_NEON(const uint8_t* samples, uint16_t* magnitudes,
-                           CoefficientWord* signWords) {
-    return WithSignWords<1>(samples, magnitudes, signWords);
-}
-
-uint64_t ForwardDctFineSigns88_NEON(const uint8_t* samples, uint16_t* magnitudes) {
-    return WithSignBits<0>(samples, magnitudes);
-}
-
-uint64_t ForwardDctFineSigns248_NEON(const uint8_t* samples, uint16_t* magnitudes) {
-    return WithSignBits<1>(samples, magnitudes);
+void SetForwardDctFineKernels_NEON(TransformKernels& kernels) {
+    SetForwardDctFineKernels<Fine>(kernels);
 }
 
 }  // namespace encdv

@@ -4,15 +4,12 @@
 #include <cstddef>
 #include <utility>
 
-#include "transform/forward_dct_fine.h"
+#include "transform/forward_dct_fine_tmpl.h"
 #include "transform/scan_order.h"
 
 namespace encdv {
 
 namespace {
-
-constexpr int kVerticalShift = 11;
-constexpr int kHorizontalShift = 19;
 
 // (a, b) in every 32-bit lane: pmaddwd with interleaved (x, y) gives a x + b y.
 inline __m128i PairConstant(int a, int b) {
@@ -21,20 +18,22 @@ inline __m128i PairConstant(int a, int b) {
 }
 
 // round((a x + b y) / 2^11) per lane, from x and y interleaved into lo (lanes 0-3) and hi.
-inline __m128i Dot2(__m128i lo, __m128i hi, __m128i ab) {
-    const __m128i round = _mm_set1_epi32(1 << (kVerticalShift - 1));
-    const __m128i l = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(lo, ab), round), kVerticalShift);
-    const __m128i h = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(hi, ab), round), kVerticalShift);
+inline __m128i RoundedPairSums(__m128i lo, __m128i hi, __m128i ab) {
+    const __m128i round = _mm_set1_epi32(1 << (kFineVerticalShift - 1));
+    const __m128i l =
+        _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(lo, ab), round), kFineVerticalShift);
+    const __m128i h =
+        _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(hi, ab), round), kFineVerticalShift);
     return _mm_packs_epi32(l, h);
 }
 
 // round((a x0 + b x1 + c x2 + d x3) / 2^11) per lane, from (x0, x1) and (x2, x3) interleaved.
-inline __m128i Dot4(const __m128i x01[2], const __m128i x23[2], __m128i ab, __m128i cd) {
-    const __m128i round = _mm_set1_epi32(1 << (kVerticalShift - 1));
+inline __m128i RoundedQuadSums(const __m128i x01[2], const __m128i x23[2], __m128i ab, __m128i cd) {
+    const __m128i round = _mm_set1_epi32(1 << (kFineVerticalShift - 1));
     __m128i half[2];
     for (int i = 0; i < 2; ++i) {
         const __m128i sum = _mm_add_epi32(_mm_madd_epi16(x01[i], ab), _mm_madd_epi16(x23[i], cd));
-        half[i] = _mm_srai_epi32(_mm_add_epi32(sum, round), kVerticalShift);
+        half[i] = _mm_srai_epi32(_mm_add_epi32(sum, round), kFineVerticalShift);
     }
     return _mm_packs_epi32(half[0], half[1]);
 }
@@ -57,68 +56,6 @@ inline void LoadLines(const uint8_t* samples, __m128i x[8]) {
         const __m128i pair = LoadLinePair(samples, i);
         x[2 * i] = _mm_unpacklo_epi8(pair, zero);
         x[2 * i + 1] = _mm_unpackhi_epi8(pair, zero);
-    }
-}
-
-// The sum of the 64 samples: byte sums of each line pair, then of the two halves.
-inline int SampleSum(const uint8_t* samples) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i sums = _mm_add_epi64(_mm_add_epi64(_mm_sad_epu8(LoadLinePair(samples, 0), zero),
-                                                     _mm_sad_epu8(LoadLinePair(samples, 1), zero)),
-                                       _mm_add_epi64(_mm_sad_epu8(LoadLinePair(samples, 2), zero),
-                                                     _mm_sad_epu8(LoadLinePair(samples, 3), zero)));
-    return _mm_cvtsi128_si32(_mm_add_epi32(sums, _mm_srli_si128(sums, 8)));
-}
-
-// The four-point DCT of one half (y = line pair sums or differences) into rows d, 2 + d,
-// 4 + d, 6 + d; `shift` is the level shift of the sum half's u = 0 row.
-inline void FourPoint(__m128i y0, __m128i y1, __m128i y2, __m128i y3, __m128i shift,
-                      __m128i* rows) {
-    constexpr const int16_t* k = kFineVerticalBasis;
-    const __m128i a0 = _mm_add_epi16(y0, y3), a1 = _mm_add_epi16(y1, y2);
-    const __m128i b0 = _mm_sub_epi16(y0, y3), b1 = _mm_sub_epi16(y1, y2);
-    rows[0] = _mm_slli_epi16(_mm_sub_epi16(_mm_add_epi16(a0, a1), shift), 4);
-    rows[4] = _mm_slli_epi16(_mm_sub_epi16(a0, a1), 4);
-    __m128i b[2];
-    Interleave(b0, b1, b);
-    rows[2] = Dot2(b[0], b[1], PairConstant(k[2], k[6]));
-    rows[6] = Dot2(b[0], b[1], PairConstant(k[6], -k[2]));
-}
-
-inline void Vertical88(const __m128i x[8], __m128i rows[8]) {
-    constexpr const int16_t* k = kFineVerticalBasis;
-    const __m128i s0 = _mm_add_epi16(x[0], x[7]), d0 = _mm_sub_epi16(x[0], x[7]);
-    const __m128i s1 = _mm_add_epi16(x[1], x[6]), d1 = _mm_sub_epi16(x[1], x[6]);
-    const __m128i s2 = _mm_add_epi16(x[2], x[5]), d2 = _mm_sub_epi16(x[2], x[5]);
-    const __m128i s3 = _mm_add_epi16(x[3], x[4]), d3 = _mm_sub_epi16(x[3], x[4]);
-    // The even rows are the four-point DCT of the sums, with the bases of the 2-4-8 halves.
-    __m128i even[8];
-    FourPoint(s0, s1, s2, s3, _mm_set1_epi16(1024), even);
-    rows[0] = even[0];
-    rows[2] = even[2];
-    rows[4] = even[4];
-    rows[6] = even[6];
-    __m128i d01[2], d23[2];
-    Interleave(d0, d1, d01);
-    Interleave(d2, d3, d23);
-    rows[1] = Dot4(d01, d23, PairConstant(k[1], k[3]), PairConstant(k[5], k[7]));
-    rows[3] = Dot4(d01, d23, PairConstant(k[3], -k[7]), PairConstant(-k[1], -k[5]));
-    rows[5] = Dot4(d01, d23, PairConstant(k[5], -k[1]), PairConstant(k[7], k[3]));
-    rows[7] = Dot4(d01, d23, PairConstant(k[7], -k[5]), PairConstant(k[3], -k[1]));
-}
-
-inline void Vertical248(const __m128i x[8], __m128i rows[8]) {
-    __m128i s[4], d[4];
-    for (int z = 0; z < 4; ++z) {
-        s[z] = _mm_add_epi16(x[2 * z], x[2 * z + 1]);
-        d[z] = _mm_sub_epi16(x[2 * z], x[2 * z + 1]);
-    }
-    __m128i sums[8], differences[8];
-    FourPoint(s[0], s[1], s[2], s[3], _mm_set1_epi16(1024), sums);
-    FourPoint(d[0], d[1], d[2], d[3], _mm_setzero_si128(), differences);
-    for (int u = 0; u < 4; ++u) {
-        rows[2 * u] = sums[2 * u];
-        rows[2 * u + 1] = differences[2 * u];
     }
 }
 
@@ -160,11 +97,11 @@ inline __m128i HorizontalSum(__m128i y01, __m128i y23, const __m128i* pair) {
 // 19-bit number that shifting left by 13 isolates, keeps its sign and whether it is zero
 // when packed with saturation.
 inline __m128i ToEighths(__m128i upper, __m128i lower) {
-    const __m128i half = _mm_set1_epi32(1 << (kHorizontalShift - 1));
+    const __m128i half = _mm_set1_epi32(1 << (kFineHorizontalShift - 1));
     const __m128i value =
-        _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(upper, half), kHorizontalShift),
-                        _mm_srai_epi32(_mm_add_epi32(lower, half), kHorizontalShift));
-    constexpr int kRestShift = 32 - kHorizontalShift;
+        _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(upper, half), kFineHorizontalShift),
+                        _mm_srai_epi32(_mm_add_epi32(lower, half), kFineHorizontalShift));
+    constexpr int kRestShift = 32 - kFineHorizontalShift;
     const __m128i rest =
         _mm_packs_epi32(_mm_slli_epi32(upper, kRestShift), _mm_slli_epi32(lower, kRestShift));
     // A value of 4 modulo 8 moves away from zero by one where the rest points the same way:
@@ -188,18 +125,6 @@ inline void Horizontal(const __m128i rows[8], const int16_t (*table)[2][16], int
         _mm_store_si128(o + h + 1, ToEighths(HorizontalSum(upper.d01, upper.d23, t + 4 * h + 4),
                                              HorizontalSum(lower.d01, lower.d23, t + 4 * h + 5)));
     }
-}
-
-// The block's 64 outputs in eighths into out[8h + v] (16-byte aligned); out[0] is undefined.
-template <int Mode>
-inline void Transform(const __m128i x[8], int16_t* out) {
-    __m128i rows[8];
-    if (Mode == 0) {
-        Vertical88(x, rows);
-    } else {
-        Vertical248(x, rows);
-    }
-    Horizontal(rows, kFineHorizontal[Mode], out);
 }
 
 // Row r of a scan (positions 8r to 8r + 7) gathered from the outputs, one insert per word.
@@ -235,71 +160,84 @@ inline void StoreMagnitudes(const __m128i scanned[8], uint16_t* magnitudes) {
     }
 }
 
-// The scan of the outputs into magnitudes and sign words. Kept out of line so that the
-// outputs are read from memory, one insert each, rather than extracted from registers.
-template <int Mode>
-[[gnu::noinline]] void ScanWithSignWords(const int16_t* out, uint16_t* magnitudes,
-                                         CoefficientWord* signWords) {
-    __m128i scanned[8];
-    GatherScan<Mode>(out, scanned);
-    StoreMagnitudes(scanned, magnitudes);
-    const __m128i signBit = _mm_set1_epi16(static_cast<int16_t>(kSignBit));
-    __m128i* words = reinterpret_cast<__m128i*>(signWords);
-    for (int i = 0; i < 8; ++i) _mm_storeu_si128(words + i, _mm_and_si128(scanned[i], signBit));
-}
+// The primitives of the fine DCTs (forward_dct_fine_tmpl.h).
+struct Fine {
+    using Vector = __m128i;
 
-// The same with the signs as bits.
-template <int Mode>
-[[gnu::noinline]] uint64_t ScanWithSignBits(const int16_t* out, uint16_t* magnitudes) {
-    __m128i scanned[8];
-    GatherScan<Mode>(out, scanned);
-    StoreMagnitudes(scanned, magnitudes);
-    // Saturating to bytes keeps each sign; one mask bit per scan position.
-    uint64_t signs = 0;
-    for (int i = 0; i < 4; ++i) {
-        const int mask = _mm_movemask_epi8(_mm_packs_epi16(scanned[2 * i], scanned[2 * i + 1]));
-        signs |= static_cast<uint64_t>(static_cast<uint32_t>(mask)) << (16 * i);
+    static __m128i Add(__m128i a, __m128i b) { return _mm_add_epi16(a, b); }
+    static __m128i Sub(__m128i a, __m128i b) { return _mm_sub_epi16(a, b); }
+    static __m128i Splat(int16_t value) { return _mm_set1_epi16(value); }
+    static __m128i Times16(__m128i x) { return _mm_slli_epi16(x, 4); }
+
+    static __m128i Dot2(__m128i x, __m128i y, int a, int b) {
+        __m128i xy[2];
+        Interleave(x, y, xy);
+        return RoundedPairSums(xy[0], xy[1], PairConstant(a, b));
     }
-    return signs;
-}
 
-template <int Mode>
-int WithSignWords(const uint8_t* samples, uint16_t* magnitudes, CoefficientWord* signWords) {
-    __m128i x[8];
-    LoadLines(samples, x);
-    alignas(16) int16_t out[64];
-    Transform<Mode>(x, out);
-    ScanWithSignWords<Mode>(out, magnitudes, signWords);
-    return SampleSum(samples);
-}
+    static __m128i Dot4(const __m128i x[4], int a, int b, int c, int d) {
+        __m128i x01[2], x23[2];
+        Interleave(x[0], x[1], x01);
+        Interleave(x[2], x[3], x23);
+        return RoundedQuadSums(x01, x23, PairConstant(a, b), PairConstant(c, d));
+    }
 
-template <int Mode>
-uint64_t WithSignBits(const uint8_t* samples, uint16_t* magnitudes) {
-    __m128i x[8];
-    LoadLines(samples, x);
-    alignas(16) int16_t out[64];
-    Transform<Mode>(x, out);
-    return ScanWithSignBits<Mode>(out, magnitudes);
-}
+    // The block's 64 outputs in eighths at [8h + v]; [0] is undefined.
+    struct Outputs {
+        alignas(16) int16_t words[64];
+    };
+
+    template <int Mode>
+    static void Transform(const uint8_t* samples, Outputs& out) {
+        __m128i x[8], rows[8];
+        LoadLines(samples, x);
+        FineVertical<Fine, Mode>(x, rows);
+        Horizontal(rows, kFineHorizontal[Mode], out.words);
+    }
+
+    // The scans of the outputs into magnitudes and signs. Kept out of line so that the
+    // outputs are read from memory, one insert each, rather than extracted from registers.
+    template <int Mode>
+    [[gnu::noinline]] static void ScanWithSignWords(const Outputs& out, uint16_t* magnitudes,
+                                                    CoefficientWord* signWords) {
+        __m128i scanned[8];
+        GatherScan<Mode>(out.words, scanned);
+        StoreMagnitudes(scanned, magnitudes);
+        const __m128i signBit = _mm_set1_epi16(static_cast<int16_t>(kSignBit));
+        __m128i* words = reinterpret_cast<__m128i*>(signWords);
+        for (int i = 0; i < 8; ++i) _mm_storeu_si128(words + i, _mm_and_si128(scanned[i], signBit));
+    }
+
+    template <int Mode>
+    [[gnu::noinline]] static uint64_t ScanWithSignBits(const Outputs& out, uint16_t* magnitudes) {
+        __m128i scanned[8];
+        GatherScan<Mode>(out.words, scanned);
+        StoreMagnitudes(scanned, magnitudes);
+        // Saturating to bytes keeps each sign; one mask bit per scan position.
+        uint64_t signs = 0;
+        for (int i = 0; i < 4; ++i) {
+            const int mask = _mm_movemask_epi8(_mm_packs_epi16(scanned[2 * i], scanned[2 * i + 1]));
+            signs |= static_cast<uint64_t>(static_cast<uint32_t>(mask)) << (16 * i);
+        }
+        return signs;
+    }
+
+    // The sum of the 64 samples: byte sums of each line pair, then of the two halves.
+    static int SampleSum(const uint8_t* samples) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i sums =
+            _mm_add_epi64(_mm_add_epi64(_mm_sad_epu8(LoadLinePair(samples, 0), zero),
+                                        _mm_sad_epu8(LoadLinePair(samples, 1), zero)),
+                          _mm_add_epi64(_mm_sad_epu8(LoadLinePair(samples, 2), zero),
+                                        _mm_sad_epu8(LoadLinePair(samples, 3), zero)));
+        return _mm_cvtsi128_si32(_mm_add_epi32(sums, _mm_srli_si128(sums, 8)));
+    }
+};
 
 }  // namespace
 
-int ForwardDctFine88_SSE2(const uint8_t* samples, uint16_t* magnitudes,
-                          CoefficientWord* signWords) {
-    return WithSignWords<0>(samples, magnitudes, signWords);
-}
-
-int ForwardDctFine248_SSE2(const uint8_t* samples, uint16_t* magnitudes,
-                           CoefficientWord* signWords) {
-    return WithSignWords<1>(samples, magnitudes, signWords);
-}
-
-uint64_t ForwardDctFineSigns88_SSE2(const uint8_t* samples, uint16_t* magnitudes) {
-    return WithSignBits<0>(samples, magnitudes);
-}
-
-uint64_t ForwardDctFineSigns248_SSE2(const uint8_t* samples, uint16_t* magnitudes) {
-    return WithSignBits<1>(samples, magnitudes);
+void SetForwardDctFineKernels_SSE2(TransformKernels& kernels) {
+    SetForwardDctFineKernels<Fine>(kernels);
 }
 
 }  // namespace encdv

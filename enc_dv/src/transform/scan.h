@@ -26,18 +26,6 @@ uint32_t ScanAndMeasure88_C(CoefficientWord* coefficients, const CoefficientWord
 uint32_t ScanAndMeasure248_C(CoefficientWord* coefficients, const CoefficientWord* transformed);
 uint32_t MeasureAc_C(const CoefficientWord* coefficients);
 
-// SSE2 kernels (x86 builds with vector kernels only).
-int FieldDifference_SSE2(const uint8_t* samples);
-uint32_t ScanAndMeasure88_SSE2(CoefficientWord* coefficients, const CoefficientWord* transformed);
-uint32_t ScanAndMeasure248_SSE2(CoefficientWord* coefficients, const CoefficientWord* transformed);
-uint32_t MeasureAc_SSE2(const CoefficientWord* coefficients);
-
-// NEON kernels (AArch64 builds with vector kernels only).
-int FieldDifference_NEON(const uint8_t* samples);
-uint32_t ScanAndMeasure88_NEON(CoefficientWord* coefficients, const CoefficientWord* transformed);
-uint32_t ScanAndMeasure248_NEON(CoefficientWord* coefficients, const CoefficientWord* transformed);
-uint32_t MeasureAc_NEON(const CoefficientWord* coefficients);
-
 }  // namespace encdv
 
 #endif

@@ -3,6 +3,7 @@
 
 #include "transform/scan.h"
 #include "transform/scan_order.h"
+#include "transform/transform_kernels.h"
 
 namespace encdv {
 
@@ -41,6 +42,13 @@ uint32_t MeasureAc_C(const CoefficientWord* coefficients) {
         sum += magnitude;
     }
     return ((sum & 0xFFFFu) << 16) | largest;
+}
+
+void SetScanKernels_C(TransformKernels& kernels) {
+    kernels.fieldDifference = FieldDifference_C;
+    kernels.scanAndMeasure[0] = ScanAndMeasure88_C;
+    kernels.scanAndMeasure[1] = ScanAndMeasure248_C;
+    kernels.measureAc = MeasureAc_C;
 }
 
 }  // namespace encdv

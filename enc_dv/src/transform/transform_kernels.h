@@ -22,6 +22,19 @@ struct TransformKernels {
     ForwardDctFineSignsKernel forwardDctFineSigns[2];
 };
 
+// The kernels of one instruction set, one setter for each kernel file: the portable ones (the
+// reference every vector version equals bit for bit), the SSE2 ones (x86 builds with vector
+// kernels only) and the NEON ones (AArch64 builds with vector kernels only).
+void SetForwardDctKernels_C(TransformKernels& kernels);
+void SetForwardDctKernels_SSE2(TransformKernels& kernels);
+void SetForwardDctKernels_NEON(TransformKernels& kernels);
+void SetScanKernels_C(TransformKernels& kernels);
+void SetScanKernels_SSE2(TransformKernels& kernels);
+void SetScanKernels_NEON(TransformKernels& kernels);
+void SetForwardDctFineKernels_C(TransformKernels& kernels);
+void SetForwardDctFineKernels_SSE2(TransformKernels& kernels);
+void SetForwardDctFineKernels_NEON(TransformKernels& kernels);
+
 // Fills `kernels` for a processor with the feature bits (FeatureWord): the portable kernels,
 // then the vector kernels that this build contains and the features allow. Features 0 give
 // the portable kernels alone.
