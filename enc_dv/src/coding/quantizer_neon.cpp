@@ -34,50 +34,6 @@ inline uint16x8_t LowLanes() {
     return vld1q_u16(kLanes);
 }
 
-// The shifts of the rows of a block, with the count built in.
-struct Shifts {
-    // 8 words shifted right arithmetically by K; a count of 0 emits nothing.
-    template <int K>
-    static void Shift8(CoefficientWord* words) {
-        if constexpr (K != 0) {
-            int16_t* p = reinterpret_cast<int16_t*>(words);
-            vst1q_s16(p, vshrq_n_s16(vld1q_s16(p), K));
-        }
-    }
-
-    // 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H.
-    template <int L, int H, int kSplit>
-    static void ShiftSplit8(CoefficientWord* words) {
-        if constexpr (L == H) {
-            Shift8<L>(words);
-        } else {
-            int16_t* p = reinterpret_cast<int16_t*>(words);
-            const int16x8_t x = vld1q_s16(p);
-            vst1q_s16(p, vbslq_s16(LowLanes<kSplit>(), ShiftRight<L>(x), ShiftRight<H>(x)));
-        }
-    }
-};
-
-// The positions of the words whose amplitude (low 8 bits) is nonzero: each row's test
-// narrowed to bytes, weighted by bit value and summed in three pairwise steps to one mask
-// byte per row, then listed as every instruction set lists them.
-void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
-    static constexpr uint8_t kBitWeights[16] = {1, 2, 4, 8, 16, 32, 64, 128,
-                                                1, 2, 4, 8, 16, 32, 64, 128};
-    const uint8x16_t weights = vld1q_u8(kBitWeights);
-    const uint16x8_t amplitudeMask = vdupq_n_u16(0xFF);
-    uint8x16_t pairs[4];
-    for (int i = 0; i < 4; ++i) {
-        const uint8x8_t first = vmovn_u16(vtstq_u16(vld1q_u16(block + 16 * i), amplitudeMask));
-        const uint8x8_t second = vmovn_u16(vtstq_u16(vld1q_u16(block + 16 * i + 8), amplitudeMask));
-        pairs[i] = vandq_u8(vcombine_u8(first, second), weights);
-    }
-    const uint8x16_t quarters =
-        vpaddq_u8(vpaddq_u8(pairs[0], pairs[1]), vpaddq_u8(pairs[2], pairs[3]));
-    const uint8x16_t rows = vpaddq_u8(quarters, quarters);
-    WriteNonzeroList(vgetq_lane_u64(vreinterpretq_u64_u8(rows), 0), list);
-}
-
 // The magnitudes and weights of a block, eight 8-position vectors each; the weights of the
 // three vectors that straddle an area boundary also split into a part per area (zero in the
 // other area's lanes).
@@ -205,36 +161,74 @@ inline void StoreDistortionPair(int shift, int32x4_t first, int32x4_t second, Sh
     vst1_u32(&out.distortion[3][shift], vget_high_u32(areas23));
 }
 
-void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRounding& out) {
-    static_assert(kShiftCount % 2 == 0, "pairs of shifts");
-    RoundingInput in;
-    LoadRoundingInput(magnitudes, weights, in);
-    uint16x8_t high = in.m[0];
-    for (int v = 1; v < 8; ++v) high = vmaxq_u16(high, in.m[v]);
-    // Blocks with a magnitude that rounds above 255 are rare: they alone take the capping.
-    int first = 0;
-    out.capped = 0;
-    if (vmaxvq_u16(high) > kCapFree) {
-        static_assert(kCappedShifts == 2, "one pair of shifts with the cap");
-        uint64_t unused;
-        StoreDistortionPair(0, RoundAtShift<true>(in, 0, out, out.capped),
-                            RoundAtShift<true>(in, 1, out, unused), out);
-        first = kCappedShifts;
+// The quantizer's kernels (quantizer_tmpl.h).
+struct Quantizer {
+    // 8 words shifted right arithmetically by K.
+    template <int K>
+    static void Shift8(CoefficientWord* words) {
+        int16_t* p = reinterpret_cast<int16_t*>(words);
+        vst1q_s16(p, vshrq_n_s16(vld1q_s16(p), K));
     }
-    // A loop, not straight-line code: each shift's work then stays in registers.
-    for (int shift = first; shift < kShiftCount; shift += 2) {
-        uint64_t none;
-        const int32x4_t even = RoundAtShift<false>(in, shift, out, none);
-        StoreDistortionPair(shift, even, RoundAtShift<false>(in, shift + 1, out, none), out);
+
+    // 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H.
+    template <int L, int H, int kSplit>
+    static void ShiftSplit8(CoefficientWord* words) {
+        int16_t* p = reinterpret_cast<int16_t*>(words);
+        const int16x8_t x = vld1q_s16(p);
+        vst1q_s16(p, vbslq_s16(LowLanes<kSplit>(), ShiftRight<L>(x), ShiftRight<H>(x)));
     }
-}
+
+    // The positions of the words whose amplitude (low 8 bits) is nonzero: each row's test
+    // narrowed to bytes, weighted by bit value and summed in three pairwise steps to one mask
+    // byte per row, then listed as every instruction set lists them.
+    static void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
+        static constexpr uint8_t kBitWeights[16] = {1, 2, 4, 8, 16, 32, 64, 128,
+                                                    1, 2, 4, 8, 16, 32, 64, 128};
+        const uint8x16_t weights = vld1q_u8(kBitWeights);
+        const uint16x8_t amplitudeMask = vdupq_n_u16(0xFF);
+        uint8x16_t pairs[4];
+        for (int i = 0; i < 4; ++i) {
+            const uint8x8_t first = vmovn_u16(vtstq_u16(vld1q_u16(block + 16 * i), amplitudeMask));
+            const uint8x8_t second =
+                vmovn_u16(vtstq_u16(vld1q_u16(block + 16 * i + 8), amplitudeMask));
+            pairs[i] = vandq_u8(vcombine_u8(first, second), weights);
+        }
+        const uint8x16_t quarters =
+            vpaddq_u8(vpaddq_u8(pairs[0], pairs[1]), vpaddq_u8(pairs[2], pairs[3]));
+        const uint8x16_t rows = vpaddq_u8(quarters, quarters);
+        WriteNonzeroList(vgetq_lane_u64(vreinterpretq_u64_u8(rows), 0), list);
+    }
+
+    static void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights,
+                              ShiftRounding& out) {
+        static_assert(kShiftCount % 2 == 0, "pairs of shifts");
+        RoundingInput in;
+        LoadRoundingInput(magnitudes, weights, in);
+        uint16x8_t high = in.m[0];
+        for (int v = 1; v < 8; ++v) high = vmaxq_u16(high, in.m[v]);
+        // Blocks with a magnitude that rounds above 255 are rare: they alone take the capping.
+        int first = 0;
+        out.capped = 0;
+        if (vmaxvq_u16(high) > kCapFree) {
+            static_assert(kCappedShifts == 2, "one pair of shifts with the cap");
+            uint64_t unused;
+            StoreDistortionPair(0, RoundAtShift<true>(in, 0, out, out.capped),
+                                RoundAtShift<true>(in, 1, out, unused), out);
+            first = kCappedShifts;
+        }
+        // A loop, not straight-line code: each shift's work then stays in registers.
+        for (int shift = first; shift < kShiftCount; shift += 2) {
+            uint64_t none;
+            const int32x4_t even = RoundAtShift<false>(in, shift, out, none);
+            StoreDistortionPair(shift, even, RoundAtShift<false>(in, shift + 1, out, none), out);
+        }
+    }
+};
 
 }  // namespace
 
 void SetQuantizerKernels_NEON(QuantizerKernels& kernels) {
-    SetShiftKernels<Shifts>(kernels);
-    kernels.buildNonzeroList = BuildNonzeroList;
-    kernels.roundAtShifts = RoundAtShifts;
+    SetQuantizerKernels<Quantizer>(kernels);
 }
 
 }  // namespace encdv

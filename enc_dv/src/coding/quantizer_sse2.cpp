@@ -16,54 +16,6 @@ inline __m128i LowLanes() {
                          kSplit > 3 ? -1 : 0, kSplit > 2 ? -1 : 0, kSplit > 1 ? -1 : 0, -1);
 }
 
-// The shifts of the rows of a block, with the count built in.
-struct Shifts {
-    // 8 words: one aligned 128-bit shift; a count of 0 emits nothing.
-    template <int K>
-    static void Shift8(CoefficientWord* words) {
-        if constexpr (K != 0) {
-            __m128i* p = reinterpret_cast<__m128i*>(words);
-            _mm_store_si128(p, _mm_srai_epi16(_mm_load_si128(p), K));
-        }
-    }
-
-    // 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H: both shifts of
-    // the whole row, merged by a constant lane mask. Rows that straddle an area boundary are
-    // done this way, with one aligned store, so that the next aligned load of the row (the
-    // nonzero list) is served from the store without waiting for narrower stores to retire.
-    template <int L, int H, int kSplit>
-    static void ShiftSplit8(CoefficientWord* words) {
-        if constexpr (L == H) {
-            Shift8<L>(words);
-        } else {
-            __m128i* p = reinterpret_cast<__m128i*>(words);
-            const __m128i x = _mm_load_si128(p);
-            const __m128i low = L != 0 ? _mm_srai_epi16(x, L) : x;
-            const __m128i high = H != 0 ? _mm_srai_epi16(x, H) : x;
-            const __m128i lowLanes = LowLanes<kSplit>();
-            _mm_store_si128(
-                p, _mm_or_si128(_mm_and_si128(lowLanes, low), _mm_andnot_si128(lowLanes, high)));
-        }
-    }
-};
-
-void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
-    const __m128i amplitudeMask = _mm_set1_epi16(0xFF);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i* rows = reinterpret_cast<const __m128i*>(block);
-    // One bit per word whose amplitude is nonzero, 16 words per step.
-    uint64_t nonzero = 0;
-    for (int group = 0; group < 4; ++group) {
-        const __m128i low = _mm_and_si128(_mm_load_si128(rows + 2 * group), amplitudeMask);
-        const __m128i high = _mm_and_si128(_mm_load_si128(rows + 2 * group + 1), amplitudeMask);
-        const __m128i isZero =
-            _mm_packs_epi16(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(high, zero));
-        const uint32_t bits = ~static_cast<uint32_t>(_mm_movemask_epi8(isZero)) & 0xFFFF;
-        nonzero |= static_cast<uint64_t>(bits) << (16 * group);
-    }
-    WriteNonzeroList(nonzero, list);
-}
-
 // The weights of the 8-position vectors, those of the three vectors that straddle an area
 // boundary split into a part per area (zero in the other area's lanes).
 struct AreaWeights {
@@ -205,24 +157,65 @@ void RoundAll(const __m128i* m, const AreaWeights& w, ShiftRounding& out) {
     StoreDistortionPair<4>(shift4, RoundAtShift<5, Capped>(m, w, out), out);
 }
 
-void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRounding& out) {
-    static_assert(kShiftCount == 6, "three pairs of shifts");
-    const __m128i* m = reinterpret_cast<const __m128i*>(magnitudes);
-    const AreaWeights w = LoadAreaWeights(weights);
-    // Blocks with a magnitude that rounds above 255 are rare: they alone take the capping.
-    if (AnyCapped(m)) {
-        RoundAll<true>(m, w, out);
-    } else {
-        RoundAll<false>(m, w, out);
+// The quantizer's kernels (quantizer_tmpl.h).
+struct Quantizer {
+    // 8 words: one aligned 128-bit shift.
+    template <int K>
+    static void Shift8(CoefficientWord* words) {
+        __m128i* p = reinterpret_cast<__m128i*>(words);
+        _mm_store_si128(p, _mm_srai_epi16(_mm_load_si128(p), K));
     }
-}
+
+    // 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H: both shifts of
+    // the whole row, merged by a constant lane mask. Rows that straddle an area boundary are
+    // done this way, with one aligned store, so that the next aligned load of the row (the
+    // nonzero list) is served from the store without waiting for narrower stores to retire.
+    template <int L, int H, int kSplit>
+    static void ShiftSplit8(CoefficientWord* words) {
+        __m128i* p = reinterpret_cast<__m128i*>(words);
+        const __m128i x = _mm_load_si128(p);
+        const __m128i low = L != 0 ? _mm_srai_epi16(x, L) : x;
+        const __m128i high = H != 0 ? _mm_srai_epi16(x, H) : x;
+        const __m128i lowLanes = LowLanes<kSplit>();
+        _mm_store_si128(
+            p, _mm_or_si128(_mm_and_si128(lowLanes, low), _mm_andnot_si128(lowLanes, high)));
+    }
+
+    static void BuildNonzeroList(const CoefficientWord* block, uint8_t* list) {
+        const __m128i amplitudeMask = _mm_set1_epi16(0xFF);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i* rows = reinterpret_cast<const __m128i*>(block);
+        // One bit per word whose amplitude is nonzero, 16 words per step.
+        uint64_t nonzero = 0;
+        for (int group = 0; group < 4; ++group) {
+            const __m128i low = _mm_and_si128(_mm_load_si128(rows + 2 * group), amplitudeMask);
+            const __m128i high = _mm_and_si128(_mm_load_si128(rows + 2 * group + 1), amplitudeMask);
+            const __m128i isZero =
+                _mm_packs_epi16(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(high, zero));
+            const uint32_t bits = ~static_cast<uint32_t>(_mm_movemask_epi8(isZero)) & 0xFFFF;
+            nonzero |= static_cast<uint64_t>(bits) << (16 * group);
+        }
+        WriteNonzeroList(nonzero, list);
+    }
+
+    static void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights,
+                              ShiftRounding& out) {
+        static_assert(kShiftCount == 6, "three pairs of shifts");
+        const __m128i* m = reinterpret_cast<const __m128i*>(magnitudes);
+        const AreaWeights w = LoadAreaWeights(weights);
+        // Blocks with a magnitude that rounds above 255 are rare: they alone take the capping.
+        if (AnyCapped(m)) {
+            RoundAll<true>(m, w, out);
+        } else {
+            RoundAll<false>(m, w, out);
+        }
+    }
+};
 
 }  // namespace
 
 void SetQuantizerKernels_SSE2(QuantizerKernels& kernels) {
-    SetShiftKernels<Shifts>(kernels);
-    kernels.buildNonzeroList = BuildNonzeroList;
-    kernels.roundAtShifts = RoundAtShifts;
+    SetQuantizerKernels<Quantizer>(kernels);
 }
 
 }  // namespace encdv

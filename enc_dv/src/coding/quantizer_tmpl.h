@@ -8,9 +8,11 @@
 // no copy is shared with an object built with other flags. V provides, on one 8-word row of a
 // 16-byte-aligned block:
 //   template <int K> static void Shift8(CoefficientWord* row);
-//       every word shifted right arithmetically by K (K = 0: nothing emitted);
+//       every word shifted right arithmetically by K > 0;
 //   template <int L, int H, int kSplit> static void ShiftSplit8(CoefficientWord* row);
-//       words 0 to kSplit - 1 shifted by L, the others by H, in one store.
+//       words 0 to kSplit - 1 shifted by L, the others by H (L != H), in one store;
+// and the kernels BuildNonzeroList (a NonzeroListFunction) and RoundAtShifts (a
+// RoundAtShiftsFunction) as static functions.
 
 #include <cstddef>
 #include <utility>
@@ -38,15 +40,15 @@ inline constexpr int kCapFree = 2044;
 namespace quantizer_tmpl {
 
 // Row R of a block with the area shift counts A0 to A3: one shift where the row lies in one
-// area, a split one where an area starts inside it.
+// area or its areas shift alike, a split one where they differ, none for a count of 0.
 template <typename V, int R, int A0, int A1, int A2, int A3>
 inline void ShiftRow(CoefficientWord* block) {
     constexpr int counts[kAreaCount] = {A0, A1, A2, A3};
     constexpr int low = kAreaOfPosition.area[8 * R];
     constexpr int high = kAreaOfPosition.area[8 * R + 7];
     static_assert(high - low <= 1, "an 8-word row holds at most one area boundary");
-    if constexpr (low == high) {
-        V::template Shift8<counts[low]>(block + 8 * R);
+    if constexpr (low == high || counts[low] == counts[high]) {
+        if constexpr (counts[low] != 0) V::template Shift8<counts[low]>(block + 8 * R);
     } else {
         V::template ShiftSplit8<counts[low], counts[high], kAreaStart[high] - 8 * R>(block + 8 * R);
     }
@@ -79,11 +81,13 @@ void SetAreaShifts(QuantizerKernels& kernels, std::index_sequence<A...>) {
 
 }  // namespace quantizer_tmpl
 
-// Fills the quantize and shiftArea entries of `kernels` with V's shifts.
+// Fills `kernels` with V's.
 template <typename V>
-void SetShiftKernels(QuantizerKernels& kernels) {
+void SetQuantizerKernels(QuantizerKernels& kernels) {
     quantizer_tmpl::SetPatterns<V>(kernels, std::make_index_sequence<kQuantPatternCount>());
     quantizer_tmpl::SetAreaShifts<V>(kernels, std::make_index_sequence<kAreaCount>());
+    kernels.buildNonzeroList = V::BuildNonzeroList;
+    kernels.roundAtShifts = V::RoundAtShifts;
 }
 
 }  // namespace encdv

@@ -25,9 +25,9 @@ struct RowLayout {
     const ConversionConstants* constants;  // null for the 4:2:2 layouts
 };
 
-// Every layout, indexed by ReaderVariant: the one statement of it that every instruction
-// set's row kernels and the readers' set-up follow.
-inline constexpr RowLayout kRowLayouts[kReaderVariantCount] = {
+// Every layout that the row kernels convert, indexed by ReaderVariant: the one statement of
+// it that every instruction set's row kernels and the readers' set-up follow.
+inline constexpr RowLayout kRowLayouts[] = {
     {PixelLayout::kPacked422, true, 2, false, false, nullptr},           // YUY2
     {PixelLayout::kPacked422, false, 2, false, false, nullptr},          // UYVY
     {PixelLayout::kVuya, false, 4, false, false, &kVuyaConstants},       // VUYA
@@ -39,6 +39,8 @@ inline constexpr RowLayout kRowLayouts[kReaderVariantCount] = {
     {PixelLayout::kBgr, false, 4, true, false, &kStudioRangeConstants},  // R32C
     {PixelLayout::kBgr, false, 4, true, true, &kStudioRangeConstants},   // R32C, alpha
 };
+inline constexpr int kRowLayoutCount = static_cast<int>(sizeof kRowLayouts / sizeof kRowLayouts[0]);
+static_assert(kRowLayoutCount <= kReaderVariantCount, "one layout per reader variant at most");
 
 // The row kernels of one layout (an absent kind is null). StripTo422 converts 16 pixels into
 // 16 Y, 8 Cb and 8 Cr samples (chroma of each pixel pair); RowTo444 and RowTo422 convert

@@ -10,7 +10,8 @@ namespace encdv {
 
 namespace {
 
-inline int16x8_t ConstantRow(const KernelContext* context, int row) {
+// Row `row` of the context's colour constants.
+inline int16x8_t ConstantVector(const KernelContext* context, int row) {
     return vld1q_s16(context->conversionConstants[row]);
 }
 
@@ -38,88 +39,16 @@ inline int16x8_t WidenLast(uint8x16_t bytes) {
     return vreinterpretq_s16_u16(vmovl_high_u8(bytes));
 }
 
-// ---------------------------------------------------------------------------------------------
 // 24- and 32-bit layouts: 16 pixels de-interleaved into one register per byte of the pixel.
 // Exactly 48 or 64 source bytes are read.
-
-struct Channels {
-    uint8x16_t b, g, r, a;  // a only for 4-byte pixels
-};
-
-template <int kBytesPerPixel>
-inline Channels LoadPixels16(const uint8_t* source) {
-    if constexpr (kBytesPerPixel == 4) {
-        const uint8x16x4_t p = vld4q_u8(source);
-        return {p.val[0], p.val[1], p.val[2], p.val[3]};
-    } else {
-        const uint8x16x3_t p = vld3q_u8(source);
-        return {p.val[0], p.val[1], p.val[2], vdupq_n_u8(0)};
-    }
-}
-
-// Pulls R, G, B towards black by A, in unsigned 16-bit lanes (exact for every input):
-// full range (v (A + 1) + 128) >> 8, studio range ((v - 16) (A + 1) + 4224) >> 8.
-template <AlphaWeight kWeight>
-inline int16x8_t WeightByAlpha(const KernelContext* context, int16x8_t value,
-                               int16x8_t alphaPlusOne) {
-    if constexpr (kWeight == AlphaWeight::kStudioRange) {
-        value = vsubq_s16(value, ConstantRow(context, kRowAlphaBlack));
-    }
-    const int16x8_t product = vmulq_s16(value, alphaPlusOne);
-    const uint16x8_t rounded =
-        vreinterpretq_u16_s16(vaddq_s16(product, ConstantRow(context, kRowAlphaRound)));
-    return vreinterpretq_s16_u16(vshrq_n_u16(rounded, 8));
-}
-
-// Colour matrix of eight pixels. Returns luma ready for saturation and the chroma values in
-// their fixed point (5 fractional bits full range, 1 studio range), not yet shifted down.
-template <bool kStudio>
-inline void ConvertEight(const KernelContext* context, int16x8_t r, int16x8_t g, int16x8_t b,
-                         int16x8_t* luma, int16x8_t* cb, int16x8_t* cr) {
-    const int16x8_t weightsRB = ConstantRow(context, kRowLumaWeightsRB);
-    const int16x8_t ones = ConstantRow(context, kRowOne);
-    const int16x8_t weightGRound = ConstantRow(context, kRowLumaWeightGRound);
-    // 32-bit luma sums: weighted R and B as one pair, weighted G plus rounding term as the other.
-    const int32x4_t sumLow = vaddq_s32(MulAddPairs(vzip1q_s16(r, b), weightsRB),
-                                       MulAddPairs(vzip1q_s16(g, ones), weightGRound));
-    const int32x4_t sumHigh = vaddq_s32(MulAddPairs(vzip2q_s16(r, b), weightsRB),
-                                        MulAddPairs(vzip2q_s16(g, ones), weightGRound));
-    const int16x8_t lumaRaw = vcombine_s16(vqshrn_n_s32(sumLow, 15), vqshrn_n_s32(sumHigh, 15));
-    const int16x8_t cbScale = ConstantRow(context, kRowCbScale);
-    const int16x8_t crScale = ConstantRow(context, kRowCrScale);
-    const int16x8_t chromaOffset = ConstantRow(context, kRowChromaOffset);
-    if constexpr (kStudio) {
-        *luma = lumaRaw;
-        *cb = vaddq_s16(MulHigh(vshlq_n_s16(vsubq_s16(b, lumaRaw), 2), cbScale), chromaOffset);
-        *cr = vaddq_s16(MulHigh(vshlq_n_s16(vsubq_s16(r, lumaRaw), 2), crScale), chromaOffset);
-    } else {
-        // Luma back to full range, 7 fractional bits, for the colour differences.
-        const int16x8_t luma7 = vshlq_n_s16(lumaRaw, 7);
-        const int16x8_t fullLuma =
-            vaddq_s16(luma7, MulHigh(luma7, ConstantRow(context, kRowLumaExpand)));
-        *luma = vaddq_s16(lumaRaw, ConstantRow(context, kRowLumaOffset));
-        *cb = vaddq_s16(MulHigh(vsubq_s16(vshlq_n_s16(b, 7), fullLuma), cbScale), chromaOffset);
-        *cr = vaddq_s16(MulHigh(vsubq_s16(vshlq_n_s16(r, 7), fullLuma), crScale), chromaOffset);
-    }
-}
 
 // Chroma of pixel pairs: the two wide values summed in 32 bits, then shifted down.
 template <int kShift>
 inline uint8x8_t PairSumBytes(const KernelContext* context, int16x8_t first8, int16x8_t last8) {
-    const int16x8_t ones = ConstantRow(context, kRowOne);
+    const int16x8_t ones = ConstantVector(context, kRowOne);
     const int16x8_t words = vcombine_s16(vqmovn_s32(vshrq_n_s32(MulAddPairs(first8, ones), kShift)),
                                          vqmovn_s32(vshrq_n_s32(MulAddPairs(last8, ones), kShift)));
     return vqmovun_s16(words);
-}
-
-// ---------------------------------------------------------------------------------------------
-// VUYA: bytes Cr, Cb, Y, A per pixel.
-
-// ((v - level) (A + 1) + round) >> 8 in unsigned 16-bit lanes.
-inline int16x8_t WeightTowards(int16x8_t value, int16x8_t level, int16x8_t alphaPlusOne,
-                               int16x8_t round) {
-    const int16x8_t weighted = vaddq_s16(vmulq_s16(vsubq_s16(value, level), alphaPlusOne), round);
-    return vreinterpretq_s16_u16(vshrq_n_u16(vreinterpretq_u16_s16(weighted), 8));
 }
 
 // Rounded average (a + b + 1) >> 1 of the samples of each pixel pair, as bytes. The samples
@@ -142,58 +71,69 @@ struct Rows {
         vst1_u8(cr, crBytes);
     }
 
-    template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
-    static void ConvertSixteen(const KernelContext* context, const uint8_t* source,
-                               int16x8_t luma[2], int16x8_t cb[2], int16x8_t cr[2]) {
-        const Channels pixels = LoadPixels16<kBytesPerPixel>(source);
-        for (int half = 0; half < 2; ++half) {
-            const auto widen = half == 0 ? WidenFirst : WidenLast;
-            int16x8_t b = widen(pixels.b);
-            int16x8_t g = widen(pixels.g);
-            int16x8_t r = widen(pixels.r);
-            if constexpr (kWeight != AlphaWeight::kNone) {
-                const int16x8_t alphaPlusOne =
-                    vaddq_s16(widen(pixels.a), ConstantRow(context, kRowAlphaAdd));
-                r = WeightByAlpha<kWeight>(context, r, alphaPlusOne);
-                g = WeightByAlpha<kWeight>(context, g, alphaPlusOne);
-                b = WeightByAlpha<kWeight>(context, b, alphaPlusOne);
-            }
-            ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
+    template <int kBytesPerPixel>
+    static auto LoadPixels16(const uint8_t* source) {
+        if constexpr (kBytesPerPixel == 4) {
+            return vld4q_u8(source);
+        } else {
+            return vld3q_u8(source);
         }
     }
 
-    // VUYA: bytes Cr, Cb, Y, A per pixel, alpha-weighted towards Y 16, Cb = Cr = 128 when
-    // asked: Y ((Y - 16) (A + 1) + 4112) >> 8, C ((C - 128) (A + 1) + 32896) >> 8, unsigned
-    // lanes.
-    template <bool kWeighted>
-    static void VuyaPlanes(const KernelContext* context, const uint8_t* source, int16x8_t luma[2],
-                           int16x8_t cb[2], int16x8_t cr[2]) {
-        const uint8x16x4_t pixels = vld4q_u8(source);
-        for (int half = 0; half < 2; ++half) {
-            const auto widen = half == 0 ? WidenFirst : WidenLast;
-            cr[half] = widen(pixels.val[0]);
-            cb[half] = widen(pixels.val[1]);
-            luma[half] = widen(pixels.val[2]);
-            if constexpr (kWeighted) {
-                const int16x8_t alphaPlusOne =
-                    vaddq_s16(widen(pixels.val[3]), ConstantRow(context, kRowAlphaAdd));
-                const int16x8_t neutral = ConstantRow(context, kRowAlphaNeutral);
-                const int16x8_t chromaRound = ConstantRow(context, kRowAlphaChromaRound);
-                luma[half] = WeightTowards(luma[half], ConstantRow(context, kRowAlphaBlack),
-                                           alphaPlusOne, ConstantRow(context, kRowAlphaRound));
-                cb[half] = WeightTowards(cb[half], neutral, alphaPlusOne, chromaRound);
-                cr[half] = WeightTowards(cr[half], neutral, alphaPlusOne, chromaRound);
-            }
+    template <int kByte, typename Pixels>
+    static int16x8_t Channel(const Pixels& pixels, int half) {
+        return half == 0 ? WidenFirst(pixels.val[kByte]) : WidenLast(pixels.val[kByte]);
+    }
+
+    static int16x8_t ConstantRow(const KernelContext* context, int row) {
+        return ConstantVector(context, row);
+    }
+    static int16x8_t Add(int16x8_t a, int16x8_t b) { return vaddq_s16(a, b); }
+    static int16x8_t Sub(int16x8_t a, int16x8_t b) { return vsubq_s16(a, b); }
+
+    static int16x8_t ScaleByAlpha(int16x8_t value, int16x8_t alphaPlusOne, int16x8_t round) {
+        const uint16x8_t scaled =
+            vreinterpretq_u16_s16(vaddq_s16(vmulq_s16(value, alphaPlusOne), round));
+        return vreinterpretq_s16_u16(vshrq_n_u16(scaled, 8));
+    }
+
+    // Colour matrix of eight pixels. Returns luma ready for saturation and the chroma values
+    // in their fixed point (5 fractional bits full range, 1 studio range), not yet shifted
+    // down.
+    template <bool kStudio>
+    static void ConvertEight(const KernelContext* context, int16x8_t r, int16x8_t g, int16x8_t b,
+                             int16x8_t* luma, int16x8_t* cb, int16x8_t* cr) {
+        const int16x8_t weightsRB = ConstantRow(context, kRowLumaWeightsRB);
+        const int16x8_t ones = ConstantRow(context, kRowOne);
+        const int16x8_t weightGRound = ConstantRow(context, kRowLumaWeightGRound);
+        // 32-bit luma sums: weighted R and B as one pair, weighted G plus rounding term as the
+        // other.
+        const int32x4_t sumLow = vaddq_s32(MulAddPairs(vzip1q_s16(r, b), weightsRB),
+                                           MulAddPairs(vzip1q_s16(g, ones), weightGRound));
+        const int32x4_t sumHigh = vaddq_s32(MulAddPairs(vzip2q_s16(r, b), weightsRB),
+                                            MulAddPairs(vzip2q_s16(g, ones), weightGRound));
+        const int16x8_t lumaRaw = vcombine_s16(vqshrn_n_s32(sumLow, 15), vqshrn_n_s32(sumHigh, 15));
+        const int16x8_t cbScale = ConstantRow(context, kRowCbScale);
+        const int16x8_t crScale = ConstantRow(context, kRowCrScale);
+        const int16x8_t chromaOffset = ConstantRow(context, kRowChromaOffset);
+        if constexpr (kStudio) {
+            *luma = lumaRaw;
+            *cb = vaddq_s16(MulHigh(vshlq_n_s16(vsubq_s16(b, lumaRaw), 2), cbScale), chromaOffset);
+            *cr = vaddq_s16(MulHigh(vshlq_n_s16(vsubq_s16(r, lumaRaw), 2), crScale), chromaOffset);
+        } else {
+            // Luma back to full range, 7 fractional bits, for the colour differences.
+            const int16x8_t luma7 = vshlq_n_s16(lumaRaw, 7);
+            const int16x8_t fullLuma =
+                vaddq_s16(luma7, MulHigh(luma7, ConstantRow(context, kRowLumaExpand)));
+            *luma = vaddq_s16(lumaRaw, ConstantRow(context, kRowLumaOffset));
+            *cb = vaddq_s16(MulHigh(vsubq_s16(vshlq_n_s16(b, 7), fullLuma), cbScale), chromaOffset);
+            *cr = vaddq_s16(MulHigh(vsubq_s16(vshlq_n_s16(r, 7), fullLuma), crScale), chromaOffset);
         }
     }
 
     template <int kShift>
     static int16x8_t ShiftRight(int16x8_t x) {
-        if constexpr (kShift == 0) {
-            return x;
-        } else {
-            return vshrq_n_s16(x, kShift);
-        }
+        return vshrq_n_s16(x, kShift);
     }
 
     static void StoreBytes16(uint8_t* p, int16x8_t first8, int16x8_t last8) {

@@ -21,13 +21,16 @@ inline void Store8(uint8_t* p, __m128i v) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
 }
 
-inline __m128i ConstantRow(const KernelContext* context, int row) {
+// Row `row` of the context's colour constants.
+inline __m128i ConstantVector(const KernelContext* context, int row) {
     return _mm_load_si128(reinterpret_cast<const __m128i*>(context->conversionConstants[row]));
 }
 
-// ---------------------------------------------------------------------------------------------
 // 24- and 32-bit layouts: 16 pixels are loaded as four registers of four pixels, each pixel
 // in a 32-bit lane with its first byte lowest. Exactly 48 or 64 source bytes are read.
+struct Quads {
+    __m128i quad[4];
+};
 
 inline __m128i SpreadPacked24(__m128i packed) {
     // Four 3-byte pixels in bytes 0-11 -> one pixel per 32-bit lane (top byte is don't-care).
@@ -36,95 +39,21 @@ inline __m128i SpreadPacked24(__m128i packed) {
     return _mm_unpacklo_epi64(pair01, pair23);
 }
 
-template <int kBytesPerPixel>
-inline void LoadPixels16(const uint8_t* source, __m128i pixels[4]) {
-    if (kBytesPerPixel == 4) {
-        for (int i = 0; i < 4; ++i) pixels[i] = Load(source + 16 * i);
-    } else {
-        const __m128i x0 = Load(source);
-        const __m128i x1 = Load(source + 16);
-        const __m128i x2 = Load(source + 32);
-        pixels[0] = SpreadPacked24(x0);
-        pixels[1] = SpreadPacked24(_mm_or_si128(_mm_srli_si128(x0, 12), _mm_slli_si128(x1, 4)));
-        pixels[2] = SpreadPacked24(_mm_or_si128(_mm_srli_si128(x1, 8), _mm_slli_si128(x2, 8)));
-        pixels[3] = SpreadPacked24(_mm_srli_si128(x2, 4));
-    }
-}
-
 // Byte kShift / 8 of eight pixels (two registers of four) as eight 16-bit lanes.
 template <int kShift>
-inline __m128i Channel(__m128i first4, __m128i last4) {
+inline __m128i ByteLanes(__m128i first4, __m128i last4) {
     const __m128i byteMask = _mm_set1_epi32(0xFF);
     return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(first4, kShift), byteMask),
                            _mm_and_si128(_mm_srli_epi32(last4, kShift), byteMask));
 }
 
-// Pulls R, G, B towards black by A, in unsigned 16-bit lanes (exact for every input):
-// full range (v (A + 1) + 128) >> 8, studio range ((v - 16) (A + 1) + 4224) >> 8.
-template <AlphaWeight kWeight>
-inline __m128i WeightByAlpha(const KernelContext* context, __m128i value, __m128i alphaPlusOne) {
-    if (kWeight == AlphaWeight::kStudioRange) {
-        value = _mm_sub_epi16(value, ConstantRow(context, kRowAlphaBlack));
-    }
-    const __m128i product = _mm_mullo_epi16(value, alphaPlusOne);
-    return _mm_srli_epi16(_mm_add_epi16(product, ConstantRow(context, kRowAlphaRound)), 8);
-}
-
-// Colour matrix of eight pixels. Returns luma ready for saturation and the chroma values in
-// their fixed point (5 fractional bits full range, 1 studio range), not yet shifted down.
-template <bool kStudio>
-inline void ConvertEight(const KernelContext* context, __m128i r, __m128i g, __m128i b,
-                         __m128i* luma, __m128i* cb, __m128i* cr) {
-    const __m128i weightsRB = ConstantRow(context, kRowLumaWeightsRB);
-    const __m128i ones = ConstantRow(context, kRowOne);
-    const __m128i weightGRound = ConstantRow(context, kRowLumaWeightGRound);
-    // 32-bit luma sums: weighted R and B as one pair, weighted G plus rounding term as the other.
-    const __m128i sumLow = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(r, b), weightsRB),
-                                         _mm_madd_epi16(_mm_unpacklo_epi16(g, ones), weightGRound));
-    const __m128i sumHigh =
-        _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(r, b), weightsRB),
-                      _mm_madd_epi16(_mm_unpackhi_epi16(g, ones), weightGRound));
-    const __m128i lumaRaw =
-        _mm_packs_epi32(_mm_srai_epi32(sumLow, 15), _mm_srai_epi32(sumHigh, 15));
-    const __m128i cbScale = ConstantRow(context, kRowCbScale);
-    const __m128i crScale = ConstantRow(context, kRowCrScale);
-    const __m128i chromaOffset = ConstantRow(context, kRowChromaOffset);
-    if (kStudio) {
-        *luma = lumaRaw;
-        *cb = _mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(b, lumaRaw), 2), cbScale),
-                            chromaOffset);
-        *cr = _mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(r, lumaRaw), 2), crScale),
-                            chromaOffset);
-    } else {
-        // Luma back to full range, 7 fractional bits, for the colour differences.
-        const __m128i luma7 = _mm_slli_epi16(lumaRaw, 7);
-        const __m128i fullLuma =
-            _mm_add_epi16(luma7, _mm_mulhi_epi16(luma7, ConstantRow(context, kRowLumaExpand)));
-        *luma = _mm_add_epi16(lumaRaw, ConstantRow(context, kRowLumaOffset));
-        *cb = _mm_add_epi16(_mm_mulhi_epi16(_mm_sub_epi16(_mm_slli_epi16(b, 7), fullLuma), cbScale),
-                            chromaOffset);
-        *cr = _mm_add_epi16(_mm_mulhi_epi16(_mm_sub_epi16(_mm_slli_epi16(r, 7), fullLuma), crScale),
-                            chromaOffset);
-    }
-}
-
 // Chroma of pixel pairs: the two wide values summed in 32 bits, then shifted down.
 template <int kShift>
 inline __m128i PairSumBytes(const KernelContext* context, __m128i first8, __m128i last8) {
-    const __m128i ones = ConstantRow(context, kRowOne);
+    const __m128i ones = ConstantVector(context, kRowOne);
     const __m128i words = _mm_packs_epi32(_mm_srai_epi32(_mm_madd_epi16(first8, ones), kShift),
                                           _mm_srai_epi32(_mm_madd_epi16(last8, ones), kShift));
     return _mm_packus_epi16(words, words);
-}
-
-// ---------------------------------------------------------------------------------------------
-// VUYA: bytes Cr, Cb, Y, A per pixel.
-
-// ((v - level) (A + 1) + round) >> 8 in unsigned 16-bit lanes.
-inline __m128i WeightTowards(__m128i value, __m128i level, __m128i alphaPlusOne, __m128i round) {
-    const __m128i weighted =
-        _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(value, level), alphaPlusOne), round);
-    return _mm_srli_epi16(weighted, 8);
 }
 
 // Rounded average (a + b + 1) >> 1 of the samples of each pixel pair, as bytes.
@@ -151,60 +80,88 @@ struct Rows {
         Store8(cr, _mm_packus_epi16(crWords, crWords));
     }
 
-    template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
-    static void ConvertSixteen(const KernelContext* context, const uint8_t* source, __m128i luma[2],
-                               __m128i cb[2], __m128i cr[2]) {
-        __m128i pixels[4];
-        LoadPixels16<kBytesPerPixel>(source, pixels);
-        for (int half = 0; half < 2; ++half) {
-            __m128i b = Channel<0>(pixels[2 * half], pixels[2 * half + 1]);
-            __m128i g = Channel<8>(pixels[2 * half], pixels[2 * half + 1]);
-            __m128i r = Channel<16>(pixels[2 * half], pixels[2 * half + 1]);
-            if (kWeight != AlphaWeight::kNone) {
-                const __m128i alphaPlusOne =
-                    _mm_add_epi16(Channel<24>(pixels[2 * half], pixels[2 * half + 1]),
-                                  ConstantRow(context, kRowAlphaAdd));
-                r = WeightByAlpha<kWeight>(context, r, alphaPlusOne);
-                g = WeightByAlpha<kWeight>(context, g, alphaPlusOne);
-                b = WeightByAlpha<kWeight>(context, b, alphaPlusOne);
-            }
-            ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
+    template <int kBytesPerPixel>
+    static Quads LoadPixels16(const uint8_t* source) {
+        Quads pixels;
+        if constexpr (kBytesPerPixel == 4) {
+            for (int i = 0; i < 4; ++i) pixels.quad[i] = Load(source + 16 * i);
+        } else {
+            const __m128i x0 = Load(source);
+            const __m128i x1 = Load(source + 16);
+            const __m128i x2 = Load(source + 32);
+            pixels.quad[0] = SpreadPacked24(x0);
+            pixels.quad[1] =
+                SpreadPacked24(_mm_or_si128(_mm_srli_si128(x0, 12), _mm_slli_si128(x1, 4)));
+            pixels.quad[2] =
+                SpreadPacked24(_mm_or_si128(_mm_srli_si128(x1, 8), _mm_slli_si128(x2, 8)));
+            pixels.quad[3] = SpreadPacked24(_mm_srli_si128(x2, 4));
         }
+        return pixels;
     }
 
-    // VUYA: bytes Cr, Cb, Y, A per pixel, alpha-weighted towards Y 16, Cb = Cr = 128 when
-    // asked: Y ((Y - 16) (A + 1) + 4112) >> 8, C ((C - 128) (A + 1) + 32896) >> 8, unsigned
-    // lanes.
-    template <bool kWeighted>
-    static void VuyaPlanes(const KernelContext* context, const uint8_t* source, __m128i luma[2],
-                           __m128i cb[2], __m128i cr[2]) {
-        __m128i pixels[4];
-        LoadPixels16<4>(source, pixels);
-        for (int half = 0; half < 2; ++half) {
-            cr[half] = Channel<0>(pixels[2 * half], pixels[2 * half + 1]);
-            cb[half] = Channel<8>(pixels[2 * half], pixels[2 * half + 1]);
-            luma[half] = Channel<16>(pixels[2 * half], pixels[2 * half + 1]);
-            if (kWeighted) {
-                const __m128i alphaPlusOne =
-                    _mm_add_epi16(Channel<24>(pixels[2 * half], pixels[2 * half + 1]),
-                                  ConstantRow(context, kRowAlphaAdd));
-                const __m128i neutral = ConstantRow(context, kRowAlphaNeutral);
-                const __m128i chromaRound = ConstantRow(context, kRowAlphaChromaRound);
-                luma[half] = WeightTowards(luma[half], ConstantRow(context, kRowAlphaBlack),
-                                           alphaPlusOne, ConstantRow(context, kRowAlphaRound));
-                cb[half] = WeightTowards(cb[half], neutral, alphaPlusOne, chromaRound);
-                cr[half] = WeightTowards(cr[half], neutral, alphaPlusOne, chromaRound);
-            }
+    template <int kByte>
+    static __m128i Channel(const Quads& pixels, int half) {
+        return ByteLanes<8 * kByte>(pixels.quad[2 * half], pixels.quad[2 * half + 1]);
+    }
+
+    static __m128i ConstantRow(const KernelContext* context, int row) {
+        return ConstantVector(context, row);
+    }
+    static __m128i Add(__m128i a, __m128i b) { return _mm_add_epi16(a, b); }
+    static __m128i Sub(__m128i a, __m128i b) { return _mm_sub_epi16(a, b); }
+
+    static __m128i ScaleByAlpha(__m128i value, __m128i alphaPlusOne, __m128i round) {
+        return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(value, alphaPlusOne), round), 8);
+    }
+
+    // Colour matrix of eight pixels. Returns luma ready for saturation and the chroma values
+    // in their fixed point (5 fractional bits full range, 1 studio range), not yet shifted
+    // down.
+    template <bool kStudio>
+    static void ConvertEight(const KernelContext* context, __m128i r, __m128i g, __m128i b,
+                             __m128i* luma, __m128i* cb, __m128i* cr) {
+        const __m128i weightsRB = ConstantRow(context, kRowLumaWeightsRB);
+        const __m128i ones = ConstantRow(context, kRowOne);
+        const __m128i weightGRound = ConstantRow(context, kRowLumaWeightGRound);
+        // 32-bit luma sums: weighted R and B as one pair, weighted G plus rounding term as the
+        // other.
+        const __m128i sumLow =
+            _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(r, b), weightsRB),
+                          _mm_madd_epi16(_mm_unpacklo_epi16(g, ones), weightGRound));
+        const __m128i sumHigh =
+            _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(r, b), weightsRB),
+                          _mm_madd_epi16(_mm_unpackhi_epi16(g, ones), weightGRound));
+        const __m128i lumaRaw =
+            _mm_packs_epi32(_mm_srai_epi32(sumLow, 15), _mm_srai_epi32(sumHigh, 15));
+        const __m128i cbScale = ConstantRow(context, kRowCbScale);
+        const __m128i crScale = ConstantRow(context, kRowCrScale);
+        const __m128i chromaOffset = ConstantRow(context, kRowChromaOffset);
+        if (kStudio) {
+            *luma = lumaRaw;
+            *cb = _mm_add_epi16(
+                _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(b, lumaRaw), 2), cbScale),
+                chromaOffset);
+            *cr = _mm_add_epi16(
+                _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(r, lumaRaw), 2), crScale),
+                chromaOffset);
+        } else {
+            // Luma back to full range, 7 fractional bits, for the colour differences.
+            const __m128i luma7 = _mm_slli_epi16(lumaRaw, 7);
+            const __m128i fullLuma =
+                _mm_add_epi16(luma7, _mm_mulhi_epi16(luma7, ConstantRow(context, kRowLumaExpand)));
+            *luma = _mm_add_epi16(lumaRaw, ConstantRow(context, kRowLumaOffset));
+            *cb = _mm_add_epi16(
+                _mm_mulhi_epi16(_mm_sub_epi16(_mm_slli_epi16(b, 7), fullLuma), cbScale),
+                chromaOffset);
+            *cr = _mm_add_epi16(
+                _mm_mulhi_epi16(_mm_sub_epi16(_mm_slli_epi16(r, 7), fullLuma), crScale),
+                chromaOffset);
         }
     }
 
     template <int kShift>
     static __m128i ShiftRight(__m128i x) {
-        if constexpr (kShift == 0) {
-            return x;
-        } else {
-            return _mm_srai_epi16(x, kShift);
-        }
+        return _mm_srai_epi16(x, kShift);
     }
 
     static void StoreBytes16(uint8_t* p, __m128i first8, __m128i last8) {

@@ -2,21 +2,26 @@
 #define ENC_DV_INPUT_ROW_KERNELS_TMPL_H
 
 // The part of the vector row kernels that does not depend on the instruction set: the steps
-// of 16 pixels, what each layout stores, and the table of every layout's kernels. Included
-// by each instruction set's row kernel file and compiled with its flags. Every function here
-// is a template over that file's primitives V (a type in its unnamed namespace), so that no
-// copy is shared with an object built with other flags. V provides, with Vector eight signed
-// 16-bit lanes:
+// of 16 pixels, the alpha weighting, what each layout stores, and the table of every layout's
+// kernels. Included by each instruction set's row kernel file and compiled with its flags.
+// Every function here is a template over that file's primitives V (a type in its unnamed
+// namespace), so that no copy is shared with an object built with other flags. V provides,
+// with Vector eight signed 16-bit lanes:
 //   template <bool kLumaFirst> static void Reorder16(source, luma, cb, cr);
 //       16 packed 4:2:2 pixels split into 16 Y, 8 Cb and 8 Cr bytes;
-//   template <int kBytesPerPixel, bool kStudio, AlphaWeight kWeight>
-//   static void ConvertSixteen(context, source, Vector luma[2], Vector cb[2], Vector cr[2]);
-//       16 B G R (A) pixels through the colour matrix: luma ready for saturation, chroma in
-//       its fixed point (5 fractional bits full range, 1 studio range);
-//   template <bool kWeighted>
-//   static void VuyaPlanes(context, source, Vector luma[2], Vector cb[2], Vector cr[2]);
-//       16 VUYA pixels as Y, Cb, Cr lanes, alpha-weighted when asked;
-//   template <int kShift> static Vector ShiftRight(Vector);  arithmetic; 0 leaves it as it is
+//   template <int kBytesPerPixel> static Pixels LoadPixels16(const uint8_t* source);
+//       16 pixels of 3 or 4 bytes, exactly 48 or 64 bytes read;
+//   template <int kByte> static Vector Channel(const Pixels&, int half);
+//       byte kByte of pixels 8 half to 8 half + 7 as 16-bit lanes;
+//   static Vector ConstantRow(const KernelContext*, int row);  the colour constants
+//   static Vector Add(Vector, Vector), Sub(Vector, Vector);
+//   static Vector ScaleByAlpha(Vector value, Vector alphaPlusOne, Vector round);
+//       (value alphaPlusOne + round) >> 8 in unsigned 16-bit lanes;
+//   template <bool kStudio> static void ConvertEight(context, Vector r, Vector g, Vector b,
+//                                                    Vector* luma, Vector* cb, Vector* cr);
+//       the colour matrix: luma ready for saturation, chroma in its fixed point (5 fractional
+//       bits full range, 1 studio range);
+//   template <int kShift> static Vector ShiftRight(Vector);  arithmetic, kShift > 0
 //   static void StoreBytes16(uint8_t*, Vector first8, Vector last8);  saturated to bytes
 //   template <int kShift> static void StorePairSums8(context, uint8_t*, Vector, Vector);
 //       the values of each pixel pair summed in 32 bits, shifted down, saturated to 8 bytes;
@@ -60,16 +65,81 @@ void RowTo422Packed(KernelContext* context) {
     }
 }
 
+// 16 B G R (A) pixels through the colour matrix. Alpha weighting pulls R, G, B towards black
+// by A, exact in unsigned 16-bit lanes: full range (v (A + 1) + 128) >> 8, studio range
+// ((v - 16) (A + 1) + 4224) >> 8.
+template <typename V, int kBytesPerPixel, bool kStudio, AlphaWeight kWeight, typename Vector>
+[[gnu::always_inline]] inline void ConvertSixteen(const KernelContext* context,
+                                                  const uint8_t* source, Vector luma[2],
+                                                  Vector cb[2], Vector cr[2]) {
+    const auto pixels = V::template LoadPixels16<kBytesPerPixel>(source);
+    for (int half = 0; half < 2; ++half) {
+        Vector b = V::template Channel<0>(pixels, half);
+        Vector g = V::template Channel<1>(pixels, half);
+        Vector r = V::template Channel<2>(pixels, half);
+        if constexpr (kWeight != AlphaWeight::kNone) {
+            const Vector alphaPlusOne =
+                V::Add(V::template Channel<3>(pixels, half), V::ConstantRow(context, kRowAlphaAdd));
+            const Vector round = V::ConstantRow(context, kRowAlphaRound);
+            if constexpr (kWeight == AlphaWeight::kStudioRange) {
+                const Vector black = V::ConstantRow(context, kRowAlphaBlack);
+                r = V::Sub(r, black);
+                g = V::Sub(g, black);
+                b = V::Sub(b, black);
+            }
+            r = V::ScaleByAlpha(r, alphaPlusOne, round);
+            g = V::ScaleByAlpha(g, alphaPlusOne, round);
+            b = V::ScaleByAlpha(b, alphaPlusOne, round);
+        }
+        V::template ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
+    }
+}
+
+// Y, Cb and Cr of 16 VUYA pixels (bytes Cr, Cb, Y, A), alpha-weighted towards Y 16,
+// Cb = Cr = 128 when asked: Y ((Y - 16) (A + 1) + 4112) >> 8, C ((C - 128) (A + 1) + 32896)
+// >> 8, unsigned lanes.
+template <typename V, bool kWeighted, typename Vector>
+[[gnu::always_inline]] inline void VuyaPlanes(const KernelContext* context, const uint8_t* source,
+                                              Vector luma[2], Vector cb[2], Vector cr[2]) {
+    const auto pixels = V::template LoadPixels16<4>(source);
+    for (int half = 0; half < 2; ++half) {
+        cr[half] = V::template Channel<0>(pixels, half);
+        cb[half] = V::template Channel<1>(pixels, half);
+        luma[half] = V::template Channel<2>(pixels, half);
+        if constexpr (kWeighted) {
+            const Vector alphaPlusOne =
+                V::Add(V::template Channel<3>(pixels, half), V::ConstantRow(context, kRowAlphaAdd));
+            const Vector neutral = V::ConstantRow(context, kRowAlphaNeutral);
+            const Vector chromaRound = V::ConstantRow(context, kRowAlphaChromaRound);
+            luma[half] =
+                V::ScaleByAlpha(V::Sub(luma[half], V::ConstantRow(context, kRowAlphaBlack)),
+                                alphaPlusOne, V::ConstantRow(context, kRowAlphaRound));
+            cb[half] = V::ScaleByAlpha(V::Sub(cb[half], neutral), alphaPlusOne, chromaRound);
+            cr[half] = V::ScaleByAlpha(V::Sub(cr[half], neutral), alphaPlusOne, chromaRound);
+        }
+    }
+}
+
+// Lanes shifted right arithmetically by kShift, none for 0.
+template <typename V, int kShift, typename Vector>
+inline Vector ShiftedRight(Vector x) {
+    if constexpr (kShift == 0) {
+        return x;
+    } else {
+        return V::template ShiftRight<kShift>(x);
+    }
+}
+
 // Y, Cb and Cr of 16 pixels of a VUYA or BGR layout.
 template <typename V, ReaderVariant kVariant, typename Vector>
-inline void Planes(const KernelContext* context, const uint8_t* source, Vector luma[2],
-                   Vector cb[2], Vector cr[2]) {
+[[gnu::always_inline]] inline void Planes(const KernelContext* context, const uint8_t* source,
+                                          Vector luma[2], Vector cb[2], Vector cr[2]) {
     constexpr RowLayout kLayout = kRowLayouts[kVariant];
     if constexpr (kLayout.pixels == PixelLayout::kVuya) {
-        V::template VuyaPlanes<kLayout.alphaWeighted>(context, source, luma, cb, cr);
+        VuyaPlanes<V, kLayout.alphaWeighted>(context, source, luma, cb, cr);
     } else {
-        V::template ConvertSixteen<kLayout.bytesPerPixel, kLayout.studioRange,
-                                   kAlphaWeight<kVariant>>(context, source, luma, cb, cr);
+        ConvertSixteen<V, kLayout.bytesPerPixel, kLayout.studioRange, kAlphaWeight<kVariant>>(
+            context, source, luma, cb, cr);
     }
 }
 
@@ -101,10 +171,10 @@ void RowTo444(KernelContext* context) {
         Planes<V, kVariant>(context, context->source + 16 * kLayout.bytesPerPixel * step, luma, cb,
                             cr);
         V::StoreBytes16(context->lumaDestination + 16 * step, luma[0], luma[1]);
-        V::StoreBytes16(context->cbDestination + 16 * step, V::template ShiftRight<kShift>(cb[0]),
-                        V::template ShiftRight<kShift>(cb[1]));
-        V::StoreBytes16(context->crDestination + 16 * step, V::template ShiftRight<kShift>(cr[0]),
-                        V::template ShiftRight<kShift>(cr[1]));
+        V::StoreBytes16(context->cbDestination + 16 * step, ShiftedRight<V, kShift>(cb[0]),
+                        ShiftedRight<V, kShift>(cb[1]));
+        V::StoreBytes16(context->crDestination + 16 * step, ShiftedRight<V, kShift>(cr[0]),
+                        ShiftedRight<V, kShift>(cr[1]));
     }
 }
 
@@ -129,7 +199,7 @@ void SetEveryLayout(RowKernelTable& kernels, std::index_sequence<I...>) {
 // Fills the row kernels of every layout with V's.
 template <typename V>
 void SetRowKernels(RowKernelTable& kernels) {
-    row_kernels_tmpl::SetEveryLayout<V>(kernels, std::make_index_sequence<kReaderVariantCount>());
+    row_kernels_tmpl::SetEveryLayout<V>(kernels, std::make_index_sequence<kRowLayoutCount>());
 }
 
 }  // namespace encdv

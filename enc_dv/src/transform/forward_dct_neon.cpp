@@ -10,7 +10,7 @@ namespace encdv {
 namespace {
 
 // The flowgraph constants (see DctVectorConstants), multiplied in as scalars.
-struct FlowgraphConstants {
+struct FlowgraphScalars {
     int16_t tan2, cos4, sin2x2, secant2;
 };
 
@@ -18,7 +18,7 @@ struct FlowgraphConstants {
 struct Dct {
     using Vector = int16x8_t;
 
-    static constexpr FlowgraphConstants LoadConstants() { return {27146, 23170, 25080, 17734}; }
+    static constexpr FlowgraphScalars LoadConstants() { return {27146, 23170, 25080, 17734}; }
 
     static int16x8_t Add(int16x8_t a, int16x8_t b) { return vaddq_s16(a, b); }
     static int16x8_t Sub(int16x8_t a, int16x8_t b) { return vsubq_s16(a, b); }
