@@ -25,9 +25,10 @@ struct RowLayout {
     const ConversionConstants* constants;  // null for the 4:2:2 layouts
 };
 
-// Every layout that the row kernels convert, indexed by ReaderVariant: the one statement of
-// it that every instruction set's row kernels and the readers' set-up follow.
-inline constexpr RowLayout kRowLayouts[] = {
+// Every packed layout, indexed by ReaderVariant: the one statement of it that every
+// instruction set's row kernels and the readers' set-up follow. (The planar layouts are read
+// without row kernels.)
+inline constexpr RowLayout kRowLayouts[kPackedVariantCount] = {
     {PixelLayout::kPacked422, true, 2, false, false, nullptr},           // YUY2
     {PixelLayout::kPacked422, false, 2, false, false, nullptr},          // UYVY
     {PixelLayout::kVuya, false, 4, false, false, &kVuyaConstants},       // VUYA
@@ -39,8 +40,6 @@ inline constexpr RowLayout kRowLayouts[] = {
     {PixelLayout::kBgr, false, 4, true, false, &kStudioRangeConstants},  // R32C
     {PixelLayout::kBgr, false, 4, true, true, &kStudioRangeConstants},   // R32C, alpha
 };
-inline constexpr int kRowLayoutCount = static_cast<int>(sizeof kRowLayouts / sizeof kRowLayouts[0]);
-static_assert(kRowLayoutCount <= kReaderVariantCount, "one layout per reader variant at most");
 
 // The row kernels of one layout (an absent kind is null). StripTo422 converts 16 pixels into
 // 16 Y, 8 Cb and 8 Cr samples (chroma of each pixel pair); RowTo444 and RowTo422 convert
@@ -52,8 +51,8 @@ struct RowKernels {
     RowKernel rowTo444;
 };
 
-// The row kernels of every layout, indexed by ReaderVariant.
-using RowKernelTable = RowKernels[kReaderVariantCount];
+// The row kernels of every packed layout, indexed by ReaderVariant.
+using RowKernelTable = RowKernels[kPackedVariantCount];
 
 // The kernels of one instruction set: the portable ones (the reference every vector version
 // equals bit for bit), the SSE2 ones (x86 builds with vector kernels only) and the NEON ones
@@ -62,8 +61,8 @@ void SetRowKernels_C(RowKernelTable& kernels);
 void SetRowKernels_SSE2(RowKernelTable& kernels);
 void SetRowKernels_NEON(RowKernelTable& kernels);
 
-// What the contexts of a layout are set up with: its kernels from the library's table, and
-// its pixel size and colour constants.
+// What the contexts of a packed layout are set up with: its kernels from the library's table,
+// and its pixel size and colour constants.
 struct RowKernelSet {
     RowKernel rowTo422;
     RowKernel stripTo422;

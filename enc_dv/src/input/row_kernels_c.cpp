@@ -200,7 +200,7 @@ void SetEveryLayout(RowKernelTable& kernels, std::index_sequence<I...>) {
 }  // namespace
 
 void SetRowKernels_C(RowKernelTable& kernels) {
-    SetEveryLayout(kernels, std::make_index_sequence<kRowLayoutCount>());
+    SetEveryLayout(kernels, std::make_index_sequence<kPackedVariantCount>());
 }
 
 }  // namespace encdv

@@ -199,7 +199,7 @@ void SetEveryLayout(RowKernelTable& kernels, std::index_sequence<I...>) {
 // Fills the row kernels of every layout with V's.
 template <typename V>
 void SetRowKernels(RowKernelTable& kernels) {
-    row_kernels_tmpl::SetEveryLayout<V>(kernels, std::make_index_sequence<kRowLayoutCount>());
+    row_kernels_tmpl::SetEveryLayout<V>(kernels, std::make_index_sequence<kPackedVariantCount>());
 }
 
 }  // namespace encdv
