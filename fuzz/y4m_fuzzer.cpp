@@ -18,8 +18,8 @@
 
 #include "enc_dv.h"
 #include "support/dv_decoder.h"
-#include "y4m_reader.h"
-#include "y4m_source.h"
+#include "sources/y4m_reader.h"
+#include "sources/y4m_source.h"
 
 namespace {
 

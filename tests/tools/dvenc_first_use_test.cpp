@@ -11,7 +11,7 @@
 
 #include "dvenc_runner.h"
 #include "enc_dv.h"
-#include "range_conversion.h"
+#include "sources/range_conversion.h"
 #include "test_streams.h"
 
 namespace dvenc_test {

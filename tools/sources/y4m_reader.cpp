@@ -1,8 +1,8 @@
-#include "y4m_reader.h"
+#include "sources/y4m_reader.h"
 
 #include <algorithm>
 
-#include "size_advice.h"
+#include "sources/size_advice.h"
 
 namespace dvenc {
 

@@ -1,4 +1,4 @@
-#include "fourcc.h"
+#include "sources/fourcc.h"
 
 #include "enc_dv.h"
 

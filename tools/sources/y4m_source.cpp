@@ -1,10 +1,10 @@
-#include "y4m_source.h"
+#include "sources/y4m_source.h"
 
 #include <cstring>
 
 #include "enc_dv.h"
-#include "frame_packing.h"
-#include "range_conversion.h"
+#include "sources/frame_packing.h"
+#include "sources/range_conversion.h"
 
 namespace dvenc {
 

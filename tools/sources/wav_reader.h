@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "input_file.h"
+#include "sources/input_file.h"
 
 namespace dvenc {
 

@@ -1,4 +1,4 @@
-#include "raw_source.h"
+#include "sources/raw_source.h"
 
 namespace dvenc {
 

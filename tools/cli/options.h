@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "fourcc.h"
-#include "recording_date.h"
-#include "timecode.h"
+#include "sources/fourcc.h"
+#include "dv_frames/recording_date.h"
+#include "dv_frames/timecode.h"
 
 namespace dvenc {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "frame_buffer.h"
-#include "frame_source.h"
+#include "sources/frame_buffer.h"
+#include "sources/frame_source.h"
 
 namespace dvenc {
 

@@ -1,4 +1,4 @@
-#include "output_file.h"
+#include "dv_frames/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

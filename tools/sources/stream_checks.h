@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "y4m_reader.h"
+#include "sources/y4m_reader.h"
 
 namespace dvenc {
 

@@ -1,8 +1,8 @@
-#include "wav_reader.h"
+#include "sources/wav_reader.h"
 
 #include <cstring>
 
-#include "dv_audio.h"
+#include "sources/dv_audio.h"
 
 namespace dvenc {
 

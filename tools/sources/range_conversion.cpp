@@ -1,4 +1,4 @@
-#include "range_conversion.h"
+#include "sources/range_conversion.h"
 
 namespace dvenc {
 

@@ -1,4 +1,4 @@
-#include "frame_packing.h"
+#include "sources/frame_packing.h"
 
 namespace dvenc {
 

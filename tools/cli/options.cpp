@@ -1,9 +1,9 @@
-#include "options.h"
+#include "cli/options.h"
 
 #include <cstring>
 
 #include "enc_dv.h"
-#include "size_advice.h"
+#include "sources/size_advice.h"
 
 namespace dvenc {
 

@@ -1,4 +1,4 @@
-#include "thread_limit.h"
+#include "cli/thread_limit.h"
 
 #if defined(__linux__)
 #include <sched.h>

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "fourcc.h"
-#include "frame_buffer.h"
-#include "frame_source.h"
-#include "input_file.h"
+#include "sources/fourcc.h"
+#include "sources/frame_buffer.h"
+#include "sources/frame_source.h"
+#include "sources/input_file.h"
 
 namespace dvenc {
 

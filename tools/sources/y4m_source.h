@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "frame_buffer.h"
-#include "frame_source.h"
-#include "input_file.h"
-#include "y4m_reader.h"
+#include "sources/frame_buffer.h"
+#include "sources/frame_source.h"
+#include "sources/input_file.h"
+#include "sources/y4m_reader.h"
 
 namespace dvenc {
 

@@ -1,4 +1,4 @@
-#include "frame_buffer.h"
+#include "sources/frame_buffer.h"
 
 #include <cstdint>
 #include <cstring>

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "enc_dv.h"
-#include "wav_reader.h"
+#include "sources/wav_reader.h"
 
 namespace dvenc {
 

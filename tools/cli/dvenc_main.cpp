@@ -11,19 +11,19 @@
 #include <new>
 #include <string>
 
-#include "audio_track.h"
-#include "demo_picture.h"
+#include "dv_frames/audio_track.h"
+#include "sources/demo_picture.h"
 #include "enc_dv.h"
-#include "frame_buffer.h"
-#include "options.h"
-#include "output_file.h"
-#include "progress.h"
-#include "raw_source.h"
-#include "stream_checks.h"
-#include "thread_limit.h"
-#include "timecode.h"
-#include "wav_reader.h"
-#include "y4m_source.h"
+#include "sources/frame_buffer.h"
+#include "cli/options.h"
+#include "dv_frames/output_file.h"
+#include "cli/progress.h"
+#include "sources/raw_source.h"
+#include "sources/stream_checks.h"
+#include "cli/thread_limit.h"
+#include "dv_frames/timecode.h"
+#include "sources/wav_reader.h"
+#include "sources/y4m_source.h"
 
 namespace {
 

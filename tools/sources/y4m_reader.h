@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "input_file.h"
+#include "sources/input_file.h"
 
 namespace dvenc {
 

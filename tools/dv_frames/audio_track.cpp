@@ -1,4 +1,4 @@
-#include "audio_track.h"
+#include "dv_frames/audio_track.h"
 
 #include <cstdio>
 #include <cstring>
