@@ -4,9 +4,10 @@
 
 #include <string>
 
-#include "sources/fourcc.h"
 #include "dv_frames/recording_date.h"
 #include "dv_frames/timecode.h"
+#include "media/conversion_plan.h"
+#include "sources/fourcc.h"
 
 namespace dvenc {
 
@@ -33,10 +34,20 @@ struct Options {
     int threads = 0;  // 0: one per processor
     bool singleThread = false;
 
-    std::string audio;  // WAV file; empty: silence
+    // Files read through FFmpeg's libraries: the conversion's overrides (--wide gives
+    // 16:9), and the first option given that only such files take, for the message when
+    // the input turns out to be another kind.
+    ConversionChoices choices;
+    std::string fileOnlyOption;
+
+    std::string audio;      // WAV file; empty: the file's own sound, or silence
+    bool noAudio = false;   // silence, whatever the file holds
+    int audioStream = -1;   // the file's audio stream number; -1: the first
+    int audioRate = 0;      // the DV sound's rate for a file's sound; 0: 48000
     bool timecodeGiven = false;
     DVEncTimecode timecode = {};  // of the first frame, when given
-    bool dateGiven = false;
+    bool dateGiven = false;       // --date, with a date or none
+    bool dateNone = false;        // --date none: no recording date, whatever the file says
     DVEncRecordingDate date = {};
 
     bool quiet = false;

@@ -1,5 +1,5 @@
 // The sound of each DV frame: the samples a frame holds at its position in the stream,
-// taken from a WAV file (silence where it ends early) or silence throughout.
+// taken from a sound source (silence where it ends early) or silence throughout.
 #ifndef DVENC_AUDIO_TRACK_H
 #define DVENC_AUDIO_TRACK_H
 
@@ -8,19 +8,21 @@
 #include <string>
 
 #include "enc_dv.h"
-#include "sources/wav_reader.h"
+#include "sources/sound_source.h"
 
 namespace dvenc {
 
 class AudioTrack {
   public:
-    // wav null: a silent 48 kHz track. frameBytes: the size of the stream's DV frames.
-    AudioTrack(std::unique_ptr<WavReader> wav, int frameBytes);
+    // sound null: a silent 48 kHz track. frameBytes: the size of the stream's DV frames.
+    // The closing note leaves out a difference in length of up to slackFrames frames (a
+    // file's sound and pictures rarely end on the same sample).
+    AudioTrack(std::unique_ptr<SoundSource> sound, int frameBytes, int slackFrames = 0);
 
     int SampleRate() const { return sampleRate_; }
 
     // Fills the samples of the next frame and returns how many pairs it holds (as the
-    // library counts them); false on a read error of the WAV file (*error says which).
+    // library counts them); false on a read error of the sound (*error says which).
     bool Next(int* samples, std::string* error);
     const int16_t* Samples() const { return stereo_; }
 
@@ -29,8 +31,9 @@ class AudioTrack {
     std::string EndNote();
 
   private:
-    std::unique_ptr<WavReader> wav_;
+    std::unique_ptr<SoundSource> sound_;
     int frameBytes_;
+    long long slack_;       // sample pairs
     int sampleRate_ = 48000;
     long long frame_ = 0;
     long long padded_ = 0;  // sample pairs of silence added after the sound ended

@@ -1,4 +1,5 @@
-// A source of packed frames for the encoder: YUV4MPEG2, raw frames or the demo picture.
+// A source of frames for the encoder: YUV4MPEG2, raw frames, the demo picture or a file
+// read through FFmpeg's libraries.
 #ifndef DVENC_FRAME_SOURCE_H
 #define DVENC_FRAME_SOURCE_H
 
@@ -30,6 +31,9 @@ class FrameSource {
     virtual long long FrameCount() const { return -1; }
     // True when reading stopped because of a signal.
     virtual bool Interrupted() const { return false; }
+    // After kEnd: what went wrong on the way though the frames that could be read were read
+    // (damaged data passed over, an input cut short); empty when nothing did.
+    virtual std::string EndProblem() const { return std::string(); }
 };
 
 }  // namespace dvenc

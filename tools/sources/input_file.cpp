@@ -105,6 +105,23 @@ size_t InputFile::Read(void* destination, size_t count) {
     return done;
 }
 
+size_t InputFile::Peek(void* destination, size_t count) {
+    count = std::min<size_t>(count, 4096);
+    if (end_ - begin_ < count) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+        while (end_ < count) {
+            const size_t got = ReadSome(buffer_.data() + end_, buffer_.size() - end_);
+            if (got == 0) break;
+            end_ += got;
+        }
+    }
+    const size_t have = std::min(count, end_ - begin_);
+    std::memcpy(destination, buffer_.data() + begin_, have);
+    return have;
+}
+
 InputFile::LineResult InputFile::ReadLine(std::string* line, size_t maxLength) {
     line->clear();
     for (;;) {

@@ -23,6 +23,9 @@ class InputFile {
     // Reads up to count bytes, stopping early only at the end of the stream or on an error;
     // returns the number read. Failed() tells an error from the end of the stream.
     size_t Read(void* destination, size_t count);
+    // Copies up to count bytes (at most 4096) of what comes next without consuming them;
+    // returns how many there are, fewer only at the end of the stream or on an error.
+    size_t Peek(void* destination, size_t count);
     enum class LineResult { kLine, kEnd, kPartial, kTooLong, kError };
     // Reads one line without its '\n': kLine; kEnd when the stream ends before any byte;
     // kPartial when it ends inside the line; kTooLong when no '\n' comes within maxLength

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "sources/input_file.h"
+#include "sources/sound_source.h"
 
 namespace dvenc {
 
@@ -19,25 +20,23 @@ struct WavFormat {
     int bitsPerSample = 0;
 };
 
-class WavReader {
+class WavReader : public SoundSource {
   public:
     // Opens path and reads up to the start of the samples; the format must be 16-bit PCM,
     // mono or stereo, at 48000, 44100 or 32000 Hz. Null with a one-line reason otherwise.
     static std::unique_ptr<WavReader> Open(const std::string& path, std::string* error);
 
     const WavFormat& Format() const { return format_; }
-    const std::string& Name() const { return input_.Name(); }
 
-    // Reads up to count sample frames as interleaved stereo (mono doubled to both
-    // channels) into stereo; returns the number read, fewer only at the end of the sound.
-    int ReadStereo(int16_t* stereo, int count);
-    // True when the sound ended on a read error rather than at its end.
-    bool Failed() const { return input_.Failed(); }
-    const std::string& ErrorText() const { return input_.ErrorText(); }
-    // Sample frames not read yet, when the data chunk's length is known; else -1.
-    long long Remaining() const { return remaining_; }
-    // True when at least one more sample frame can be read.
-    bool HasMore();
+    int SampleRate() const override { return format_.sampleRate; }
+    // Mono is doubled to both channels.
+    int ReadStereo(int16_t* stereo, int count) override;
+    bool Failed() const override { return input_.Failed(); }
+    const std::string& ErrorText() const override { return input_.ErrorText(); }
+    bool HasMore() override;
+    // Known when the data chunk gives its length.
+    long long Remaining() const override { return remaining_; }
+    std::string Name() const override { return "the sound of " + input_.Name(); }
 
   private:
     WavReader() = default;

@@ -9,10 +9,15 @@
 namespace dvenc {
 
 std::unique_ptr<Y4mSource> Y4mSource::Open(const std::string& path, std::string* error) {
-    std::unique_ptr<Y4mSource> source(new Y4mSource);
-    if (!source->input_.Open(path, error)) return nullptr;
+    auto input = std::make_unique<InputFile>();
+    if (!input->Open(path, error)) return nullptr;
+    return Open(std::move(input), error);
+}
+
+std::unique_ptr<Y4mSource> Y4mSource::Open(std::unique_ptr<InputFile> input, std::string* error) {
+    std::unique_ptr<Y4mSource> source(new Y4mSource(std::move(input)));
     if (!source->reader_.ReadHeader(error)) {
-        if (!source->input_.Failed()) *error = source->input_.Name() + ": " + *error;
+        if (!source->input_->Failed()) *error = source->input_->Name() + ": " + *error;
         return nullptr;
     }
     const Y4mHeader& h = source->Header();
@@ -51,7 +56,7 @@ std::unique_ptr<Y4mSource> Y4mSource::Open(const std::string& path, std::string*
 
 long long Y4mSource::FrameCount() const {
     // Each frame is its planes plus a "FRAME\n" line; the header is shorter than a frame.
-    const long long size = input_.Size();
+    const long long size = input_->Size();
     if (size < 0) return -1;
     return size / static_cast<long long>(reader_.Planes().frameBytes + 6);
 }

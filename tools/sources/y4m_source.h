@@ -20,22 +20,25 @@ class Y4mSource : public FrameSource {
   public:
     // Opens path ("-" = standard input) and reads its header; null with a reason on failure.
     static std::unique_ptr<Y4mSource> Open(const std::string& path, std::string* error);
+    // Reads the header from an input already open (and perhaps peeked at).
+    static std::unique_ptr<Y4mSource> Open(std::unique_ptr<InputFile> input, std::string* error);
 
     const Y4mHeader& Header() const { return reader_.Header(); }
-    const InputFile& Input() const { return input_; }
+    const InputFile& Input() const { return *input_; }
 
     Result Next(SourceFrame* frame, std::string* error) override;
     int Width() const override { return Header().width; }
     int Height() const override { return Header().height; }
     long long FrameCount() const override;
-    bool Interrupted() const override { return input_.Interrupted(); }
+    bool Interrupted() const override { return input_->Interrupted(); }
 
   private:
-    Y4mSource() : reader_(&input_) {}
+    explicit Y4mSource(std::unique_ptr<InputFile> input)
+        : input_(std::move(input)), reader_(input_.get()) {}
     // Converts the frame just read where the encoder needs it; returns its first byte.
     const uint8_t* Convert();
 
-    InputFile input_;
+    std::unique_ptr<InputFile> input_;
     Y4mReader reader_;
     std::vector<uint8_t> planes_;
     FrameBuffer frame_;
