@@ -62,7 +62,9 @@ Shape DisplayShape(const SourcePicture& source) {
     if (s.sampleAspect <= 0) {
         const bool sdWidth = s.width == 720 || s.width == 704;
         const bool sdHeight = s.height == 576 || s.height == 480 || s.height == 486;
-        s.sampleAspect = sdWidth && sdHeight ? 4.0 * s.height / (3.0 * kWidth) : 1.0;
+        // 486 lines are DV's 480 with six more, which the library leaves out.
+        const int lines = s.height == 486 ? 480 : s.height;
+        s.sampleAspect = sdWidth && sdHeight ? 4.0 * lines / (3.0 * kWidth) : 1.0;
     }
     if (source.rotation % 180) {
         std::swap(s.width, s.height);
@@ -237,6 +239,7 @@ ConversionPlan PlanConversion(const SourcePicture& source, const ConversionChoic
     plan.is625 = Choose625(source, choices.system);
     plan.height = plan.is625 ? 576 : 480;
     plan.rate = plan.is625 ? Rational{25, 1} : Rational{30000, 1001};
+    plan.sourceRate = source.frameRate;
     plan.pixelFormat = plan.is625 && !choices.smpte314m ? "yuv420p" : "yuv411p";
     const Shape shape = DisplayShape(source);
     const double aspect = shape.width * shape.sampleAspect / shape.height;
@@ -263,7 +266,7 @@ std::string DescribePlan(const SourcePicture& source, const ConversionPlan& plan
     std::string text = std::to_string(source.width) + "x" + std::to_string(source.height) + rate +
                        kScan[static_cast<int>(source.scan)];
     if (!source.rgb) text += std::string(", ") + kMatrix[static_cast<int>(plan.matrix)];
-    if (plan.range == Range::kFull) text += " full range";
+    if (!source.rgb && plan.range == Range::kFull) text += " full range";
     text += std::string(" -> ") + (plan.is625 ? "625/50" : "525/60") + (plan.wide ? " 16:9" : " 4:3");
     const bool fieldwise =
         plan.fields == FieldTreatment::kFields || plan.fields == FieldTreatment::kFieldsShifted;

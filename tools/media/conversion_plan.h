@@ -67,6 +67,7 @@ struct ConversionPlan {
     int height = 576;         // of the DV picture (720 wide)
     std::string pixelFormat;  // what the library is handed: "yuv420p" or "yuv411p"
     Rational rate;            // 25 or 30000/1001
+    Rational sourceRate;      // the file's, as taken
     FieldTreatment fields = FieldTreatment::kProgressive;
     Matrix matrix = Matrix::kBt601;  // the source's, as taken (never kUnknown)
     Range range = Range::kStudio;

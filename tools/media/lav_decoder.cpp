@@ -41,6 +41,8 @@ LavDecoder::Got LavDecoder::Next(AVFrame* frame) {
         int result = avcodec_receive_frame(codec_.get(), frame);
         if (result == 0) {
             frame->pts = frame->best_effort_timestamp;
+            // Decoded, but with parts of it made up where the data was damaged.
+            if (frame->decode_error_flags) ++damaged_;
             return Got::kFrame;
         }
         if (result == AVERROR_EOF) return Got::kEnd;

@@ -24,7 +24,7 @@ class LavDecoder {
     // The next decoded frame, its best-effort time stamp in frame->pts (stream time base).
     Got Next(AVFrame* frame);
 
-    // Packets or frames the decoder refused as damaged.
+    // Packets the decoder refused and frames it had to patch up, the data being damaged.
     int Damaged() const { return damaged_; }
     // "h264" and the like.
     const char* CodecName() const;

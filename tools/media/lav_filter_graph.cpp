@@ -18,8 +18,8 @@ using InOutPtr = std::unique_ptr<AVFilterInOut, InOutFree>;
 
 }  // namespace
 
-bool LavFilterGraph::Build(const AVFrame* first, AVRational timeBase, const std::string& filters,
-                           std::string* error) {
+bool LavFilterGraph::Build(const AVFrame* first, AVRational frameRate, AVRational timeBase,
+                           const std::string& filters, std::string* error) {
     graph_.reset(avfilter_graph_alloc());
     if (!graph_) {
         *error = "out of memory building the picture conversion";
@@ -30,10 +30,12 @@ bool LavFilterGraph::Build(const AVFrame* first, AVRational timeBase, const std:
     format_ = first->format;
     const AVRational aspect = first->sample_aspect_ratio.num > 0 ? first->sample_aspect_ratio
                                                                  : AVRational{0, 1};
+    const AVRational rate = frameRate.num > 0 && frameRate.den > 0 ? frameRate : AVRational{0, 1};
     char arguments[256];
     std::snprintf(arguments, sizeof arguments,
-                  "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", width_,
-                  height_, format_, timeBase.num, timeBase.den, aspect.num, aspect.den);
+                  "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d:frame_rate=%d/%d",
+                  width_, height_, format_, timeBase.num, timeBase.den, aspect.num, aspect.den,
+                  rate.num, rate.den);
     int result = avfilter_graph_create_filter(&source_, avfilter_get_by_name("buffer"), "in",
                                               arguments, nullptr, graph_.get());
     if (result >= 0) {

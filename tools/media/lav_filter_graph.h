@@ -11,10 +11,11 @@ namespace dvenc {
 
 class LavFilterGraph {
   public:
-    // Builds the graph for frames shaped like first, time stamps in timeBase, through the
-    // filters (FFmpeg's filter chain syntax). False with a reason otherwise.
-    bool Build(const AVFrame* first, AVRational timeBase, const std::string& filters,
-               std::string* error);
+    // Builds the graph for frames shaped like first at frameRate (0/1: unknown), time
+    // stamps in timeBase, through the filters (FFmpeg's filter chain syntax). False with a
+    // reason otherwise.
+    bool Build(const AVFrame* first, AVRational frameRate, AVRational timeBase,
+               const std::string& filters, std::string* error);
 
     // True when frame has the size and layout the graph was built for.
     bool Fits(const AVFrame* frame) const;

@@ -62,16 +62,27 @@ bool LavPictures::Start(std::string* error) {
     const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate
                                                            : AVRational{25, 1};
     lastDuration_ = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), stream->time_base));
-    return graph_.Build(pending_.get(), decoder_->Stream()->time_base, plan_.filters, error);
+    const AVRational sourceRate = {plan_.sourceRate.num, plan_.sourceRate.den};
+    return graph_.Build(pending_.get(), sourceRate, stream->time_base, plan_.filters, error);
+}
+
+double LavPictures::Duration() const {
+    const AVStream* stream = decoder_->Stream();
+    if (stream->duration > 0) return Seconds(stream->duration, stream->time_base);
+    // Matroska gives each stream's length as a tag, "HH:MM:SS.nnnnnnnnn".
+    const AVDictionaryEntry* tag = av_dict_get(stream->metadata, "DURATION", nullptr, 0);
+    int hours = 0, minutes = 0;
+    double seconds = 0;
+    if (tag && std::sscanf(tag->value, "%d:%d:%lf", &hours, &minutes, &seconds) == 3) {
+        return hours * 3600.0 + minutes * 60.0 + seconds;
+    }
+    const int64_t whole = input_->Format()->duration;
+    return whole > 0 ? static_cast<double>(whole) / AV_TIME_BASE : 0.0;
 }
 
 long long LavPictures::FrameCount() const {
-    const AVStream* stream = decoder_->Stream();
-    double seconds = stream->duration > 0 ? Seconds(stream->duration, stream->time_base) : 0.0;
-    const int64_t whole = input_->Format()->duration;
-    if (seconds <= 0 && whole > 0) seconds = static_cast<double>(whole) / AV_TIME_BASE;
-    if (seconds <= 0) return -1;
-    return std::llround(seconds * plan_.rate.Value());
+    const double seconds = Duration();
+    return seconds > 0 ? std::llround(seconds * plan_.rate.Value()) : -1;
 }
 
 bool LavPictures::Feed(std::string* error) {
@@ -150,14 +161,13 @@ std::string LavPictures::EndProblem() const {
     }
     if (decoder_->Damaged() > 0) {
         const int n = decoder_->Damaged();
-        return input_->Name() + ": damaged video data, " + std::to_string(n) +
-               (n == 1 ? " packet" : " packets") + " could not be decoded and " +
-               (n == 1 ? "was" : "were") + " passed over";
+        return input_->Name() + ": damaged video data (" + std::to_string(n) +
+               (n == 1 ? " picture" : " pictures") + " lost or decoded with errors)";
     }
-    // A file whose pictures end well before the length its header gives is cut short.
-    const int64_t whole = input_->Format()->duration;
-    const double expected = whole > 0 ? static_cast<double>(whole) / AV_TIME_BASE : 0.0;
-    if (expected > 0 && reached + 1.0 < expected * 0.9) {
+    // A file whose pictures end well before the length it gives them is cut short.
+    const double expected = Duration();
+    const double ended = reached + lastDuration_ * av_q2d(decoder_->Stream()->time_base);
+    if (expected > 0 && ended < expected - std::max(0.5, expected / 50)) {
         return input_->Name() + ": the pictures end at " + SecondsText(reached) + " of the " +
                SecondsText(expected) + " the file gives (it seems cut short)";
     }

@@ -32,6 +32,8 @@ class LavPictures : public FrameSource {
     std::string EndProblem() const override;
 
   private:
+    // The length of the video as the file gives it, in seconds; 0 when it does not.
+    double Duration() const;
     // The next converted frame into converted_: 0, AVERROR_EOF or another error.
     int Convert(std::string* error);
     // Feeds the graph one decoded frame, or its end.
