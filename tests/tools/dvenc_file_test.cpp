@@ -21,8 +21,7 @@ namespace {
 
 using encdv::test::DecodedFrame;
 
-constexpr char kNoFileInput[] =
-    "needs ffmpeg and ffprobe, and dvenc built with FFmpeg's libraries";
+constexpr char kNoFileInput[] = "needs ffmpeg and ffprobe, and dvenc built with FFmpeg's libraries";
 
 // "files read through ..." from dvenc --version, or what to install.
 std::string LibraryLine(const ScratchDir& dir) {
@@ -45,8 +44,8 @@ bool HaveFileInput(const ScratchDir& dir) {
 
 // ffprobe's value of entries ("stream=display_aspect_ratio") for the first stream.
 std::string Probe(const ScratchDir& dir, const std::string& file, const std::string& entries) {
-    dir.Shell("ffprobe -v error -select_streams v:0 -show_entries " + entries +
-              " -of csv=p=0 " + file + " > probe.txt");
+    dir.Shell("ffprobe -v error -select_streams v:0 -show_entries " + entries + " -of csv=p=0 " +
+              file + " > probe.txt");
     std::string text = Bytes(dir.Read("probe.txt"));
     while (!text.empty() && (text.back() == '\n' || text.back() == ',')) text.pop_back();
     return text;
@@ -97,8 +96,7 @@ TEST(DvencFile, InterlacedFieldsStayApartAndComeBottomFieldFirst) {
         int height;
     } cases[] = {
         {"1080i top field first",
-         "-f lavfi -i \"color=white:s=1920x1080:r=25:d=0.08," + fields + "\" -field_order tt",
-         576},
+         "-f lavfi -i \"color=white:s=1920x1080:r=25:d=0.08," + fields + "\" -field_order tt", 576},
         {"1080i top field first to 525/60",
          "-f lavfi -i \"color=white:s=1920x1080:r=30000/1001:d=0.066," + fields +
              "\" -field_order tt",
@@ -134,7 +132,7 @@ TEST(DvencFile, Bt709ColoursKeepTheirRgbWithinFourLevels) {
     // and range; the DV frames, read as BT.601 studio range, give each bar's R'G'B' back.
     ScratchDir dir;
     if (!HaveFileInput(dir)) GTEST_SKIP() << kNoFileInput;
-    const int bars[8][3] = {{250, 0, 0},    {0, 252, 0},    {0, 0, 250},    {235, 235, 20},
+    const int bars[8][3] = {{250, 0, 0},    {0, 252, 0},    {0, 0, 250},     {235, 235, 20},
                             {20, 235, 235}, {235, 20, 235}, {128, 128, 128}, {240, 240, 240}};
     const struct {
         const char* what;
@@ -246,8 +244,9 @@ TEST(DvencFile, FrameRateIsConvertedAndTheSoundStaysInStep) {
         const size_t frameBytes =
             c.frames % 25 == 0 ? DVENC_FRAME_BYTES_625 : DVENC_FRAME_BYTES_525;
         EXPECT_EQ(dir.Read("out.dv").size(), c.frames * frameBytes);
-        dir.Shell("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate -of "
-                  "csv=p=0 out.dv > rate.txt");
+        dir.Shell(
+            "ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate -of "
+            "csv=p=0 out.dv > rate.txt");
         EXPECT_EQ(Bytes(dir.Read("rate.txt")), std::to_string(c.sampleRate) + "\n");
         const std::vector<int16_t> sound = Sound(dir, "out.dv");
         int first = -1, last = -1;
@@ -256,7 +255,8 @@ TEST(DvencFile, FrameRateIsConvertedAndTheSoundStaysInStep) {
             if (first < 0) first = static_cast<int>(i);
             last = static_cast<int>(i);
         }
-        const double frame = c.sampleRate * (frameBytes == DVENC_FRAME_BYTES_625 ? 0.04 : 1001 / 30000.0);
+        const double frame =
+            c.sampleRate * (frameBytes == DVENC_FRAME_BYTES_625 ? 0.04 : 1001 / 30000.0);
         EXPECT_NEAR(first, std::max(0.0, c.from - c.start) * c.sampleRate, frame);
         EXPECT_NEAR(last, (std::min(c.to, c.seconds + c.start) - c.start) * c.sampleRate, frame);
     }
@@ -286,7 +286,8 @@ TEST(DvencFile, TimecodeAndRecordingDateComeFromTheFileUnlessGiven) {
         const RunResult r =
             dir.Shell(std::string("TZ=UTC \"$DVENC\" --quiet ") + c.options + " clip.mov out.dv");
         ASSERT_EQ(r.exitCode, 0) << r.errors;
-        dir.Shell("ffprobe -v error -show_entries format_tags=timecode -of csv=p=0 out.dv > tc.txt");
+        dir.Shell(
+            "ffprobe -v error -show_entries format_tags=timecode -of csv=p=0 out.dv > tc.txt");
         EXPECT_EQ(Bytes(dir.Read("tc.txt")), std::string(c.timecode) + "\n");
         if (HaveLibdv()) {
             const std::vector<uint8_t> dv = dir.Read("out.dv");
@@ -316,9 +317,9 @@ TEST(DvencFile, DvEncodedAgainKeepsItsTimecodeAndColour) {
         ASSERT_TRUE(Make(dir, "-i g1.dv -f yuv4mpegpipe g1.y4m"));
         ASSERT_EQ(dir.Dvenc("--quiet --timecode 10:00:00:00 g1.y4m y4m.dv").exitCode, 0);
         EXPECT_TRUE(dir.Read("y4m.dv") == dir.Read("g2.dv"));
-        ASSERT_EQ(dir.Shell("cat g1.dv | \"$DVENC\" --quiet --timecode 10:00:00:00 - piped.dv")
-                      .exitCode,
-                  0);
+        ASSERT_EQ(
+            dir.Shell("cat g1.dv | \"$DVENC\" --quiet --timecode 10:00:00:00 - piped.dv").exitCode,
+            0);
         EXPECT_TRUE(dir.Read("piped.dv") == dir.Read("g2.dv"));
         dir.Shell("ffprobe -v error -show_entries format_tags=timecode -of csv=p=0 g2.dv > tc.txt");
         EXPECT_EQ(Bytes(dir.Read("tc.txt")), "10:00:00:00\n");
@@ -335,8 +336,9 @@ TEST(DvencFile, DvEncodedAgainKeepsItsTimecodeAndColour) {
 TEST(DvencFile, BadFilesExitWithTheirStatusKeepingWholeFrames) {
     ScratchDir dir;
     if (!HaveFileInput(dir)) GTEST_SKIP() << kNoFileInput;
-    ASSERT_TRUE(Make(dir, "-f lavfi -i testsrc=s=320x240:r=25:d=2 -f lavfi -i sine=d=2 -c:v "
-                          "libx264 -g 5 -c:a pcm_s16le clip.mkv"));
+    ASSERT_TRUE(Make(dir,
+                     "-f lavfi -i testsrc=s=320x240:r=25:d=2 -f lavfi -i sine=d=2 -c:v "
+                     "libx264 -g 5 -c:a pcm_s16le clip.mkv"));
     ASSERT_TRUE(Make(dir, "-f lavfi -i sine=d=1 sound.wav"));
     const std::vector<uint8_t> whole = dir.Read("clip.mkv");
     dir.Write("cut.mkv", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2));

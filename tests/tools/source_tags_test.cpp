@@ -54,8 +54,8 @@ TEST(SourceTags, CreationTimeInUtcIsLocalTimeAndZonedTimesStayAsWritten) {
         DVEncRecordingDate date;
         bool read;
     } cases[] = {
-        {"2024-05-17T09:30:00.000000Z", {2024, 5, 17, 11, 30, 0}, true},   // summer: +2
-        {"2024-12-31T23:59:59Z", {2025, 1, 1, 0, 59, 59}, true},           // winter: +1
+        {"2024-05-17T09:30:00.000000Z", {2024, 5, 17, 11, 30, 0}, true},  // summer: +2
+        {"2024-12-31T23:59:59Z", {2025, 1, 1, 0, 59, 59}, true},          // winter: +1
         {"2024-05-17T09:30:00+0500", {2024, 5, 17, 9, 30, 0}, true},
         {"2024-05-17T09:30:00-07:00", {2024, 5, 17, 9, 30, 0}, true},
         {"2024-05-17 09:30:00", {2024, 5, 17, 9, 30, 0}, true},

@@ -54,8 +54,7 @@ int PrintVersion() {
     }
     text[sizeof text - 1] = '\0';
     std::printf("dvenc %s (enc_dv library version %s)\n", DVENC_TOOL_VERSION, text);
-    std::printf("%s%s\n", MediaSupported() ? "files read through " : "",
-                MediaLibraries().c_str());
+    std::printf("%s%s\n", MediaSupported() ? "files read through " : "", MediaLibraries().c_str());
     return kExitDone;
 }
 

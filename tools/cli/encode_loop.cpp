@@ -37,8 +37,9 @@ void LimitThreads(const Options& options) {
 
 std::string FramesInOutput(long long done, const char* which) {
     if (done == 0) return "";
-    return std::string("; ") + (done == 1 ? "the frame" : "the " + std::to_string(done) + " frames") +
-           " " + which + " " + (done == 1 ? "is" : "are") + " in the output";
+    return std::string("; ") +
+           (done == 1 ? "the frame" : "the " + std::to_string(done) + " frames") + " " + which +
+           " " + (done == 1 ? "is" : "are") + " in the output";
 }
 
 }  // namespace
@@ -63,8 +64,9 @@ int Encode(const Options& options, OpenedInput* input, bool (*stopRequested)()) 
     if (result == FrameSource::Result::kEnd) {
         const std::string problem = source.EndProblem();
         return Fail(kExitInput, !problem.empty() ? problem + "; nothing was written"
-                                : (input->input ? input->input->Name() : std::string("the input")) +
-                                      " holds no frames; nothing was written");
+                                                 : (input->input ? input->input->Name()
+                                                                 : std::string("the input")) +
+                                                       " holds no frames; nothing was written");
     }
     if (result == FrameSource::Result::kError && !source.Interrupted()) {
         return Fail(kExitInput, error);

@@ -25,7 +25,7 @@ struct OpenedInput {
     bool wide = false;
     StreamLabels labels;
     bool fileTimecode = false;  // labels.timecode is the file's own
-    std::string description;  // what a file holds and becomes; empty for other inputs
+    std::string description;    // what a file holds and becomes; empty for other inputs
     std::vector<std::string> warnings;
     std::vector<std::string> notes;
 };

@@ -160,9 +160,8 @@ int Word(const std::string& text, const char* const (&words)[N]) {
     return -1;
 }
 
-constexpr const char* kFileOptions[] = {"--system",      "--aspect",       "--fit",
-                                        "--field-order", "--matrix",       "--range",
-                                        "--audio-stream", "--audio-rate"};
+constexpr const char* kFileOptions[] = {"--system", "--aspect", "--fit",          "--field-order",
+                                        "--matrix", "--range",  "--audio-stream", "--audio-rate"};
 
 // The options with a value that only files read through FFmpeg's libraries take. False
 // with a reason when the value is not one the option takes.
@@ -402,7 +401,8 @@ ParseResult ParseOptions(int argc, const char* const* argv, Options* options, st
         return ParseResult::kError;
     }
     if (o.demo && !o.fileOnlyOption.empty()) {
-        *error = o.fileOnlyOption + " is for files read through FFmpeg's libraries; --demo has none";
+        *error =
+            o.fileOnlyOption + " is for files read through FFmpeg's libraries; --demo has none";
         return ParseResult::kError;
     }
     if (o.fourcc && !o.fileOnlyOption.empty()) {

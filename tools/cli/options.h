@@ -40,10 +40,10 @@ struct Options {
     ConversionChoices choices;
     std::string fileOnlyOption;
 
-    std::string audio;      // WAV file; empty: the file's own sound, or silence
-    bool noAudio = false;   // silence, whatever the file holds
-    int audioStream = -1;   // the file's audio stream number; -1: the first
-    int audioRate = 0;      // the DV sound's rate for a file's sound; 0: 48000
+    std::string audio;     // WAV file; empty: the file's own sound, or silence
+    bool noAudio = false;  // silence, whatever the file holds
+    int audioStream = -1;  // the file's audio stream number; -1: the first
+    int audioRate = 0;     // the DV sound's rate for a file's sound; 0: 48000
     bool timecodeGiven = false;
     DVEncTimecode timecode = {};  // of the first frame, when given
     bool dateGiven = false;       // --date, with a date or none

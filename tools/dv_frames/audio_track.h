@@ -33,7 +33,7 @@ class AudioTrack {
   private:
     std::unique_ptr<SoundSource> sound_;
     int frameBytes_;
-    long long slack_;       // sample pairs
+    long long slack_;  // sample pairs
     int sampleRate_ = 48000;
     long long frame_ = 0;
     long long padded_ = 0;  // sample pairs of silence added after the sound ended

@@ -106,10 +106,10 @@ Range ChooseRange(const SourcePicture& source, const ConversionChoices& choices)
 // The crop of the source and the picture's place in the DV frame for the chosen fit.
 // Interlaced lines move in fours, so that each field (and its 4:2:0 chroma) stays whole.
 void PlaceThePicture(const Shape& shape, Fit fit, ConversionPlan* plan) {
-    const int lineStep = plan->fields == FieldTreatment::kFields ||
-                                 plan->fields == FieldTreatment::kFieldsShifted
-                             ? 4
-                             : 2;
+    const int lineStep =
+        plan->fields == FieldTreatment::kFields || plan->fields == FieldTreatment::kFieldsShifted
+            ? 4
+            : 2;
     const double target = plan->wide ? 16.0 / 9 : 4.0 / 3;
     // A 486-line picture is a 480-line one with six more lines, read as the library reads
     // it: from line 2.
@@ -126,7 +126,8 @@ void PlaceThePicture(const Shape& shape, Fit fit, ConversionPlan* plan) {
     plan->pictureHeight = plan->height;
     if (fit == Fit::kPad) {
         if (aspect > target) {
-            plan->pictureHeight = std::min(plan->height, RoundTo(plan->height * target / aspect, 8));
+            plan->pictureHeight =
+                std::min(plan->height, RoundTo(plan->height * target / aspect, 8));
         } else {
             plan->pictureWidth = std::min(kWidth, RoundTo(kWidth * aspect / target, 8));
         }
@@ -134,7 +135,8 @@ void PlaceThePicture(const Shape& shape, Fit fit, ConversionPlan* plan) {
         if (aspect > target) {
             plan->cropWidth = std::min(shape.width, RoundTo(shape.width * target / aspect, 2));
         } else {
-            plan->cropHeight = std::min(baseHeight, RoundTo(baseHeight * aspect / target, lineStep));
+            plan->cropHeight =
+                std::min(baseHeight, RoundTo(baseHeight * aspect / target, lineStep));
         }
     }
     plan->cropX = (shape.width - plan->cropWidth) / 4 * 2;
@@ -193,8 +195,8 @@ std::string BuildFilters(const SourcePicture& source, const ConversionPlan& plan
     const int turnedWidth = source.rotation % 180 ? source.height : source.width;
     const int turnedHeight = source.rotation % 180 ? source.width : source.height;
     if (plan.cropWidth != turnedWidth || plan.cropHeight != turnedHeight) {
-        add("crop=" + std::to_string(plan.cropWidth) + ":" + std::to_string(plan.cropHeight) +
-            ":" + std::to_string(plan.cropX) + ":" + std::to_string(plan.cropY));
+        add("crop=" + std::to_string(plan.cropWidth) + ":" + std::to_string(plan.cropHeight) + ":" +
+            std::to_string(plan.cropX) + ":" + std::to_string(plan.cropY));
     }
     const bool fieldwise =
         plan.fields == FieldTreatment::kFields || plan.fields == FieldTreatment::kFieldsShifted;
@@ -202,7 +204,8 @@ std::string BuildFilters(const SourcePicture& source, const ConversionPlan& plan
         // Every resampling of the picture and its colour in one step, fields kept apart;
         // the library is then handed DV's own sampling and resamples nothing.
         std::string scale = "scale=" + std::to_string(plan.pictureWidth) + ":" +
-                            std::to_string(plan.pictureHeight) + ":interl=" + (fieldwise ? "1" : "0");
+                            std::to_string(plan.pictureHeight) +
+                            ":interl=" + (fieldwise ? "1" : "0");
         if (!source.rgb) scale += std::string(":in_color_matrix=") + MatrixName(plan.matrix);
         scale += ":out_color_matrix=bt601";
         if (!source.rgb) scale += plan.range == Range::kFull ? ":in_range=pc" : ":in_range=tv";
@@ -267,7 +270,8 @@ std::string DescribePlan(const SourcePicture& source, const ConversionPlan& plan
                        kScan[static_cast<int>(source.scan)];
     if (!source.rgb) text += std::string(", ") + kMatrix[static_cast<int>(plan.matrix)];
     if (!source.rgb && plan.range == Range::kFull) text += " full range";
-    text += std::string(" -> ") + (plan.is625 ? "625/50" : "525/60") + (plan.wide ? " 16:9" : " 4:3");
+    text +=
+        std::string(" -> ") + (plan.is625 ? "625/50" : "525/60") + (plan.wide ? " 16:9" : " 4:3");
     const bool fieldwise =
         plan.fields == FieldTreatment::kFields || plan.fields == FieldTreatment::kFieldsShifted;
     if (plan.scaled) text += fieldwise ? ", scaled field by field" : ", scaled";

@@ -28,8 +28,8 @@ bool LavFilterGraph::Build(const AVFrame* first, AVRational frameRate, AVRationa
     width_ = first->width;
     height_ = first->height;
     format_ = first->format;
-    const AVRational aspect = first->sample_aspect_ratio.num > 0 ? first->sample_aspect_ratio
-                                                                 : AVRational{0, 1};
+    const AVRational aspect =
+        first->sample_aspect_ratio.num > 0 ? first->sample_aspect_ratio : AVRational{0, 1};
     const AVRational rate = frameRate.num > 0 && frameRate.den > 0 ? frameRate : AVRational{0, 1};
     char arguments[256];
     std::snprintf(arguments, sizeof arguments,

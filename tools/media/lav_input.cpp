@@ -50,9 +50,9 @@ bool LavInput::Open(const MediaRequest& request, std::string* error) {
     if (request.pipe) {
         pipe_ = request.pipe;
         auto* buffer = static_cast<uint8_t*>(av_malloc(kPipeBuffer));
-        pipeIo_ = buffer ? avio_alloc_context(buffer, kPipeBuffer, 0, this, ReadPipe, nullptr,
-                                              nullptr)
-                         : nullptr;
+        pipeIo_ = buffer
+                      ? avio_alloc_context(buffer, kPipeBuffer, 0, this, ReadPipe, nullptr, nullptr)
+                      : nullptr;
         if (!pipeIo_) {
             av_free(buffer);
             *error = "out of memory opening " + name_;

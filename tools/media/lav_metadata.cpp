@@ -96,9 +96,9 @@ SourcePicture DescribeSource(AVFormatContext* format, AVStream* stream, const AV
     s.scan = ScanOf(stream, first);
     s.matrix = MatrixOf(first->colorspace != AVCOL_SPC_UNSPECIFIED ? first->colorspace
                                                                    : stream->codecpar->color_space);
-    const AVColorRange range =
-        first->color_range != AVCOL_RANGE_UNSPECIFIED ? first->color_range
-                                                      : stream->codecpar->color_range;
+    const AVColorRange range = first->color_range != AVCOL_RANGE_UNSPECIFIED
+                                   ? first->color_range
+                                   : stream->codecpar->color_range;
     s.range = range == AVCOL_RANGE_JPEG   ? Range::kFull
               : range == AVCOL_RANGE_MPEG ? Range::kStudio
                                           : Range::kUnknown;

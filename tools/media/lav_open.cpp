@@ -41,8 +41,9 @@ int ChooseAudio(const LavInput& input, int video, int wanted, std::string* error
         if (format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) audio.push_back(i);
     }
     if (wanted < 0) {
-        return audio.empty() ? -1
-                             : av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, video, nullptr, 0);
+        return audio.empty()
+                   ? -1
+                   : av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, video, nullptr, 0);
     }
     if (wanted < static_cast<int>(audio.size())) return audio[wanted];
     *error = input.Name() + " has " +
@@ -59,10 +60,10 @@ void ReadTags(const LavInput& input, AVStream* video, const SourcePicture& sourc
               const ConversionPlan& plan, MediaStream* stream) {
     const std::string timecode = TimecodeTag(input.Format(), video);
     if (!timecode.empty()) {
-        stream->haveTimecode = TimecodeFromTag(timecode, source.frameRate.Value(), plan.is625,
-                                               &stream->timecode) &&
-                               DVEncWriteTimecode(nullptr, plan.is625 ? DVENC_FRAME_BYTES_625 : DVENC_FRAME_BYTES_525,
-                                                  &stream->timecode, 0) == DVENC_FILL_OK;
+        stream->haveTimecode =
+            TimecodeFromTag(timecode, source.frameRate.Value(), plan.is625, &stream->timecode) &&
+            DVEncWriteTimecode(nullptr, plan.is625 ? DVENC_FRAME_BYTES_625 : DVENC_FRAME_BYTES_525,
+                               &stream->timecode, 0) == DVENC_FILL_OK;
         if (!stream->haveTimecode) {
             stream->notes.push_back("the time code '" + timecode + "' of " + input.Name() +
                                     " is not one DV can carry; the time code starts at 0");
@@ -70,10 +71,9 @@ void ReadTags(const LavInput& input, AVStream* video, const SourcePicture& sourc
     }
     const std::string creation = CreationTag(input.Format(), video);
     if (!creation.empty()) {
-        stream->haveDate =
-            DateFromTag(creation, &stream->date) &&
-            DVEncWriteRecordingDate(nullptr, DVENC_FRAME_BYTES_625, &stream->date, 0) ==
-                DVENC_FILL_OK;
+        stream->haveDate = DateFromTag(creation, &stream->date) &&
+                           DVEncWriteRecordingDate(nullptr, DVENC_FRAME_BYTES_625, &stream->date,
+                                                   0) == DVENC_FILL_OK;
         if (!stream->haveDate) {
             stream->notes.push_back("the creation time '" + creation + "' of " + input.Name() +
                                     " is no date DV can carry (years 1975 to 2074); the frames "
@@ -121,9 +121,8 @@ bool OpenMedia(const MediaRequest& request, MediaStream* stream, std::string* er
         *error = input->Name() + " has no video stream; dvenc makes DV from pictures";
         return false;
     }
-    const int audio = request.wantSound
-                          ? ChooseAudio(*input, video, request.audioStream, error)
-                          : -1;
+    const int audio =
+        request.wantSound ? ChooseAudio(*input, video, request.audioStream, error) : -1;
     if (!error->empty()) return false;
     input->Keep(video, audio);
 

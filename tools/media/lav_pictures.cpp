@@ -29,8 +29,7 @@ uint8_t* CopyPlane(const AVFrame* frame, int plane, int width, int height, bool 
                    uint8_t* out) {
     for (int y = 0; y < height; ++y) {
         const int from = !shift ? y : y == 0 ? 1 : y - 1;
-        std::memcpy(out,
-                    frame->data[plane] + static_cast<ptrdiff_t>(from) * frame->linesize[plane],
+        std::memcpy(out, frame->data[plane] + static_cast<ptrdiff_t>(from) * frame->linesize[plane],
                     static_cast<size_t>(width));
         out += width;
     }
@@ -59,8 +58,8 @@ bool LavPictures::Start(std::string* error) {
     lastSeconds_ = firstSeconds_;
     lastPts_ = pending_->pts;
     // Until two pictures tell it, a picture lasts a frame of the stream's rate.
-    const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate
-                                                           : AVRational{25, 1};
+    const AVRational rate =
+        stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : AVRational{25, 1};
     lastDuration_ = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), stream->time_base));
     const AVRational sourceRate = {plan_.sourceRate.num, plan_.sourceRate.den};
     return graph_.Build(pending_.get(), sourceRate, stream->time_base, plan_.filters, error);
@@ -101,9 +100,8 @@ bool LavPictures::Feed(std::string* error) {
     }
     if (!graph_.Fits(pending_.get())) {
         *error = input_->Name() + ": the picture changes from its first size or layout to " +
-                 std::to_string(pending_->width) + "x" + std::to_string(pending_->height) +
-                 " at " + SecondsText(lastSeconds_ - firstSeconds_) +
-                 "; encode the parts one at a time";
+                 std::to_string(pending_->width) + "x" + std::to_string(pending_->height) + " at " +
+                 SecondsText(lastSeconds_ - firstSeconds_) + "; encode the parts one at a time";
         return false;
     }
     if (!graph_.Push(pending_.get())) {

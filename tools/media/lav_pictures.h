@@ -49,7 +49,7 @@ class LavPictures : public FrameSource {
     FrameBuffer planes_;
     double firstSeconds_ = 0;  // time stamps of the first and the last picture decoded
     double lastSeconds_ = 0;
-    int64_t lastPts_ = 0;       // of the last picture decoded, and how long it lasts
+    int64_t lastPts_ = 0;  // of the last picture decoded, and how long it lasts
     int64_t lastDuration_ = 1;
 };
 

@@ -19,12 +19,12 @@
 namespace dvenc {
 
 struct MediaRequest {
-    std::string path;             // a file name or a URL; "-" reads pipe
-    InputFile* pipe = nullptr;    // standard input, when path is "-" (bytes it has read are kept)
+    std::string path;           // a file name or a URL; "-" reads pipe
+    InputFile* pipe = nullptr;  // standard input, when path is "-" (bytes it has read are kept)
     ConversionChoices choices;
-    bool wantSound = true;        // false: --no-audio or --audio FILE
-    int audioStream = -1;         // the file's audio stream number from 0; -1: the first
-    int sampleRate = 48000;       // of the DV sound: 48000, 44100 or 32000
+    bool wantSound = true;              // false: --no-audio or --audio FILE
+    int audioStream = -1;               // the file's audio stream number from 0; -1: the first
+    int sampleRate = 48000;             // of the DV sound: 48000, 44100 or 32000
     bool (*stopRequested)() = nullptr;  // polled while waiting on the input
     bool quiet = false;                 // FFmpeg's own messages left out
 };
@@ -38,7 +38,7 @@ struct MediaStream {
     DVEncTimecode timecode = {};  // of the first frame, from the file
     bool haveDate = false;
     DVEncRecordingDate date = {};  // of the first frame, from the file
-    std::string description;      // what the file holds and what becomes of it
+    std::string description;       // what the file holds and what becomes of it
     std::vector<std::string> notes;
 };
 

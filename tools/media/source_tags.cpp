@@ -66,8 +66,7 @@ bool DateFromTag(const std::string& tag, DVEncRecordingDate* date) {
     if (tag.size() < 19 || tag[4] != '-' || tag[7] != '-' || (tag[10] != 'T' && tag[10] != ' ') ||
         tag[13] != ':' || tag[16] != ':' || !Number(tag, 0, 4, &year) ||
         !Number(tag, 5, 2, &month) || !Number(tag, 8, 2, &day) || !Number(tag, 11, 2, &hour) ||
-        !Number(tag, 14, 2, &minute) || !Number(tag, 17, 2, &second) ||
-        !ReadZone(tag, 19, &utc)) {
+        !Number(tag, 14, 2, &minute) || !Number(tag, 17, 2, &second) || !ReadZone(tag, 19, &utc)) {
         return false;
     }
     if (utc) {

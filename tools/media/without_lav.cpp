@@ -23,8 +23,8 @@ std::string MediaLibraries() {
 
 bool OpenMedia(const MediaRequest& request, MediaStream*, std::string* error) {
     const std::string name = request.pipe ? request.pipe->Name() : "'" + request.path + "'";
-    *error = name + ": not a YUV4MPEG2 stream (for raw frames give --fourcc and --size); " +
-             kInstall;
+    *error =
+        name + ": not a YUV4MPEG2 stream (for raw frames give --fourcc and --size); " + kInstall;
     return false;
 }
 

@@ -8,8 +8,8 @@
 namespace dvenc {
 
 struct FourccInfo {
-    const char* name;  // the four characters, case significant
-    unsigned value;    // the library's FOURCC value (first character in the low byte)
+    const char* name;   // the four characters, case significant
+    unsigned value;     // the library's FOURCC value (first character in the low byte)
     int bytesPerPixel;  // of the luma plane for the planar layouts
     // Planar layouts: a chroma line is the luma pitch / chromaDivisor bytes, and a chroma
     // plane has half the luma plane's lines (rounded up) when halvedLines; 0 when packed.
