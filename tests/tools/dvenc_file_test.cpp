@@ -249,12 +249,14 @@ TEST(DvencFile, FrameRateIsConvertedAndTheSoundStaysInStep) {
             "csv=p=0 out.dv > rate.txt");
         EXPECT_EQ(Bytes(dir.Read("rate.txt")), std::to_string(c.sampleRate) + "\n");
         const std::vector<int16_t> sound = Sound(dir, "out.dv");
-        int first = -1, last = -1;
+        int first = -1, last = -1, peak = 0;
         for (size_t i = 0; i < sound.size(); ++i) {
+            peak = std::max(peak, std::abs(static_cast<int>(sound[i])));
             if (std::abs(sound[i]) < 2000) continue;
             if (first < 0) first = static_cast<int>(i);
             last = static_cast<int>(i);
         }
+        EXPECT_NEAR(peak, 4096, 100);  // the tone's level (an eighth of full scale) kept
         const double frame =
             c.sampleRate * (frameBytes == DVENC_FRAME_BYTES_625 ? 0.04 : 1001 / 30000.0);
         EXPECT_NEAR(first, std::max(0.0, c.from - c.start) * c.sampleRate, frame);

@@ -42,6 +42,48 @@ std::string FramesInOutput(long long done, const char* which) {
            " " + (done == 1 ? "is" : "are") + " in the output";
 }
 
+// One frame through the library, completed and written: kExitDone, or the exit status
+// with *message (kExitDone with *readerGone when the output's reader went away).
+int WriteFrame(const FrameSource& source, const SourceFrame& frame, long long index, unsigned flags,
+               int expectedBytes, DVEncoderHandle* encoder, FrameBuffer* dv, AudioTrack* audio,
+               const StreamLabels& labels, OutputFile* output, bool* readerGone,
+               std::string* message) {
+    const int bytes = DVCompressBuffer(encoder, frame.top, frame.pitch, dv->Data(), 0,
+                                       source.Width(), source.Height(), 0, flags, frame.fourcc);
+    if (bytes == 0) {
+        *message = "the encoder refused frame " + std::to_string(index + 1);
+        return kExitEncoder;
+    }
+    if (bytes != expectedBytes) {
+        *message = "the encoder returned " + std::to_string(bytes) + " bytes for frame " +
+                   std::to_string(index + 1) + ", not " + std::to_string(expectedBytes);
+        return kExitEncoder;
+    }
+    int samples = 0;
+    if (!audio->Next(&samples, message)) return kExitInput;
+    if (!CompleteFrame(dv->Data(), bytes, index, labels, *audio, samples, message)) {
+        return kExitEncoder;
+    }
+    if (!output->WriteFrame(dv->Data(), static_cast<size_t>(bytes), message)) {
+        *readerGone = output->ReaderGone();
+        return *readerGone ? kExitDone : kExitOutput;
+    }
+    return kExitDone;
+}
+
+void PrintSummary(const Options& options, const OpenedInput& input, long long done,
+                  const OutputFile& output, double seconds) {
+    Summary summary;
+    summary.frames = done;
+    summary.is625 = input.frames->Height() == 576;
+    summary.sampling411 = !summary.is625 || options.smpte314m;
+    summary.wide = input.wide;
+    summary.bytes = output.BytesWritten();
+    summary.output = output.Name();
+    summary.elapsedSeconds = seconds;
+    std::fprintf(stderr, "dvenc: %s\n", FormatSummary(summary).c_str());
+}
+
 }  // namespace
 
 int Encode(const Options& options, OpenedInput* input, bool (*stopRequested)()) {
@@ -112,38 +154,9 @@ int Encode(const Options& options, OpenedInput* input, bool (*stopRequested)()) 
             message = error + FramesInOutput(done, "before it");
             break;
         }
-        const int bytes = DVCompressBuffer(encoder.handle, frame.top, frame.pitch, dv.Data(), 0,
-                                           source.Width(), source.Height(), 0, flags, frame.fourcc);
-        if (bytes == 0) {
-            code = kExitEncoder;
-            message = "the encoder refused frame " + std::to_string(done + 1);
-            break;
-        }
-        if (bytes != expectedBytes) {
-            code = kExitEncoder;
-            message = "the encoder returned " + std::to_string(bytes) + " bytes for frame " +
-                      std::to_string(done + 1) + ", not " + std::to_string(expectedBytes);
-            break;
-        }
-        int samples = 0;
-        if (!audio.Next(&samples, &error)) {
-            code = kExitInput;
-            message = error;
-            break;
-        }
-        if (!CompleteFrame(dv.Data(), bytes, done, input->labels, audio, samples, &message)) {
-            code = kExitEncoder;
-            break;
-        }
-        if (!output.WriteFrame(dv.Data(), static_cast<size_t>(bytes), &error)) {
-            if (output.ReaderGone()) {
-                readerGone = true;
-                break;
-            }
-            code = kExitOutput;
-            message = error;
-            break;
-        }
+        code = WriteFrame(source, frame, done, flags, expectedBytes, encoder.handle, &dv, &audio,
+                          input->labels, &output, &readerGone, &message);
+        if (code != kExitDone || readerGone) break;
         ++done;
         progress.Update(done);
         if ((options.frames > 0 && done >= options.frames) || stopRequested()) break;
@@ -167,17 +180,7 @@ int Encode(const Options& options, OpenedInput* input, bool (*stopRequested)()) 
         return kExitInterrupted;
     }
     Say(options.quiet, "note", audio.EndNote());
-    if (!options.quiet) {
-        Summary summary;
-        summary.frames = done;
-        summary.is625 = is625;
-        summary.sampling411 = !is625 || options.smpte314m;
-        summary.wide = input->wide;
-        summary.bytes = output.BytesWritten();
-        summary.output = output.Name();
-        summary.elapsedSeconds = progress.ElapsedSeconds();
-        std::fprintf(stderr, "dvenc: %s\n", FormatSummary(summary).c_str());
-    }
+    if (!options.quiet) PrintSummary(options, *input, done, output, progress.ElapsedSeconds());
     return kExitDone;
 }
 

@@ -47,7 +47,11 @@ bool LavSound::Start(std::string* error) {
         // filled (async), with time 0 at the first picture.
         av_opt_set_double(resampler, "async", 1, 0);
         av_opt_set_int(resampler, "first_pts", 0, 0);
-        result = swr_init(resampler);
+        // Mono is played on both channels at its own level, as a mono WAV file is (FFmpeg
+        // would lower it by 3 dB).
+        static const double kMonoToBoth[2] = {1.0, 1.0};
+        if (codec->ch_layout.nb_channels == 1) result = swr_set_matrix(resampler, kMonoToBoth, 1);
+        if (result >= 0) result = swr_init(resampler);
     }
     if (result < 0 || !frame_) {
         *error = "cannot resample " + what + " to " + std::to_string(sampleRate_) + " Hz stereo" +
