@@ -335,6 +335,21 @@ TEST(DvencFile, DvEncodedAgainKeepsItsTimecodeAndColour) {
     }
 }
 
+TEST(DvencFile, StreamsWithoutTimeStampsAndNamedPipesAreRead) {
+    // An H.264 elementary stream has no time stamps: its pictures are timed at its rate.
+    // A named pipe is read once, its first bytes looked at and kept.
+    ScratchDir dir;
+    if (!HaveFileInput(dir)) GTEST_SKIP() << kNoFileInput;
+    ASSERT_TRUE(Make(dir, "-f lavfi -i testsrc=s=320x240:r=25:d=0.4 -c:v libx264 clip.h264"));
+    ASSERT_EQ(dir.Dvenc("--quiet clip.h264 es.dv").exitCode, 0);
+    EXPECT_EQ(dir.Read("es.dv").size(), 10u * DVENC_FRAME_BYTES_625);
+    const RunResult r = dir.Shell(
+        "mkfifo pipe && { cat clip.h264 > pipe & } && \"$DVENC\" "
+        "--quiet pipe piped.dv");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(dir.Read("piped.dv") == dir.Read("es.dv"));
+}
+
 TEST(DvencFile, BadFilesExitWithTheirStatusKeepingWholeFrames) {
     ScratchDir dir;
     if (!HaveFileInput(dir)) GTEST_SKIP() << kNoFileInput;

@@ -56,7 +56,9 @@ int OpenFile(const Options& options, bool (*stopRequested)(), OpenedInput* opene
              std::string* error) {
     MediaRequest request;
     request.path = options.input;
-    request.pipe = options.input == "-" ? opened->file.get() : nullptr;
+    // Standard input, a named pipe or a device is read through the input already open,
+    // whose first bytes were looked at; a file or a URL is opened by name.
+    request.pipe = opened->file && opened->file->Size() < 0 ? opened->file.get() : nullptr;
     request.choices = options.choices;
     request.wantSound = options.audio.empty() && !options.noAudio;
     request.audioStream = options.audioStream;

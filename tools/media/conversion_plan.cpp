@@ -270,6 +270,7 @@ std::string DescribePlan(const SourcePicture& source, const ConversionPlan& plan
                        kScan[static_cast<int>(source.scan)];
     if (!source.rgb) text += std::string(", ") + kMatrix[static_cast<int>(plan.matrix)];
     if (!source.rgb && plan.range == Range::kFull) text += " full range";
+    if (source.rotation) text += ", turned " + std::to_string(source.rotation) + " degrees";
     text +=
         std::string(" -> ") + (plan.is625 ? "625/50" : "525/60") + (plan.wide ? " 16:9" : " 4:3");
     const bool fieldwise =

@@ -54,12 +54,16 @@ bool LavPictures::Start(std::string* error) {
     // Y, then Cb and Cr: 360 x 288 each at 4:2:0, 180 x height at 4:1:1.
     planes_.Allocate(static_cast<size_t>(720) * plan_.height * 3 / 2);
     const AVStream* stream = decoder_->Stream();
+    // Pictures without time stamps (an elementary stream) are timed at the file's rate.
+    if (pending_->pts == AV_NOPTS_VALUE) pending_->pts = 0;
     firstSeconds_ = Seconds(pending_->pts, stream->time_base);
     lastSeconds_ = firstSeconds_;
     lastPts_ = pending_->pts;
     // Until two pictures tell it, a picture lasts a frame of the stream's rate.
-    const AVRational rate =
-        stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : AVRational{25, 1};
+    const AVRational rate = plan_.sourceRate.Known()
+                                ? AVRational{plan_.sourceRate.num, plan_.sourceRate.den}
+                            : stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate
+                                                             : AVRational{25, 1};
     lastDuration_ = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), stream->time_base));
     const AVRational sourceRate = {plan_.sourceRate.num, plan_.sourceRate.den};
     return graph_.Build(pending_.get(), sourceRate, stream->time_base, plan_.filters, error);
@@ -88,11 +92,12 @@ bool LavPictures::Feed(std::string* error) {
     if (!pending_->buf[0]) {
         if (decoder_->Next(pending_.get()) != LavDecoder::Got::kFrame) {
             decoderDone_ = true;
-            graph_.Close(lastPts_ == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : lastPts_ + lastDuration_);
+            graph_.Close(lastPts_ + lastDuration_);
             return true;
         }
-        if (pending_->pts != AV_NOPTS_VALUE && lastPts_ != AV_NOPTS_VALUE &&
-            pending_->pts > lastPts_) {
+        if (pending_->pts == AV_NOPTS_VALUE) {
+            pending_->pts = lastPts_ + lastDuration_;
+        } else if (pending_->pts > lastPts_) {
             lastDuration_ = pending_->pts - lastPts_;
         }
         lastPts_ = pending_->pts;

@@ -116,7 +116,7 @@ int LavSound::ReadStereo(int16_t* stereo, int count) {
         }
     }
     int given = static_cast<int>(std::min(Queued(), static_cast<size_t>(count)));
-    std::memcpy(stereo, queue_.data() + 2 * taken_, sizeof(int16_t) * 2 * given);
+    if (given > 0) std::memcpy(stereo, queue_.data() + 2 * taken_, sizeof(int16_t) * 2 * given);
     taken_ += given;
     if (starved) {
         // The file puts this sound far behind its pictures: silence now, and as much of
