@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when an #include breaks the layering: every arrow points down.
-#   tools -> enc_dv.h;  api -> driver -> {input, transform, coding} -> common -> platform;
+#   tools -> enc_dv.h (cli -> {media, dv_frames} -> sources);  api -> driver -> {input, transform, coding} -> common -> platform;
 #   api -> frame_data -> common
 # A library file includes its own folder and the layers below it; the three stages and
 # frame_data do not include each other; the public header enc_dv.h is included by api/ alone.
@@ -49,13 +49,37 @@ while IFS= read -r file; do
         sed 's/^\([0-9]*\):.*"\([^"]*\)".*/\1:\2/')
 done < <(find enc_dv/src -name '*.h' -o -name '*.cpp' | sort)
 
-# The tool sees the library through its public header only.
+# The tool sees the library through its public header only, and its folders stack too:
+#   cli -> {media, dv_frames} -> sources
+# media/ and dv_frames/ do not include each other; FFmpeg's headers belong to media/ alone.
+tool_rank() {
+    case "$1" in
+        sources) echo 0 ;;
+        media | dv_frames) echo 1 ;;
+        cli) echo 2 ;;
+        *) echo -1 ;;
+    esac
+}
 while IFS=: read -r file line target; do
-    if [ "$target" != "enc_dv.h" ] && [ ! -f "tools/$target" ]; then
-        fail "$file:$line" "includes \"$target\" (the tool includes enc_dv.h and its own headers)"
+    [ "$target" = "enc_dv.h" ] && continue
+    folder=${file#tools/}
+    folder=${folder%%/*}
+    to=${target%%/*}
+    [ "$to" = "$target" ] && to=""
+    if [ ! -f "tools/$target" ] || [ "$(tool_rank "$to")" -lt 0 ]; then
+        fail "$file:$line" "includes \"$target\" (the tool includes enc_dv.h and its own headers, as folder/file.h)"
+    elif [ "$to" != "$folder" ] && [ "$(tool_rank "$to")" -ge "$(tool_rank "$folder")" ]; then
+        fail "$file:$line" "$folder/ includes \"$target\": $to/ is not below $folder/"
     fi
-done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' tools/*.h tools/*.cpp |
+done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' tools/*/*.h tools/*/*.cpp |
     sed 's/^\([^:]*\):\([0-9]*\):.*"\([^"]*\)".*/\1:\2:\3/')
+while IFS=: read -r file line; do
+    case "$file" in tools/media/*) ;; *) fail "$file:$line" "includes an FFmpeg header outside tools/media/" ;; esac
+done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*<lib\(av\|sw\)' tools/*/*.h tools/*/*.cpp |
+    cut -d: -f1,2)
+if ls tools/*.h tools/*.cpp >/dev/null 2>&1; then
+    fail tools "holds source files outside its folders (sources, media, dv_frames, cli)"
+fi
 
 if [ "$failures" -gt 0 ]; then
     echo "check_includes: $failures include(s) break the layering" >&2

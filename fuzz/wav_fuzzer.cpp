@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "audio_track.h"
-#include "dv_audio.h"
-#include "wav_reader.h"
+#include "dv_frames/audio_track.h"
+#include "sources/dv_audio.h"
+#include "sources/wav_reader.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "enc_dv.h"
+#include "sources/y4m_reader.h"
+#include "sources/y4m_source.h"
 #include "support/dv_decoder.h"
-#include "y4m_reader.h"
-#include "y4m_source.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "demo_picture.h"
+#include "sources/demo_picture.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 
 #include "dvenc_runner.h"
 #include "enc_dv.h"
-#include "range_conversion.h"
+#include "sources/range_conversion.h"
 #include "test_streams.h"
 
 namespace dvenc_test {
@@ -117,7 +117,8 @@ TEST(DvencFirstUse, SizeErrorNamesAChainThatMakesADvPicture) {
 TEST(DvencFirstUse, ReadmeExamplesKeepTheShapeAndTheRate) {
     // Each "ffmpeg -i clip.mov ... | dvenc ..." line of the README, run on a 10 fps 5:4 clip
     // of one second: a whole second of DV at the system's rate, in the aspect the comment
-    // above it names.
+    // above it names, the colour converted to BT.601 and, for interlaced material, every
+    // scale keeping the fields apart.
     ScratchDir dir;
     if (!HaveFfmpeg(dir)) GTEST_SKIP() << kNoFfmpeg;
     ASSERT_EQ(dir.Shell("ffmpeg -v error -f lavfi -i testsrc=s=640x512:r=10:d=1 -pix_fmt "
@@ -147,9 +148,56 @@ TEST(DvencFirstUse, ReadmeExamplesKeepTheShapeAndTheRate) {
         // pattern keeps its proportions only through pad or crop.
         EXPECT_TRUE(command.find("pad=") != std::string::npos ||
                     command.find("crop=") != std::string::npos);
-        EXPECT_NE(command.find("fps="), std::string::npos);
+        EXPECT_NE(command.find(is525 ? "fps=30000/1001" : "fps=25"), std::string::npos);
+        EXPECT_NE(command.find("out_color_matrix=bt601:out_range=tv"), std::string::npos);
+        if (comment.find("Interlaced") != std::string::npos) {
+            int scales = 0;
+            for (size_t at = command.find("scale="); at != std::string::npos;
+                 at = command.find("scale=", at + 1)) {
+                ++scales;
+                const std::string filter =
+                    command.substr(at, command.find_first_of(",\"", at) - at);
+                EXPECT_NE(filter.find(":interl=1"), std::string::npos) << filter;
+            }
+            EXPECT_EQ(scales, 3);
+        }
     }
-    EXPECT_GE(examples, 3);
+    EXPECT_GE(examples, 4);
+}
+
+TEST(DvencFirstUse, ReadmeOneLineCommandsRunOnAFile) {
+    // The "dvenc ... clip.mov clip.dv" lines that open the README's section on dvenc, run on
+    // a clip with two audio streams, when dvenc reads files.
+    ScratchDir dir;
+    if (!HaveFfmpeg(dir)) GTEST_SKIP() << kNoFfmpeg;
+    dir.Dvenc("--version > version.txt");
+    if (Bytes(dir.Read("version.txt")).find("files read through") == std::string::npos) {
+        GTEST_SKIP() << "dvenc was built without FFmpeg's libraries";
+    }
+    ASSERT_EQ(dir.Shell("ffmpeg -v error -f lavfi -i testsrc=s=640x360:r=25:d=0.4 -f lavfi -i "
+                        "sine=d=0.4 -f lavfi -i sine=f=880:d=0.4 -map 0 -map 1 -map 2 -c:v ffv1 "
+                        "-c:a pcm_s16le clip.mov")
+                  .exitCode,
+              0);
+    std::ifstream readme(std::string(ENC_DV_SOURCE_DIR) + "/README.md");
+    const std::string text((std::istreambuf_iterator<char>(readme)), {});
+    const size_t section = text.find("## Command-line encoder");
+    const size_t block = text.find("```sh\n", section);
+    const std::string commands = text.substr(block, text.find("```\n", block + 6) - block);
+    const std::regex line("\n(dvenc [^\n#]*clip\\.mov clip\\.dv)");
+    int run = 0;
+    for (auto m = std::sregex_iterator(commands.begin(), commands.end(), line);
+         m != std::sregex_iterator(); ++m) {
+        SCOPED_TRACE((*m)[1]);
+        ++run;
+        const RunResult r =
+            dir.Shell("rm -f clip.dv && \"$DVENC\" --quiet " + std::string((*m)[1]).substr(6));
+        EXPECT_EQ(r.exitCode, 0) << r.errors;
+        const size_t bytes = dir.Read("clip.dv").size();
+        EXPECT_TRUE(bytes == 10u * DVENC_FRAME_BYTES_625 || bytes == 12u * DVENC_FRAME_BYTES_525)
+            << bytes;
+    }
+    EXPECT_GE(run, 4);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ std::string Base64Decoded(const std::string& text) {
     for (const char c : text) {
         const size_t digit = kDigits.find(c);
         if (digit == std::string::npos) continue;
-        value = value << 6 | static_cast<int>(digit);
+        value = (value << 6 | static_cast<int>(digit)) & 0xFFFF;  // the bits not yet taken
         bits += 6;
         if (bits >= 8) {
             bits -= 8;

@@ -1,4 +1,4 @@
-#include "recording_date.h"
+#include "dv_frames/recording_date.h"
 
 #include <gtest/gtest.h>
 

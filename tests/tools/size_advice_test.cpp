@@ -1,4 +1,4 @@
-#include "size_advice.h"
+#include "sources/size_advice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "stream_checks.h"
+#include "sources/stream_checks.h"
 
 #include <gtest/gtest.h>
 

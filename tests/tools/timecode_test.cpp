@@ -1,4 +1,4 @@
-#include "timecode.h"
+#include "dv_frames/timecode.h"
 
 #include <gtest/gtest.h>
 

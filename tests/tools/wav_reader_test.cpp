@@ -1,4 +1,4 @@
-#include "wav_reader.h"
+#include "sources/wav_reader.h"
 
 #include <gtest/gtest.h>
 

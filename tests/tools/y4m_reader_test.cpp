@@ -1,4 +1,4 @@
-#include "y4m_reader.h"
+#include "sources/y4m_reader.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,0 +1,33 @@
+// A source of sound for the DV frames: 16-bit stereo at one of DV's sample rates, read as
+// the frames need it (a WAV file, or a file's sound through FFmpeg's libraries).
+#ifndef DVENC_SOUND_SOURCE_H
+#define DVENC_SOUND_SOURCE_H
+
+#include <cstdint>
+#include <string>
+
+namespace dvenc {
+
+class SoundSource {
+  public:
+    virtual ~SoundSource() = default;
+
+    // 48000, 44100 or 32000.
+    virtual int SampleRate() const = 0;
+    // Reads up to count sample frames as interleaved stereo into stereo; returns the number
+    // read, fewer only at the end of the sound or on an error (see Failed).
+    virtual int ReadStereo(int16_t* stereo, int count) = 0;
+    // True when the sound ended on a read error rather than at its end.
+    virtual bool Failed() const = 0;
+    virtual const std::string& ErrorText() const = 0;
+    // True when at least one more sample frame can be read.
+    virtual bool HasMore() = 0;
+    // Sample frames not read yet, when known; else -1.
+    virtual long long Remaining() const { return -1; }
+    // How the notes name the sound: "the sound of 'music.wav'".
+    virtual std::string Name() const = 0;
+};
+
+}  // namespace dvenc
+
+#endif
