@@ -83,7 +83,9 @@ static gboolean gst_dv_enc_stop(GstVideoEncoder* encoder) {
     self->handle = NULL;
     g_clear_pointer(&self->input_state, gst_video_codec_state_unref);
     g_clear_pointer(&self->scratch, g_free);
+    GST_OBJECT_LOCK(self);
     g_clear_pointer(&self->last_refusal, g_free);
+    GST_OBJECT_UNLOCK(self);
     return TRUE;
 }
 
