@@ -49,7 +49,8 @@ ENC_DV_TEST_SHORT=1 valgrind_memcheck "$build/tests/test_reliability"
 # definite and indirect leaks fail.
 echo "valgrind: test_gst"
 ENC_DV_TEST_BINARY_DIR=$build valgrind --tool=memcheck --error-exitcode=99 --leak-check=full \
-    --errors-for-leak-kinds=definite,indirect --quiet "$build/tests/test_gst" \
+    --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect --quiet \
+    "$build/tests/test_gst" \
     --gtest_filter=GstEncoder.HundredsOfFramesThroughAFlushAndEosComeOutOnceEach
 
 test "$(stat -c %s "$work/demo625.dv")" -eq $((3 * 144000))
