@@ -44,9 +44,9 @@ memcheck --fourcc BGRA --size 720x576 --bottom-up --alpha-weight --smpte314m --s
 echo "valgrind: test_reliability"
 ENC_DV_TEST_SHORT=1 valgrind_memcheck "$build/tests/test_reliability"
 
-# The GStreamer element: 300 frames through one dvenc in GstHarness, with a flush. GLib's type system
-# keeps pointers into its blocks that memcheck counts as possibly lost, so here only
-# definite and indirect leaks fail.
+# The GStreamer element: 300 frames through one dvenc in GstHarness, with a flush. GLib's
+# type system keeps pointers into its blocks that memcheck counts as possibly lost, so here
+# only definite and indirect leaks fail.
 echo "valgrind: test_gst"
 ENC_DV_TEST_BINARY_DIR=$build valgrind --tool=memcheck --error-exitcode=99 --leak-check=full \
     --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect --quiet \
