@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when an #include breaks the layering: every arrow points down.
-#   tools -> enc_dv.h (cli -> {media, dv_frames} -> sources);  api -> driver -> {input, transform, coding} -> common -> platform;
+#   tools, gst -> enc_dv.h (tools: cli -> {media, dv_frames} -> sources);
+#   api -> driver -> {input, transform, coding} -> common -> platform;
 #   api -> frame_data -> common
 # A library file includes its own folder and the layers below it; the three stages and
 # frame_data do not include each other; the public header enc_dv.h is included by api/ alone.
@@ -80,6 +81,18 @@ done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*<lib\(av\|sw\)' t
 if ls tools/*.h tools/*.cpp >/dev/null 2>&1; then
     fail tools "holds source files outside its folders (sources, media, dv_frames, cli)"
 fi
+
+# So does the GStreamer element: its own headers, enc_dv.h and system headers only.
+while IFS=: read -r file line target; do
+    if [ ! -f "gst/$target" ]; then
+        fail "$file:$line" "includes \"$target\" (the element includes its own headers)"
+    fi
+done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' gst/*.h gst/*.c |
+    sed 's/^\([^:]*\):\([0-9]*\):.*"\([^"]*\)".*/\1:\2:\3/')
+while IFS=: read -r file line target; do
+    fail "$file:$line" "includes <$target> (the element sees the library through enc_dv.h only)"
+done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*<enc_' gst/*.h gst/*.c |
+    grep -v '<enc_dv\.h>' | sed 's/^\([^:]*\):\([0-9]*\):.*<\([^>]*\)>.*/\1:\2:\3/')
 
 if [ "$failures" -gt 0 ]; then
     echo "check_includes: $failures include(s) break the layering" >&2
