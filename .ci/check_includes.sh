@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when an #include breaks the layering: every arrow points down.
-#   tools -> enc_dv.h;  api -> driver -> {input, transform, coding} -> common -> platform;
+#   tools, vfw -> enc_dv.h;  api -> driver -> {input, transform, coding} -> common -> platform;
 #   api -> frame_data -> common
 # A library file includes its own folder and the layers below it; the three stages and
 # frame_data do not include each other; the public header enc_dv.h is included by api/ alone.
@@ -49,13 +49,15 @@ while IFS= read -r file; do
         sed 's/^\([0-9]*\):.*"\([^"]*\)".*/\1:\2/')
 done < <(find enc_dv/src -name '*.h' -o -name '*.cpp' | sort)
 
-# The tool sees the library through its public header only.
-while IFS=: read -r file line target; do
-    if [ "$target" != "enc_dv.h" ] && [ ! -f "tools/$target" ]; then
-        fail "$file:$line" "includes \"$target\" (the tool includes enc_dv.h and its own headers)"
-    fi
-done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' tools/*.h tools/*.cpp |
-    sed 's/^\([^:]*\):\([0-9]*\):.*"\([^"]*\)".*/\1:\2:\3/')
+# The tool and the Video for Windows codec see the library through its public header only.
+for adapter in tools vfw; do
+    while IFS=: read -r file line target; do
+        if [ "$target" != "enc_dv.h" ] && [ ! -f "$adapter/$target" ]; then
+            fail "$file:$line" "includes \"$target\" ($adapter/ includes enc_dv.h and its own headers)"
+        fi
+    done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$adapter"/*.h "$adapter"/*.cpp |
+        sed 's/^\([^:]*\):\([0-9]*\):.*"\([^"]*\)".*/\1:\2:\3/')
+done
 
 if [ "$failures" -gt 0 ]; then
     echo "check_includes: $failures include(s) break the layering" >&2
