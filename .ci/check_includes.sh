@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when an #include breaks the layering: every arrow points down.
-#   tools, gst -> enc_dv.h (tools: cli -> {media, dv_frames} -> sources);
+#   tools, gst, vfw -> enc_dv.h (tools: cli -> {media, dv_frames} -> sources);
 #   api -> driver -> {input, transform, coding} -> common -> platform;
 #   api -> frame_data -> common
 # A library file includes its own folder and the layers below it; the three stages and
@@ -93,6 +93,14 @@ while IFS=: read -r file line target; do
     fail "$file:$line" "includes <$target> (the element sees the library through enc_dv.h only)"
 done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*<enc_' gst/*.h gst/*.c |
     grep -v '<enc_dv\.h>' | sed 's/^\([^:]*\):\([0-9]*\):.*<\([^>]*\)>.*/\1:\2:\3/')
+
+# So does the Video for Windows codec: enc_dv.h and its own headers.
+while IFS=: read -r file line target; do
+    if [ "$target" != "enc_dv.h" ] && [ ! -f "vfw/$target" ]; then
+        fail "$file:$line" "includes \"$target\" (vfw/ includes enc_dv.h and its own headers)"
+    fi
+done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' vfw/*.h vfw/*.cpp |
+    sed 's/^\([^:]*\):\([0-9]*\):.*"\([^"]*\)".*/\1:\2:\3/')
 
 if [ "$failures" -gt 0 ]; then
     echo "check_includes: $failures include(s) break the layering" >&2

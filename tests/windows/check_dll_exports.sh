@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Checks the PE tables of enc_dv.dll as `objdump -p` prints them:
+# Checks the PE tables of enc_dv.dll (or, with KIND vfw, of the codec enc_dv_vfw.dll) as
+# `objdump -p` prints them:
 #  - a DLL named enc_dv.dll, 32-bit x86 (PE32) or, with MACHINE x64, 64-bit x86 (PE32+);
 #  - exactly these exports, by ordinal and undecorated name, and nothing else:
 #      1 CompressBuffer_DV, 30 DVNewEnc, 31 DVDoneEnc, 32 DVCompressBuffer,
 #      33 InitDVEnc, 43 DVEncGetAPIExt, then the frame writers 44 DVEncWriteTimecode,
 #      45 DVEncWriteRecordingDate, 46 DVEncWriteAudio, 47 DVEncAudioSamples;
+#    (the codec: a DLL named enc_dv_vfw.dll exporting 1 DriverProc alone);
 #  - imports only from KERNEL32.dll and the C runtime (msvcrt.dll, or the
 #    api-ms-win-crt-* forwarders of the universal runtime).
-# Usage: check_dll_exports.sh path/to/enc_dv.dll [objdump] [x86|x64]   (default x86)
+# Usage: check_dll_exports.sh path/to/enc_dv.dll [objdump] [x86|x64] [enc_dv|vfw]
+#        (defaults i686-w64-mingw32-objdump, x86, enc_dv)
 # Exits 0 when everything matches, 1 otherwise, listing every mismatch.
 set -uo pipefail
 
 dll=${1:?usage: check_dll_exports.sh DLL [OBJDUMP] [x86|x64]}
 objdump=${2:-i686-w64-mingw32-objdump}
 machine=${3:-x86}
+kind=${4:-enc_dv}
 case $machine in
     x86) format=pei-i386 magic='(PE32)' ;;
     x64) format=pei-x86-64 magic='(PE32+)' ;;
@@ -22,8 +26,15 @@ esac
 
 dump=$("$objdump" -p "$dll") || { echo "error: $objdump -p $dll failed" >&2; exit 1; }
 
-expected=$'1 CompressBuffer_DV\n30 DVNewEnc\n31 DVDoneEnc\n32 DVCompressBuffer\n33 InitDVEnc\n43 DVEncGetAPIExt'
-expected+=$'\n44 DVEncWriteTimecode\n45 DVEncWriteRecordingDate\n46 DVEncWriteAudio\n47 DVEncAudioSamples'
+case $kind in
+    enc_dv)
+        dll_name=enc_dv.dll
+        expected=$'1 CompressBuffer_DV\n30 DVNewEnc\n31 DVDoneEnc\n32 DVCompressBuffer\n33 InitDVEnc\n43 DVEncGetAPIExt'
+        expected+=$'\n44 DVEncWriteTimecode\n45 DVEncWriteRecordingDate\n46 DVEncWriteAudio\n47 DVEncAudioSamples'
+        ;;
+    vfw) dll_name=enc_dv_vfw.dll expected='1 DriverProc' ;;
+    *) echo "error: unknown kind '$kind' (enc_dv or vfw)" >&2; exit 2 ;;
+esac
 failures=0
 fail() {
     echo "FAIL: $*" >&2
@@ -35,7 +46,7 @@ grep -E '^Magic' <<<"$dump" | grep -qF "$magic" || fail "not a $magic optional h
 grep -qE '^[[:space:]]+DLL[[:space:]]*$' <<<"$dump" || fail "the DLL characteristic is not set"
 
 export_name=$(awk '/^Name[[:space:]]/ && $3 != "" { print $3; exit }' <<<"$dump")
-[[ $export_name == enc_dv.dll ]] || fail "export directory names '$export_name', expected enc_dv.dll"
+[[ $export_name == "$dll_name" ]] || fail "export directory names '$export_name', expected $dll_name"
 
 base=$(awk '/^Ordinal Base/ { print $3; exit }' <<<"$dump")
 [[ $base =~ ^[0-9]+$ ]] || { fail "no export table"; base=0; }

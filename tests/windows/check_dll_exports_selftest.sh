@@ -34,6 +34,7 @@ int DVEncWriteRecordingDate(void) { return 45; }
 int DVEncWriteAudio(void) { return 46; }
 int DVEncAudioSamples(void) { return 47; }
 int ExtraEntry(void) { return 2; }
+int DriverProc(void) { return 1; }
 #ifdef USE_USER32
 int AskUser(void) { return MessageBoxA(0, "", "", 0); }
 #endif
@@ -42,17 +43,20 @@ C
 good=$'LIBRARY enc_dv\nEXPORTS\n CompressBuffer_DV @1\n DVNewEnc @30\n DVDoneEnc @31\n DVCompressBuffer @32\n InitDVEnc @33\n DVEncGetAPIExt @43'
 good+=$'\n DVEncWriteTimecode @44\n DVEncWriteRecordingDate @45\n DVEncWriteAudio @46\n DVEncAudioSamples @47'
 
-# name, extra compiler arguments, module definition, expected verdict[, machine to check]
+# name, extra compiler arguments, module definition, expected verdict[, machine to check[,
+# kind of DLL: enc_dv or vfw]]
 run_case() {
-    local name=$1 extra=$2 def=$3 expect=$4 check_machine=${5:-$machine}
+    local name=$1 extra=$2 def=$3 expect=$4 check_machine=${5:-$machine} kind=${6:-enc_dv}
+    local dll=$work/$name/enc_dv.dll
+    [[ $kind == vfw ]] && dll=$work/$name/enc_dv_vfw.dll
     printf '%s\n' "$def" >"$work/$name.def"
     mkdir -p "$work/$name"
     # shellcheck disable=SC2086
-    if ! "$cc" -shared -o "$work/$name/enc_dv.dll" "$work/entries.c" "$work/$name.def" $extra; then
+    if ! "$cc" -shared -o "$dll" "$work/entries.c" "$work/$name.def" $extra; then
         echo "FAIL: case $name does not link" >&2
         return 1
     fi
-    if "$checker" "$work/$name/enc_dv.dll" "$objdump" "$check_machine" >"$work/$name.log" 2>&1; then
+    if "$checker" "$dll" "$objdump" "$check_machine" "$kind" >"$work/$name.log" 2>&1; then
         result=pass
     else
         result=fail
@@ -78,4 +82,8 @@ run_case named_other_dll "" "${good/LIBRARY enc_dv/LIBRARY dvcodec}" fail || sta
 run_case user32_import "-DUSE_USER32 -luser32" "$good" fail || status=1
 # A correct DLL of the other word size is not the DLL asked for.
 run_case other_machine "" "$good" fail "$other" || status=1
+# The codec exports DriverProc alone: the library it links must not export its entries too.
+codec=$'LIBRARY enc_dv_vfw\nEXPORTS\n DriverProc @1'
+run_case codec_correct "" "$codec" pass "$machine" vfw || status=1
+run_case codec_exports_library "" "$codec"$'\n DVNewEnc @30' fail "$machine" vfw || status=1
 exit $status
