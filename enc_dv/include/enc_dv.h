@@ -260,6 +260,16 @@ DVENC_EXPORT int DVEncWriteTimecode(void* frame, int frameBytes, const DVEncTime
 DVENC_EXPORT int DVEncWriteRecordingDate(void* frame, int frameBytes,
                                          const DVEncRecordingDate* start, int frameIndex);
 
+/* Reads the recording date and time of a DV frame (one the library wrote or any other of
+ * these sizes, as a camcorder records it): the first VAUX recording date pack (62h) that
+ * holds a date that exists, with the time of the first valid recording time pack (63h), or
+ * hour -1 when there is none; two-digit years 75-99 are read as 1975-1999, 00-74 as
+ * 2000-2074. Writes *date only on success. Results: DVENC_FILL_OK; DVENC_FILL_FRAME_SIZE
+ * (frameBytes none of the four frame sizes, or a null frame); DVENC_FILL_DATE (no date in
+ * the frame, or a null date). */
+DVENC_EXPORT int DVEncReadRecordingDate(const void* frame, int frameBytes,
+                                        DVEncRecordingDate* date);
+
 /* Writes the sound of frame frameIndex: sampleCount sample frames of 16-bit signed PCM,
  * channels 1 or 2 (interleaved left, right), at sampleRate 48000, 44100 or 32000 Hz. The
  * first channel goes to the first half of the DIF sequences and the second to the other

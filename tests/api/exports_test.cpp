@@ -51,7 +51,7 @@ TEST(SharedLibrary, ExportsExactlyThePublicEntryPoints) {
     const std::set<std::string> expected = {
         "InitDVEnc",         "DVNewEnc",         "DVDoneEnc",          "DVCompressBuffer",
         "CompressBuffer_DV", "DVEncGetAPIExt",   "DVEncWriteTimecode", "DVEncWriteRecordingDate",
-        "DVEncWriteAudio",   "DVEncAudioSamples"};
+        "DVEncWriteAudio",   "DVEncAudioSamples", "DVEncReadRecordingDate"};
     EXPECT_EQ(names, expected);
 }
 

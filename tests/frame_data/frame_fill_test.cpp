@@ -369,3 +369,57 @@ TEST(FrameFill, AudioShufflePlacesEverySampleOnceAsTheStandardLaysItOut) {
 }
 
 }  // namespace
+
+namespace {
+
+// A date written into a frame reads back as it was, in every system and header form; a
+// frame without one, or with its date packs broken, has none; a camcorder's packs (two-digit
+// year 99, a time with its flag bits set) read as the pack says.
+TEST(FrameFill, RecordingDateReadsBackFromTheVauxPacks) {
+    const struct {
+        int height;
+        unsigned flags;
+    } systems[] = {{576, 0}, {480, 0}, {576, DVENC_FLAG_SMPTE314M | DVENC_FLAG_NO_HEADER_BLOCK}};
+    const DVEncRecordingDate dates[] = {
+        {2026, 12, 8, 14, 30, 59}, {1999, 2, 28, -1, 0, 0}, {2074, 12, 31, 23, 59, 59}};
+    for (const auto& system : systems) {
+        for (const DVEncRecordingDate& date : dates) {
+            std::vector<uint8_t> frame = LibraryFrame(system.height, system.flags);
+            const int bytes = static_cast<int>(frame.size());
+            DVEncRecordingDate read = {1, 2, 3, 4, 5, 6};
+            EXPECT_EQ(DVEncReadRecordingDate(frame.data(), bytes, &read), DVENC_FILL_DATE);
+            EXPECT_EQ(read.year, 1);
+            ASSERT_EQ(DVEncWriteRecordingDate(frame.data(), bytes, &date, 0), DVENC_FILL_OK);
+            ASSERT_EQ(DVEncReadRecordingDate(frame.data(), bytes, &read), DVENC_FILL_OK);
+            EXPECT_EQ(read.year, date.year);
+            EXPECT_EQ(read.month, date.month);
+            EXPECT_EQ(read.day, date.day);
+            EXPECT_EQ(read.hour, date.hour);
+            if (date.hour >= 0) {
+                EXPECT_EQ(read.minute, date.minute);
+                EXPECT_EQ(read.second, date.second);
+            }
+        }
+    }
+    std::vector<uint8_t> frame = LibraryFrame(576, 0);
+    // A camcorder's packs in the first sequence's VAUX: 1999-07-04 08:15:42.
+    const uint8_t datePack[5] = {0x62, 0xE5, 0xC4, 0xE7, 0x99};
+    const uint8_t timePack[5] = {0x63, 0xC5, 0xC2, 0x95, 0xC8};
+    uint8_t* vaux = frame.data() + 3 * 80 + 3;  // sequence 0, first VAUX block, pack 0
+    std::memcpy(vaux + 5 * 3, datePack, 5);
+    std::memcpy(vaux + 5 * 4, timePack, 5);
+    DVEncRecordingDate read{};
+    ASSERT_EQ(DVEncReadRecordingDate(frame.data(), DVENC_FRAME_BYTES_625, &read), DVENC_FILL_OK);
+    EXPECT_EQ(read.year, 1999);
+    EXPECT_EQ(read.month, 7);
+    EXPECT_EQ(read.day, 4);
+    EXPECT_EQ(read.hour, 8);
+    EXPECT_EQ(read.minute, 15);
+    EXPECT_EQ(read.second, 42);
+    vaux[5 * 3 + 3] = 0xF3;  // month 13: no such date
+    EXPECT_EQ(DVEncReadRecordingDate(frame.data(), DVENC_FRAME_BYTES_625, &read), DVENC_FILL_DATE);
+    EXPECT_EQ(DVEncReadRecordingDate(frame.data(), 1000, &read), DVENC_FILL_FRAME_SIZE);
+    EXPECT_EQ(DVEncReadRecordingDate(nullptr, DVENC_FRAME_BYTES_625, &read), DVENC_FILL_FRAME_SIZE);
+}
+
+}  // namespace

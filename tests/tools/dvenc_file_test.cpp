@@ -302,22 +302,26 @@ TEST(DvencFile, TimecodeAndRecordingDateComeFromTheFileUnlessGiven) {
     }
 }
 
-TEST(DvencFile, DvEncodedAgainKeepsItsTimecodeAndColour) {
+TEST(DvencFile, DvEncodedAgainKeepsItsTimecodeDateAndColour) {
     // A DV file's pictures reach the library as its decoder gives them, in DV's sampling:
     // the frames are those of the same pictures through YUV4MPEG2 (whose generations the
-    // generation benchmark follows), byte for byte, and the time code stays. Through a pipe
-    // ffmpeg's DV reader finds no time code (it seeks for it), so --timecode gives it there.
+    // generation benchmark follows), byte for byte, and the time code and the recording date
+    // stay. Through a pipe ffmpeg's DV reader finds no time code (it seeks for it), so
+    // --timecode gives it there; the date comes from the frames themselves either way.
     ScratchDir dir;
     if (!HaveFileInput(dir)) GTEST_SKIP() << kNoFileInput;
     for (const char* size : {"720x576", "720x480"}) {
         SCOPED_TRACE(size);
         ASSERT_EQ(dir.Dvenc(std::string("--quiet --demo --frames 2 --size ") + size +
-                            " --timecode 10:00:00:00 g1.dv")
+                            " --timecode 10:00:00:00 --date 2024-05-06T07:08:09 g1.dv")
                       .exitCode,
                   0);
         ASSERT_EQ(dir.Dvenc("--quiet g1.dv g2.dv").exitCode, 0);
         ASSERT_TRUE(Make(dir, "-i g1.dv -f yuv4mpegpipe g1.y4m"));
-        ASSERT_EQ(dir.Dvenc("--quiet --timecode 10:00:00:00 g1.y4m y4m.dv").exitCode, 0);
+        ASSERT_EQ(
+            dir.Dvenc("--quiet --timecode 10:00:00:00 --date 2024-05-06T07:08:09 g1.y4m y4m.dv")
+                .exitCode,
+            0);
         EXPECT_TRUE(dir.Read("y4m.dv") == dir.Read("g2.dv"));
         ASSERT_EQ(
             dir.Shell("cat g1.dv | \"$DVENC\" --quiet --timecode 10:00:00:00 - piped.dv").exitCode,
@@ -325,13 +329,19 @@ TEST(DvencFile, DvEncodedAgainKeepsItsTimecodeAndColour) {
         EXPECT_TRUE(dir.Read("piped.dv") == dir.Read("g2.dv"));
         dir.Shell("ffprobe -v error -show_entries format_tags=timecode -of csv=p=0 g2.dv > tc.txt");
         EXPECT_EQ(Bytes(dir.Read("tc.txt")), "10:00:00:00\n");
+        const std::vector<uint8_t> second = dir.Read("g2.dv");
+        const int frameBytes = std::string(size) == "720x576" ? DVENC_FRAME_BYTES_625
+                                                              : DVENC_FRAME_BYTES_525;
+        DVEncRecordingDate date{};
+        ASSERT_EQ(DVEncReadRecordingDate(second.data() + frameBytes, frameBytes, &date),
+                  DVENC_FILL_OK);
+        EXPECT_EQ(date.year * 10000 + date.month * 100 + date.day, 20240506);
+        EXPECT_EQ(date.hour * 10000 + date.minute * 100 + date.second, 70809);
         // The colour of the second generation is the first's, to within DV's coding.
-        const DecodedFrame first = Decode(dir.Read("g1.dv"))[1];
-        const DecodedFrame second = Decode(dir.Read("g2.dv"))[1];
-        EXPECT_GT(encdv::test::Psnr(second.cb, first.cb, first.chromaWidth, first.chromaHeight),
-                  45.0);
-        EXPECT_GT(encdv::test::Psnr(second.cr, first.cr, first.chromaWidth, first.chromaHeight),
-                  45.0);
+        const DecodedFrame g1 = Decode(dir.Read("g1.dv"))[1];
+        const DecodedFrame g2 = Decode(second)[1];
+        EXPECT_GT(encdv::test::Psnr(g2.cb, g1.cb, g1.chromaWidth, g1.chromaHeight), 45.0);
+        EXPECT_GT(encdv::test::Psnr(g2.cr, g1.cr, g1.chromaWidth, g1.chromaHeight), 45.0);
     }
 }
 

@@ -5,7 +5,8 @@
 #  - exactly these exports, by ordinal and undecorated name, and nothing else:
 #      1 CompressBuffer_DV, 30 DVNewEnc, 31 DVDoneEnc, 32 DVCompressBuffer,
 #      33 InitDVEnc, 43 DVEncGetAPIExt, then the frame writers 44 DVEncWriteTimecode,
-#      45 DVEncWriteRecordingDate, 46 DVEncWriteAudio, 47 DVEncAudioSamples;
+#      45 DVEncWriteRecordingDate, 46 DVEncWriteAudio, 47 DVEncAudioSamples,
+#      48 DVEncReadRecordingDate;
 #    (the codec: a DLL named enc_dv_vfw.dll exporting 1 DriverProc alone);
 #  - imports only from KERNEL32.dll and the C runtime (msvcrt.dll, or the
 #    api-ms-win-crt-* forwarders of the universal runtime).
@@ -30,7 +31,7 @@ case $kind in
     enc_dv)
         dll_name=enc_dv.dll
         expected=$'1 CompressBuffer_DV\n30 DVNewEnc\n31 DVDoneEnc\n32 DVCompressBuffer\n33 InitDVEnc\n43 DVEncGetAPIExt'
-        expected+=$'\n44 DVEncWriteTimecode\n45 DVEncWriteRecordingDate\n46 DVEncWriteAudio\n47 DVEncAudioSamples'
+        expected+=$'\n44 DVEncWriteTimecode\n45 DVEncWriteRecordingDate\n46 DVEncWriteAudio\n47 DVEncAudioSamples\n48 DVEncReadRecordingDate'
         ;;
     vfw) dll_name=enc_dv_vfw.dll expected='1 DriverProc' ;;
     *) echo "error: unknown kind '$kind' (enc_dv or vfw)" >&2; exit 2 ;;

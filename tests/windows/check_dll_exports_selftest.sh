@@ -41,7 +41,7 @@ int AskUser(void) { return MessageBoxA(0, "", "", 0); }
 C
 
 good=$'LIBRARY enc_dv\nEXPORTS\n CompressBuffer_DV @1\n DVNewEnc @30\n DVDoneEnc @31\n DVCompressBuffer @32\n InitDVEnc @33\n DVEncGetAPIExt @43'
-good+=$'\n DVEncWriteTimecode @44\n DVEncWriteRecordingDate @45\n DVEncWriteAudio @46\n DVEncAudioSamples @47'
+good+=$'\n DVEncWriteTimecode @44\n DVEncWriteRecordingDate @45\n DVEncWriteAudio @46\n DVEncAudioSamples @47\n DVEncReadRecordingDate @48'
 
 # name, extra compiler arguments, module definition, expected verdict[, machine to check[,
 # kind of DLL: enc_dv or vfw]]

@@ -24,6 +24,7 @@ static const struct {
     {33, "InitDVEnc"},          {43, "DVEncGetAPIExt"},
     {44, "DVEncWriteTimecode"}, {45, "DVEncWriteRecordingDate"},
     {46, "DVEncWriteAudio"},    {47, "DVEncAudioSamples"},
+    {48, "DVEncReadRecordingDate"},
 };
 enum { kExportCount = sizeof kExports / sizeof kExports[0] };
 

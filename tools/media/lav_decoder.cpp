@@ -63,10 +63,21 @@ LavDecoder::Got LavDecoder::Next(AVFrame* frame) {
             case LavInput::Read::kPacket:
                 break;
         }
+        if (!firstPacketSeen_) {
+            firstPacketSeen_ = true;
+            haveDvDate_ =
+                stream_->codecpar->codec_id == AV_CODEC_ID_DVVIDEO &&
+                DVEncReadRecordingDate(packet_->data, packet_->size, &dvDate_) == DVENC_FILL_OK;
+        }
         result = avcodec_send_packet(codec_.get(), packet_.get());
         av_packet_unref(packet_.get());
         if (result < 0 && result != AVERROR(EAGAIN)) ++damaged_;
     }
+}
+
+bool LavDecoder::DvRecordingDate(DVEncRecordingDate* date) const {
+    if (haveDvDate_) *date = dvDate_;
+    return haveDvDate_;
 }
 
 }  // namespace dvenc

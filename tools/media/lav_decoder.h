@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "enc_dv.h"
+
 #include "media/lav_input.h"
 #include "media/lav_types.h"
 
@@ -29,12 +31,19 @@ class LavDecoder {
     // "h264" and the like.
     const char* CodecName() const;
 
+    // A DV stream's recording date, as its first packet (a whole DIF frame) carries it; false
+    // for other streams, before the first packet, or when that frame has none.
+    bool DvRecordingDate(DVEncRecordingDate* date) const;
+
   private:
     LavInput* input_ = nullptr;
     AVStream* stream_ = nullptr;
     CodecPtr codec_;
     PacketPtr packet_;
     bool draining_ = false;
+    bool firstPacketSeen_ = false;
+    bool haveDvDate_ = false;
+    DVEncRecordingDate dvDate_ = {};
     int damaged_ = 0;
 };
 

@@ -149,6 +149,8 @@ bool OpenMedia(const MediaRequest& request, MediaStream* stream, std::string* er
                              : static_cast<double>(first->pts) * av_q2d(videoStream->time_base);
     stream->description = input->Name() + ": " + DescribePlan(source, plan);
     ReadTags(*input, videoStream, source, plan, stream);
+    // A DV source's own recording date goes before any tag.
+    if (pictures->DvRecordingDate(&stream->date)) stream->haveDate = true;
 
     if (audio >= 0) {
         auto sound = std::make_unique<LavDecoder>();

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "frame_data/frame_fill.h"
+#include "frame_data/frame_shape.h"
+#include "frame_data/recording_date.h"
 
 namespace {
 
@@ -55,6 +57,21 @@ int DVEncWriteRecordingDate(void* frame, int frameBytes, const DVEncRecordingDat
     date.second = start->second;
     return static_cast<int>(
         encdv::FillRecordingDate(static_cast<uint8_t*>(frame), frameBytes, date, frameIndex));
+}
+
+int DVEncReadRecordingDate(const void* frame, int frameBytes, DVEncRecordingDate* date) {
+    encdv::FrameShape shape;
+    if (!encdv::ShapeOfFrame(frameBytes, &shape) || frame == nullptr) {
+        return DVENC_FILL_FRAME_SIZE;
+    }
+    encdv::RecordingDate read;
+    if (date == nullptr ||
+        !encdv::ReadRecordingDate(static_cast<const uint8_t*>(frame), shape, &read)) {
+        return DVENC_FILL_DATE;
+    }
+    *date = DVEncRecordingDate{read.year,   read.month, read.day, read.hasTime ? read.hour : -1,
+                               read.minute, read.second};
+    return DVENC_FILL_OK;
 }
 
 int DVEncWriteAudio(void* frame, int frameBytes, const short* samples, int sampleCount,

@@ -43,6 +43,17 @@ uint8_t Bcd(int value) {
     return static_cast<uint8_t>((value / 10) << 4 | value % 10);
 }
 
+// The value of a BCD byte's bits under mask, or -1 when a digit is not one.
+int FromBcd(uint8_t byte, uint8_t mask) {
+    const int value = byte & mask;
+    const int tens = value >> 4;
+    const int units = value & 15;
+    return tens > 9 || units > 9 ? -1 : 10 * tens + units;
+}
+
+constexpr int kVauxPacksPerSequence = 45;
+constexpr uint8_t kVauxDate = 0x62;
+
 }  // namespace
 
 bool IsRecordingDate(const RecordingDate& d) {
@@ -90,6 +101,40 @@ void RecordingDatePacks(const RecordingDate& date, uint8_t kind, uint8_t datePac
     timePack[2] = static_cast<uint8_t>(0x80 | Bcd(date.second));
     timePack[3] = static_cast<uint8_t>(0x80 | Bcd(date.minute));
     timePack[4] = static_cast<uint8_t>(0xC0 | Bcd(date.hour));
+}
+
+bool ReadRecordingDate(const uint8_t* frame, const FrameShape& shape, RecordingDate* date) {
+    bool found = false;
+    RecordingDate read;
+    for (int s = 0; s < shape.Sequences(); ++s) {
+        for (int p = 0; p < kVauxPacksPerSequence; ++p) {
+            const uint8_t* pack = frame + shape.VauxPack(s, p);
+            if (!found && pack[0] == kVauxDate) {
+                const int year = FromBcd(pack[4], 0xFF);
+                RecordingDate candidate;
+                candidate.year = year < 0 ? 0 : year >= 75 ? 1900 + year : 2000 + year;
+                candidate.month = FromBcd(pack[3], 0x1F);
+                candidate.day = FromBcd(pack[2], 0x3F);
+                found = IsRecordingDate(candidate);
+                if (found) read = candidate;
+            } else if (!read.hasTime && pack[0] == kVauxDate + 1) {
+                RecordingDate time = read;
+                time.hasTime = true;
+                time.hour = FromBcd(pack[4], 0x3F);
+                time.minute = FromBcd(pack[3], 0x7F);
+                time.second = FromBcd(pack[2], 0x7F);
+                if (time.hour >= 0 && time.hour <= 23 && time.minute >= 0 && time.minute <= 59 &&
+                    time.second >= 0 && time.second <= 59) {
+                    read.hasTime = true;
+                    read.hour = time.hour;
+                    read.minute = time.minute;
+                    read.second = time.second;
+                }
+            }
+        }
+    }
+    if (found) *date = read;
+    return found;
 }
 
 }  // namespace encdv

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/dif_layout.h"
+#include "frame_data/frame_shape.h"
 
 namespace encdv {
 
@@ -35,6 +36,12 @@ long long SecondsBeforeFrame(long long index, bool is625);
 // frames are written as unknown (all ones); without a time the time pack is empty.
 void RecordingDatePacks(const RecordingDate& date, uint8_t kind, uint8_t datePack[kPackBytes],
                         uint8_t timePack[kPackBytes]);
+
+// The recording date of a DV frame from the first VAUX recording date pack (62h) of any
+// DIF sequence that holds a date that exists, with the time of the first valid recording time
+// pack (63h) if there is one; two-digit years 75-99 are 1975-1999, 00-74 2000-2074. False,
+// date untouched, when no sequence has one.
+bool ReadRecordingDate(const uint8_t* frame, const FrameShape& shape, RecordingDate* date);
 
 }  // namespace encdv
 
