@@ -33,6 +33,7 @@ int DVEncWriteTimecode(void) { return 44; }
 int DVEncWriteRecordingDate(void) { return 45; }
 int DVEncWriteAudio(void) { return 46; }
 int DVEncAudioSamples(void) { return 47; }
+int DVEncReadRecordingDate(void) { return 48; }
 int ExtraEntry(void) { return 2; }
 int DriverProc(void) { return 1; }
 #ifdef USE_USER32
@@ -74,7 +75,7 @@ run_case correct "" "$good" pass || status=1
 run_case extra_export "" "$good"$'\n ExtraEntry @2' fail || status=1
 run_case missing_export "" "${good%$'\n'*}" fail || status=1
 run_case wrong_ordinal "" "${good/DVNewEnc @30/DVNewEnc @29}" fail || status=1
-run_case writers_swapped "" "${good/DVEncWriteAudio @46/DVEncWriteAudio @48}" fail || status=1
+run_case writers_swapped "" "${good/DVEncWriteAudio @46/DVEncWriteAudio @49}" fail || status=1
 run_case ordinal_off_table "" "${good/DVDoneEnc @31/DVDoneEnc @99}" fail || status=1
 # A __stdcall entry linked without --kill-at keeps its @N decoration.
 run_case decorated_name -DSTDCALL_NEW "${good/DVNewEnc @30/DVNewEnc@0 @30}" fail || status=1
