@@ -33,6 +33,10 @@ set(CMAKE_C_FLAGS_INIT "-march=i686")
 set(CMAKE_CXX_FLAGS_INIT "-march=i686")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${_triplet})
+# pkg-config looks for the target's packages only, not the build machine's (FFmpeg,
+# GStreamer), so that what is built for Windows is what Windows libraries exist for.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/${_triplet}/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -15,6 +15,7 @@
 #include "cli/options.h"
 #include "enc_dv.h"
 #include "media/open_media.h"
+#include "sources/system_io.h"
 
 namespace {
 
@@ -30,6 +31,13 @@ bool StopRequested() {
     return stopRequested != 0;
 }
 
+#ifdef _WIN32
+void InstallSignalHandlers() {
+    // Ctrl-C finishes the frame in hand, so the output ends on a whole frame.
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+}
+#else
 void InstallSignalHandlers() {
     // Failed writes are seen rather than killing the process: a closed pipe (EPIPE), which
     // ends the encoding with a note, or a file size limit (EFBIG), an error.
@@ -44,6 +52,7 @@ void InstallSignalHandlers() {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
+#endif
 
 int PrintVersion() {
     char text[64] = {};
@@ -74,6 +83,7 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
     InstallSignalHandlers();
+    UseBinaryStandardStreams();
     Options options;
     std::string error;
     switch (ParseOptions(argc, argv, &options, &error)) {

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "sources/system_io.h"
+
 namespace dvenc {
 
 OutputFile::~OutputFile() {
@@ -25,7 +27,7 @@ bool OutputFile::Open(const std::string& path, bool haveInput, unsigned long lon
     } else {
         name_ = "'" + path + "'";
         // Not truncated yet: first make sure it is not the input.
-        fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        fd = open(path.c_str(), O_WRONLY | O_CREAT | OpenFlags(), 0666);
         if (fd < 0) {
             *error = "cannot create " + name_ + ": " + std::strerror(errno);
             return false;
@@ -36,7 +38,9 @@ bool OutputFile::Open(const std::string& path, bool haveInput, unsigned long lon
     struct stat info;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         regular_ = true;
-        if (haveInput && info.st_dev == inputDevice && info.st_ino == inputInode) {
+        unsigned long long device = 0, file = 0;
+        if (haveInput && FileIdentity(fd, &device, &file) && device == inputDevice &&
+            file == inputInode) {
             *error = "the output " + name_ + " is the input file";
             return false;
         }

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "sources/system_io.h"
+
 namespace dvenc {
 
 namespace {
@@ -19,7 +21,7 @@ bool Digits(const std::string& text, size_t at, size_t count, int* value) {
 bool Now(DVEncRecordingDate* date, std::string* error) {
     const std::time_t now = std::time(nullptr);
     std::tm local;
-    if (localtime_r(&now, &local) == nullptr) {
+    if (!LocalTime(now, &local)) {
         *error = "cannot read the local date and time for --date now";
         return false;
     }

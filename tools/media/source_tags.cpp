@@ -3,6 +3,8 @@
 #include <cmath>
 #include <ctime>
 
+#include "sources/system_io.h"
+
 namespace dvenc {
 
 namespace {
@@ -76,9 +78,9 @@ bool DateFromTag(const std::string& tag, DVEncRecordingDate* date) {
         when.tm_hour = hour;
         when.tm_min = minute;
         when.tm_sec = second;
-        const std::time_t seconds = timegm(&when);
+        const std::time_t seconds = UtcSeconds(&when);
         std::tm local;
-        if (seconds == static_cast<std::time_t>(-1) || !localtime_r(&seconds, &local)) return false;
+        if (seconds == static_cast<std::time_t>(-1) || !LocalTime(seconds, &local)) return false;
         year = local.tm_year + 1900;
         month = local.tm_mon + 1;
         day = local.tm_mday;

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "sources/system_io.h"
+
 namespace dvenc {
 
 namespace {
@@ -23,7 +25,7 @@ bool InputFile::Open(const std::string& path, std::string* error) {
         Attach(STDIN_FILENO, "standard input");
         return true;
     }
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | OpenFlags());
     if (fd < 0) {
         *error = "cannot open '" + path + "': " + std::strerror(errno);
         return false;
@@ -52,11 +54,7 @@ void InputFile::Attach(int fd, const std::string& name) {
 }
 
 bool InputFile::Identity(unsigned long long* device, unsigned long long* inode) const {
-    struct stat info;
-    if (fd_ < 0 || fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    *device = info.st_dev;
-    *inode = info.st_ino;
-    return true;
+    return fd_ >= 0 && FileIdentity(fd_, device, inode);
 }
 
 size_t InputFile::ReadSome(unsigned char* destination, size_t count) {
