@@ -308,15 +308,20 @@ TEST(DvencEncoding, DemoClipIsFiveSecondsOfDecodableMovingPicture) {
     Decode(dir.Read("demo525.dv"), 0, DVENC_FRAME_BYTES_525);
 }
 
-TEST(DvencEncoding, VersionIsTheLibrarysQueryText) {
+TEST(DvencEncoding, VersionIsTheReleaseAndTheLibrarysQueryTexts) {
     ScratchDir dir;
-    char text[12] = {};
-    ASSERT_EQ(DVEncGetAPIExt(DVENC_API_QUERY_INFO)(DVENC_QUERY_VERSION, text), 0);
+    char version[12] = {};
+    char platform[16] = {};
+    ASSERT_EQ(DVEncGetAPIExt(DVENC_API_QUERY_INFO)(DVENC_QUERY_VERSION, version), 0);
+    ASSERT_EQ(DVEncGetAPIExt(DVENC_API_QUERY_INFO)(DVENC_QUERY_PLATFORM, platform), 0);
     const RunResult r = dir.Dvenc("--version > version.txt");
     EXPECT_EQ(r.exitCode, 0);
     const std::vector<uint8_t> out = dir.Read("version.txt");
     const std::string line(out.begin(), out.end());
-    EXPECT_NE(line.find(std::string("enc_dv library version ") + text + ")\n"), std::string::npos)
+    EXPECT_EQ(line.rfind("dvenc " DVENC_TEST_PROJECT_VERSION " (", 0), 0u) << line;
+    EXPECT_NE(
+        line.find(std::string("(enc_dv interface ") + version + ", platform " + platform + ")\n"),
+        std::string::npos)
         << line;
 }
 

@@ -54,15 +54,19 @@ void InstallSignalHandlers() {
 }
 #endif
 
+// The release (the project's version) and the library's interface texts, which stay the same
+// in every release: hosts compare them to know the interface they call.
 int PrintVersion() {
-    char text[64] = {};
+    char interfaceText[64] = {};
+    char platform[64] = {};
     const DVEncQueryInfoFunction query = DVEncGetAPIExt(DVENC_API_QUERY_INFO);
-    // The library writes its version text without a terminating zero; the buffer has one.
-    if (!query || query(DVENC_QUERY_VERSION, text) != 0) {
-        return Fail(kExitEncoder, "the enc_dv library gives no version text");
+    // The library writes its texts without a terminating zero; the buffers have one.
+    if (!query || query(DVENC_QUERY_VERSION, interfaceText) != 0 ||
+        query(DVENC_QUERY_PLATFORM, platform) != 0) {
+        return Fail(kExitEncoder, "the enc_dv library gives no interface texts");
     }
-    text[sizeof text - 1] = '\0';
-    std::printf("dvenc %s (enc_dv library version %s)\n", DVENC_TOOL_VERSION, text);
+    std::printf("dvenc %s (enc_dv interface %s, platform %s)\n", DVENC_TOOL_VERSION, interfaceText,
+                platform);
     std::printf("%s%s\n", MediaSupported() ? "files read through " : "", MediaLibraries().c_str());
     return kExitDone;
 }

@@ -85,7 +85,8 @@ Sound and time code:
 Other:
   --quiet            print errors only: no progress line, warnings or summary
   -h, --help         print this help
-  --version          print the versions of dvenc, the enc_dv library and FFmpeg's libraries
+  --version          print the version of dvenc, the enc_dv library's interface texts and
+                     FFmpeg's libraries
 
 YUV4MPEG2 input: 4:2:0, 4:1:1 and 4:2:2 go to the library as planes (I420, Y41B, Y42B).
 Chroma in the DV system's own sampling (4:2:0 at 625/50, 4:1:1 at 525/60 and with

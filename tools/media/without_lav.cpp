@@ -6,10 +6,16 @@ namespace dvenc {
 
 namespace {
 
+#ifdef _WIN32
+constexpr char kInstall[] =
+    "this dvenc reads YUV4MPEG2 and raw frames only; ffmpeg turns other files into "
+    "YUV4MPEG2 (ffmpeg -i FILE -f yuv4mpegpipe - | dvenc - OUTPUT)";
+#else
 constexpr char kInstall[] =
     "dvenc was built without FFmpeg's libraries; to read other files install them "
     "(apt-get install libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev "
     "libswresample-dev) and build dvenc again";
+#endif
 
 }  // namespace
 
