@@ -58,62 +58,63 @@ done
 
 # Lintian, then installed, used and removed.
 debian_packages() {
-lintian --tag-display-limit 0 "${debs[@]}" 2>&1 | tee "$out/lintian.txt" || true
-if grep -q '^E:' "$out/lintian.txt"; then
-    fail "lintian reports errors"
-fi
+    lintian --tag-display-limit 0 "${debs[@]}" 2>&1 | tee "$out/lintian.txt" || true
+    if grep -q '^E:' "$out/lintian.txt"; then
+        fail "lintian reports errors"
+    fi
 
-echo "== installed with apt"
-apt-get install -y --no-install-recommends "${debs[@]}"
-trap 'apt-get purge -y "${packages[@]}" >/dev/null 2>&1 || true' EXIT
-[[ $(readelf -d /usr/lib/*/libenc_dv.so.0 | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p') == libenc_dv.so.0 ]] ||
-    fail "the installed library's SONAME is not libenc_dv.so.0"
-[[ $(pkg-config --modversion enc_dv) == "$version" ]] || fail "pkg-config gives another version"
+    echo "== installed with apt"
+    apt-get install -y --no-install-recommends "${debs[@]}"
+    trap 'apt-get purge -y "${packages[@]}" >/dev/null 2>&1 || true' EXIT
+    [[ $(readelf -d /usr/lib/*/libenc_dv.so.0 | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p') == libenc_dv.so.0 ]] ||
+        fail "the installed library's SONAME is not libenc_dv.so.0"
+    [[ $(pkg-config --modversion enc_dv) == "$version" ]] || fail "pkg-config gives another version"
 
-probe=$out/probe
-cmake -S tests/packages/probe -B "$probe/cmake"
-cmake --build "$probe/cmake"
-"$probe/cmake/probe"
-"$probe/cmake/probe_static"
-gcc -std=c99 -Wall -Wextra -Werror -o "$probe/pkgconfig" tests/packages/probe/probe.c \
-    $(pkg-config --cflags --libs enc_dv)
-"$probe/pkgconfig"
-# A static link: libenc_dv.a by name, then what pkg-config --static adds after it.
-static_libs=$(pkg-config --static --libs-only-l enc_dv | sed 's/-lenc_dv//')
-# shellcheck disable=SC2086
-gcc -std=c99 -Wall -Wextra -Werror -o "$probe/pkgconfig_static" tests/packages/probe/probe.c \
-    $(pkg-config --cflags enc_dv) -L"$(pkg-config --variable=libdir enc_dv)" -l:libenc_dv.a \
-    $static_libs
-"$probe/pkgconfig_static"
-for program in probe_static pkgconfig_static; do
-    binary=$probe/$program
-    [[ $program == probe_static ]] && binary=$probe/cmake/probe_static
-    ! ldd "$binary" | grep -q libenc_dv || fail "$program loads libenc_dv.so"
-done
+    probe=$out/probe
+    cmake -S tests/packages/probe -B "$probe/cmake"
+    cmake --build "$probe/cmake"
+    "$probe/cmake/probe"
+    "$probe/cmake/probe_static"
+    # shellcheck disable=SC2046 # pkg-config's words are the compiler's arguments
+    gcc -std=c99 -Wall -Wextra -Werror -o "$probe/pkgconfig" tests/packages/probe/probe.c \
+        $(pkg-config --cflags --libs enc_dv)
+    "$probe/pkgconfig"
+    # A static link: libenc_dv.a by name, then what pkg-config --static adds after it.
+    static_libs=$(pkg-config --static --libs-only-l enc_dv | sed 's/-lenc_dv//')
+    # shellcheck disable=SC2046,SC2086
+    gcc -std=c99 -Wall -Wextra -Werror -o "$probe/pkgconfig_static" tests/packages/probe/probe.c \
+        $(pkg-config --cflags enc_dv) -L"$(pkg-config --variable=libdir enc_dv)" -l:libenc_dv.a \
+        $static_libs
+    "$probe/pkgconfig_static"
+    for program in probe_static pkgconfig_static; do
+        binary=$probe/$program
+        [[ $program == probe_static ]] && binary=$probe/cmake/probe_static
+        ! ldd "$binary" | grep -q libenc_dv || fail "$program loads libenc_dv.so"
+    done
 
-[[ $(command -v dvenc) == /usr/bin/dvenc ]] || fail "dvenc is not /usr/bin/dvenc"
-dvenc --version | tee "$out/version.txt"
-grep -q "^dvenc $version " "$out/version.txt" || fail "dvenc --version does not give $version"
-(cd "$out" && dvenc --quiet --demo --frames 10 demo.dv)
-[[ $(stat -c %s "$out/demo.dv") == 1440000 ]] || fail "dvenc --demo did not write 10 frames"
-[[ -f /usr/share/man/man1/dvenc.1.gz ]] || fail "no manual page dvenc.1.gz"
-warnings=$(LC_ALL=C man --warnings -l /usr/share/man/man1/dvenc.1.gz 2>&1 >/dev/null)
-[[ -z $warnings ]] || fail "the manual page renders with warnings: $warnings"
-env -u GST_PLUGIN_PATH gst-inspect-1.0 dvenc >"$out/gst-inspect.txt" ||
-    fail "gst-inspect-1.0 does not find the installed element dvenc"
-grep -q "Version *$version" "$out/gst-inspect.txt" || fail "the plugin's version is not $version"
+    [[ $(command -v dvenc) == /usr/bin/dvenc ]] || fail "dvenc is not /usr/bin/dvenc"
+    dvenc --version | tee "$out/version.txt"
+    grep -q "^dvenc $version " "$out/version.txt" || fail "dvenc --version does not give $version"
+    (cd "$out" && dvenc --quiet --demo --frames 10 demo.dv)
+    [[ $(stat -c %s "$out/demo.dv") == 1440000 ]] || fail "dvenc --demo did not write 10 frames"
+    [[ -f /usr/share/man/man1/dvenc.1.gz ]] || fail "no manual page dvenc.1.gz"
+    warnings=$(LC_ALL=C man --warnings -l /usr/share/man/man1/dvenc.1.gz 2>&1 >/dev/null)
+    [[ -z $warnings ]] || fail "the manual page renders with warnings: $warnings"
+    env -u GST_PLUGIN_PATH gst-inspect-1.0 dvenc >"$out/gst-inspect.txt" ||
+        fail "gst-inspect-1.0 does not find the installed element dvenc"
+    grep -q "Version *$version" "$out/gst-inspect.txt" || fail "the plugin's version is not $version"
 
-echo "== removed"
-apt-get purge -y "${packages[@]}"
-trap - EXIT
-for package in "${packages[@]}"; do
-    ! dpkg -s "$package" >/dev/null 2>&1 || fail "$package is still installed"
-done
-for file in /usr/bin/dvenc /usr/include/enc_dv.h /usr/lib/*/libenc_dv.so.0 \
-    /usr/lib/*/cmake/enc_dv /usr/lib/*/gstreamer-1.0/libgstencdv.so; do
-    [[ ! -e $file ]] || fail "$file is left after removal"
-done
-echo "Debian packages: lintian without errors, installed, used and removed"
+    echo "== removed"
+    apt-get purge -y "${packages[@]}"
+    trap - EXIT
+    for package in "${packages[@]}"; do
+        ! dpkg -s "$package" >/dev/null 2>&1 || fail "$package is still installed"
+    done
+    for file in /usr/bin/dvenc /usr/include/enc_dv.h /usr/lib/*/libenc_dv.so.0 \
+        /usr/lib/*/cmake/enc_dv /usr/lib/*/gstreamer-1.0/libgstencdv.so; do
+        [[ ! -e $file ]] || fail "$file is left after removal"
+    done
+    echo "Debian packages: lintian without errors, installed, used and removed"
 }
 [[ " ${PACKAGES:-deb zip} " != *" deb "* ]] || debian_packages
 [[ " ${PACKAGES:-deb zip} " == *" zip "* ]] || exit 0
@@ -122,8 +123,8 @@ echo "== Windows zips"
 build32=$(absolute "${BUILD_DIR:-build-win32}")
 build64=$(absolute "${BUILD_DIR_64:-build-win64}")
 for build in "$build32" "$build64"; do
-    toolchain=toolchain-mingw-i686.cmake
-    [[ $build == "$build64" ]] && toolchain=toolchain-mingw-x86_64.cmake
+    toolchain="toolchain-mingw-i686.cmake"
+    [[ $build == "$build64" ]] && toolchain="toolchain-mingw-x86_64.cmake"
     cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DENC_DV_BUILD_TOOLS=ON
     cmake --build "$build" -j"$jobs"
@@ -131,7 +132,8 @@ done
 packaging/windows_zip.sh "$build32" "$build64" "$out"
 
 exports=$(sed -n 's/^ *\([A-Za-z_][A-Za-z0-9_]*\) *@[0-9]*$/\1/p' enc_dv/enc_dv.def | sort)
-[[ $(wc -l <<<"$exports") -eq 11 ]] || fail "enc_dv.def does not list 11 exports"
+count=$(wc -l <<<"$exports")
+((count >= 11)) || fail "enc_dv.def lists $count exports"
 for bits in 32 64; do
     name=enc_dv-$version-win$bits
     zip=$out/$name.zip
@@ -183,8 +185,8 @@ EOF
     # Each short import names the DLL's undecorated export (32-bit: the underscore taken off).
     name_type=name
     ((bits == 32)) && name_type=noprefix
-    [[ $(llvm-readobj "$folder/lib/enc_dv.lib" | grep -c "Name type: $name_type") -eq 11 ]] ||
-        fail "enc_dv.lib ($bits-bit) does not import the 11 exports by their plain names"
+    [[ $(llvm-readobj "$folder/lib/enc_dv.lib" | grep -c "Name type: $name_type") -eq $count ]] ||
+        fail "enc_dv.lib ($bits-bit) does not import the $count exports by their plain names"
     dll_exports=$(llvm-readobj --coff-exports "$folder/bin/enc_dv.dll" | sed -n 's/^ *Name: \(..*\)$/\1/p' | sort)
     [[ $dll_exports == "$exports" ]] || fail "enc_dv.dll ($bits-bit) exports other names than enc_dv.def"
     # What a host compiled as MSVC does asks for (both __imp_ and plain symbols).
@@ -195,7 +197,7 @@ EOF
     for symbol in $wanted; do
         grep -qx -- "$symbol" <<<"$defined" || fail "an MSVC host wants $symbol; enc_dv.lib ($bits-bit) lacks it"
     done
-    echo "import libraries: the 11 exports as mingw-w64 and MSVC hosts ($(wc -w <<<"$wanted") symbols) name them"
+    echo "import libraries: the $count exports as mingw-w64 and MSVC hosts ($(wc -w <<<"$wanted") symbols) name them"
 
     for binary in bin/enc_dv.dll bin/dvenc.exe vfw/enc_dv_vfw$bits.dll; do
         llvm-readobj --coff-resources "$folder/$binary" | grep -q 'Type: VERSIONINFO' ||
@@ -229,8 +231,8 @@ options=(--timecode '01:00:00;00' --date 2026-12-07T14:30:00 --audio sound.wav -
         echo "dvenc.exe ($bits-bit): $(stat -c %s "windows$bits.dv") bytes, the Linux dvenc's"
 
         # A mingw-w64 host built against the unzipped folder with find_package.
-        toolchain=toolchain-mingw-i686.cmake
-        ((bits == 64)) && toolchain=toolchain-mingw-x86_64.cmake
+        toolchain="toolchain-mingw-i686.cmake"
+        ((bits == 64)) && toolchain="toolchain-mingw-x86_64.cmake"
         cmake -S "$root/tests/packages/probe" -B "$out/probe-win$bits" \
             -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" -DCMAKE_BUILD_TYPE=Release \
             -Denc_dv_DIR="$out/enc_dv-$version-win$bits/lib/cmake/enc_dv" >/dev/null
