@@ -9,7 +9,8 @@
 #   exports and against what an MSVC-compiled host asks for, a version resource in every
 #   binary, dvenc.exe importing system DLLs only; dvenc.exe run from the unzipped folder
 #   under 32-bit and 64-bit Wine on a YUV4MPEG2 clip with sound, its bytes equal to the
-#   Linux dvenc's; a mingw-w64 host built with find_package against the unzipped folder.
+#   Linux dvenc's; a host built with find_package against the unzipped folder, and one
+#   linked with enc_dv.lib, run under Wine.
 # Assumes `apt-get update` has run; adds the i386 architecture for wine32. Build directories:
 # build-deb, $BUILD_DIR (build-win32), $BUILD_DIR_64 (build-win64), build-packages (output).
 # PACKAGES="deb" or "zip" checks one kind (both are built: the zips are compared with the
@@ -239,6 +240,14 @@ options=(--timecode '01:00:00;00' --date 2026-12-07T14:30:00 --audio sound.wav -
         cmake --build "$out/probe-win$bits" >/dev/null
         cp "$out/enc_dv-$version-win$bits/bin/enc_dv.dll" "$out/probe-win$bits/"
         timeout 300 wine "$out/probe-win$bits/probe.exe"
+        # The same host linked with the MSVC import library (GNU ld reads its short import
+        # members too): its decorated names reach the DLL's exports.
+        triplet=i686-w64-mingw32
+        ((bits == 64)) && triplet=x86_64-w64-mingw32
+        "$triplet-gcc-win32" -std=c99 -O2 -Wall -Wextra -Werror \
+            -I"$out/enc_dv-$version-win$bits/include" -o "$out/probe-win$bits/probe_msvc_lib.exe" \
+            "$root/tests/packages/probe/probe.c" "$out/enc_dv-$version-win$bits/lib/enc_dv.lib"
+        timeout 300 wine "$out/probe-win$bits/probe_msvc_lib.exe"
         wineserver -k 2>/dev/null || true
     done
 )
