@@ -230,6 +230,15 @@ options=(--timecode '01:00:00;00' --date 2026-12-07T14:30:00 --audio sound.wav -
             clip.y4m "windows$bits.dv"
         cmp linux.dv "windows$bits.dv" || fail "the $bits-bit dvenc.exe wrote other bytes"
         echo "dvenc.exe ($bits-bit): $(stat -c %s "windows$bits.dv") bytes, the Linux dvenc's"
+        # The output named as the input is refused (Windows' file identity), the input kept.
+        cp clip.y4m same.y4m
+        status=0
+        timeout 300 wine "$out/enc_dv-$version-win$bits/bin/dvenc.exe" --quiet same.y4m same.y4m \
+            2>"same$bits.txt" || status=$?
+        if ((status != 3)) || ! grep -q "is the input file" "same$bits.txt" ||
+            ! cmp -s clip.y4m same.y4m; then
+            fail "the $bits-bit dvenc.exe wrote over its input (status $status: $(cat "same$bits.txt"))"
+        fi
 
         # A mingw-w64 host built against the unzipped folder with find_package.
         toolchain="toolchain-mingw-i686.cmake"
