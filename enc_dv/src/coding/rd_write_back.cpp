@@ -30,8 +30,9 @@ void TruncateToFit(MacroblockWork* macroblocks, const FineMagnitudes& magnitudes
             const int64_t m = magnitudes.blocks[j][q];
             const int64_t e = m - (static_cast<int64_t>(amplitude) << (shift + kRdFractionBits));
             const int64_t added = DistortionWeight[block.dctMode][q] * (m * m - e * e);
-            // added / saved, compared without division: scaled by 1024.
-            const int64_t score = (added << 10) / saved;
+            // added / saved, scaled by 1024 (added is negative only for an amplitude above
+            // its magnitude, which no search makes).
+            const int64_t score = added * 1024 / saved;
             if (score < bestScore) {
                 bestScore = score;
                 bestBlock = j;
