@@ -11,9 +11,13 @@
  * Windows profile; elsewhere the environment variable DVCODEC_CPUFEATURES) holds a
  * list of feature words such as "mmx, sse, sse2" (separated by spaces, commas, tabs or
  * newlines, any letter case). A list replaces detection; a list without "sse2" makes
- * every frame fail. Empty, unset or exactly "auto" means detection. On other
- * processors (AArch64 and the rest) the setting is ignored and no frame is refused
- * for a processor feature. Every build produces the same bytes for the same call.
+ * every frame fail. The word "avx2" lets the encoder use AVX2 (with BMI2) where the
+ * processor and the operating system support it: a list without it keeps the encoder
+ * to SSE2, and no list turns AVX2 on where detection did not find it. The kernels are
+ * chosen once, at the first call that initialises the library. Empty, unset or exactly
+ * "auto" means detection. On other processors (AArch64 and the rest) the setting is
+ * ignored and no frame is refused for a processor feature. Every build and every
+ * choice of kernels produces the same bytes for the same call.
  *
  * Sound, a time code and a recording date go into a frame after it is encoded, with the
  * DVEncWrite* functions at the end of this header.

@@ -10,6 +10,7 @@
 #include "platform/cpu_features.h"
 #include "quant_twins.h"
 #include "support/kernel_check.h"
+#include "support/kernel_features.h"
 
 namespace encdv {
 namespace {
@@ -78,13 +79,7 @@ QuantizerKernels Kernels(uint32_t features) {
 // patterns, the four one-bit area shifts, the nonzero list and the rounding at every shift
 // (the words' low 12 bits as magnitudes, with both weight rows; amplitudes capped at 255 and
 // errors beyond 16 bits included; the nonzero and capped bits checked against the amplitudes).
-TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
-    const QuantizerKernels kernel = Kernels(GetFeatureWord());
-    const QuantizerKernels twin = Kernels(0);
-    // A build with vector kernels runs them here; otherwise the twin would meet itself.
-    if (ENC_DV_SSE2_KERNELS || ENC_DV_NEON_KERNELS) {
-        ASSERT_NE(kernel.buildNonzeroList, twin.buildNonzeroList);
-    }
+void CompareWithTwin(const QuantizerKernels& kernel, const QuantizerKernels& twin) {
     test::GuardedBuffer kernelOut(128), twinOut(128), kernelList(64), twinList(64);
     auto check = [&](const CoefficientBlock& original, QuantizeBlockFunction k,
                      QuantizeBlockFunction t) {
@@ -143,12 +138,26 @@ TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
     }
 }
 
+TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
+    const QuantizerKernels twin = Kernels(0);
+    // A build with vector kernels runs them here; otherwise the twin would meet itself.
+    const std::vector<test::KernelFeatures> sets = test::VectorKernelFeatures();
+    if (ENC_DV_SSE2_KERNELS || ENC_DV_NEON_KERNELS) {
+        ASSERT_FALSE(sets.empty());
+    }
+    for (const test::KernelFeatures& set : sets) {
+        SCOPED_TRACE(set.name);
+        const QuantizerKernels kernel = Kernels(set.features);
+        ASSERT_NE(kernel.roundAtShifts, twin.roundAtShifts);
+        ASSERT_NE(kernel.quantize[0], twin.quantize[0]);
+        CompareWithTwin(kernel, twin);
+    }
+}
+
 // The rounding of a block whose one large magnitude sits on either side of the smallest that
 // rounds above 255 at shift 0 (2045) or at shift 1 (4089), in every position, among small
 // ones: the vector kernels take the capping only for blocks that need it.
-TEST(Quantizer, RoundingCapsFromTheFirstMagnitudeAbove255Steps) {
-    const QuantizerKernels kernel = Kernels(GetFeatureWord());
-    const QuantizerKernels twin = Kernels(0);
+void CompareCapping(const QuantizerKernels& kernel, const QuantizerKernels& twin) {
     std::mt19937 rng(kSeed + 1);
     for (const uint16_t large : {2044, 2045, 4088, 4089, 4095}) {
         for (int position = 0; position < 64; ++position) {
@@ -166,6 +175,14 @@ TEST(Quantizer, RoundingCapsFromTheFirstMagnitudeAbove255Steps) {
                 << "magnitude " << large << " at " << position;
             ASSERT_EQ(twinRounding.amplitudes[1][position], large >= 4089 ? 255 : (large + 7) >> 4);
         }
+    }
+}
+
+TEST(Quantizer, RoundingCapsFromTheFirstMagnitudeAbove255Steps) {
+    const QuantizerKernels twin = Kernels(0);
+    for (const test::KernelFeatures& set : test::VectorKernelFeatures()) {
+        SCOPED_TRACE(set.name);
+        CompareCapping(Kernels(set.features), twin);
     }
 }
 

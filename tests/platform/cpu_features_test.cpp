@@ -26,6 +26,7 @@ TEST(FeatureList, WordsOrTheirBitsIntoSeven) {
         {"AUTO", 0x7},  // only the exact lower-case keyword means detection
         {" auto", 0x7},
         {"avx512 neon altivec", 0x7},
+        {"sse2 AVX2", 0x22007},
         {"tsc cmov mmxext p6_mtrr k6_mtrr ht", 0x7 | 0x10 | 0x40 | 0x200 | 0x1000 | 0x800 | 0x4000},
         {"  ,,\n\t sse2 \n,, ", 0x2007},  // runs and edges of separators
         {"sse2;mmx", 0x7},                // ';' is not a separator: one unknown word
@@ -63,13 +64,16 @@ TEST(QualitySetting, ReadsItsWordsLikeTheFeatureList) {
     EXPECT_FALSE(BestQualitySetting());
 }
 
-// A fake processor answering the four identification leaves that detection uses.
+// A fake processor answering the identification leaves that detection uses, and the
+// operating system's XCR0.
 struct FakeCpu {
     const char* vendor;  // 12 characters
     uint32_t maxLeaf;
     uint32_t leaf1Eax, leaf1Ecx, leaf1Edx;
     uint32_t maxExtendedLeaf;
     uint32_t extendedEdx;
+    uint32_t leaf7Ebx = 0;
+    uint32_t xcr0 = 0;
 };
 const FakeCpu* fakeCpu = nullptr;
 
@@ -83,12 +87,21 @@ platform::CpuidRegisters FakeCpuid(uint32_t leaf) {
         std::memcpy(&r.ecx, cpu.vendor + 8, 4);
     } else if (leaf == 1) {
         r = {cpu.leaf1Eax, 0, cpu.leaf1Ecx, cpu.leaf1Edx};
+    } else if (leaf == 7) {
+        EXPECT_GE(cpu.maxLeaf, 7u) << "leaf 7 read beyond the highest leaf";
+        r.ebx = cpu.leaf7Ebx;
     } else if (leaf == 0x80000000u) {
         r.eax = cpu.maxExtendedLeaf;
     } else if (leaf == 0x80000001u) {
         r.edx = cpu.extendedEdx;
     }
     return r;
+}
+
+// XGETBV faults where the system has not set OSXSAVE: detection must not read it there.
+uint32_t FakeXcr0() {
+    EXPECT_NE(fakeCpu->leaf1Ecx & (1u << 27), 0u) << "XCR0 read without OSXSAVE";
+    return fakeCpu->xcr0;
 }
 
 constexpr uint32_t Bit(int n) {
@@ -131,7 +144,38 @@ TEST(FeatureDetection, FollowsIdentificationLeavesAndVendor) {
     };
     for (const Case& c : cases) {
         fakeCpu = &c.cpu;
-        EXPECT_EQ(DetectFeatures(FakeCpuid), c.word) << c.name;
+        EXPECT_EQ(DetectFeatures(FakeCpuid, FakeXcr0), c.word) << c.name;
+    }
+    fakeCpu = nullptr;
+}
+
+// The AVX2 kernels need AVX2 and BMI2 from the processor and the YMM state saved by the
+// system: any one missing leaves the bit clear.
+TEST(FeatureDetection, Avx2NeedsProcessorAndSystemSupport) {
+    const uint32_t avxEcx = Bit(27) | Bit(28);  // OSXSAVE, AVX
+    const uint32_t leaf7 = Bit(5) | Bit(8);     // AVX2, BMI2
+    struct Case {
+        const char* name;
+        uint32_t maxLeaf, leaf1Ecx, leaf7Ebx, xcr0;
+        bool avx2;
+    };
+    const Case cases[] = {
+        {"everything", 7, avxEcx, leaf7, 0x7, true},
+        {"AVX-512 state too", 0xD, avxEcx, ~0u, 0xE7, true},
+        {"highest leaf 6", 6, avxEcx, leaf7, 0x7, false},
+        {"no OSXSAVE", 7, Bit(28), leaf7, 0x7, false},
+        {"no AVX", 7, Bit(27), leaf7, 0x7, false},
+        {"YMM state not saved", 7, avxEcx, leaf7, 0x3, false},
+        {"XMM state not saved", 7, avxEcx, leaf7, 0x5, false},
+        {"no AVX2", 7, avxEcx, Bit(8), 0x7, false},
+        {"no BMI2", 7, avxEcx, Bit(5), 0x7, false},
+    };
+    for (const Case& c : cases) {
+        const FakeCpu cpu{"GenuineIntel", c.maxLeaf, 0x906E9,    c.leaf1Ecx, Bit(26),
+                          0x80000000u,    0,         c.leaf7Ebx, c.xcr0};
+        fakeCpu = &cpu;
+        EXPECT_EQ(DetectFeatures(FakeCpuid, FakeXcr0), 0x2003u | (c.avx2 ? kFeatureAvx2 : 0))
+            << c.name;
     }
     fakeCpu = nullptr;
 }
@@ -143,7 +187,7 @@ class FeatureSetting : public ::testing::Test {
 
 TEST_F(FeatureSetting, EmptyOrAutoDetectsAndAListReplacesDetection) {
     if (!platform::kTargetIsX86) GTEST_SKIP() << "the setting is read on x86 only";
-    const uint32_t detected = DetectFeatures(platform::ExecuteCpuid);
+    const uint32_t detected = DetectFeatures(platform::ExecuteCpuid, platform::ReadXcr0);
     EXPECT_NE(detected & kFeatureSse2, 0u) << "the test machine has SSE2";
 
     unsetenv("DVCODEC_CPUFEATURES");
@@ -158,6 +202,9 @@ TEST_F(FeatureSetting, EmptyOrAutoDetectsAndAListReplacesDetection) {
     EXPECT_EQ(GetFeatureWord(), 0x7u);
     setenv("DVCODEC_CPUFEATURES", "mmx sse2", 1);
     EXPECT_EQ(GetFeatureWord(), 0x2027u);
+    // A list switches the AVX2 kernels off, or on only where detection found them.
+    setenv("DVCODEC_CPUFEATURES", "sse2 avx2", 1);
+    EXPECT_EQ(GetFeatureWord(), 0x2007u | (detected & kFeatureAvx2));
 }
 
 // On x86 the setting decides as the SSE2 bit does; elsewhere it is not read, and the word
@@ -165,7 +212,8 @@ TEST_F(FeatureSetting, EmptyOrAutoDetectsAndAListReplacesDetection) {
 TEST_F(FeatureSetting, DecidesWhetherFramesAreEncodedOnX86Only) {
     const uint32_t offX86 = kFeatureValid | (platform::kTargetIsAArch64 ? kFeatureNeon : 0);
     if (!platform::kTargetIsX86) {
-        EXPECT_EQ(DetectFeatures(platform::ExecuteCpuid), 0x1u) << "no CPUID off x86";
+        EXPECT_EQ(DetectFeatures(platform::ExecuteCpuid, platform::ReadXcr0), 0x1u)
+            << "no CPUID off x86";
     }
     struct Case {
         const char* setting;  // null: unset

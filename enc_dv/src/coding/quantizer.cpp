@@ -11,6 +11,9 @@ void InitQuantizerKernels(uint32_t features, QuantizerKernels& kernels) {
     if constexpr (kSse2KernelsBuilt) {
         if (features & kFeatureSse2) SetQuantizerKernels_SSE2(kernels);
     }
+    if constexpr (kAvx2KernelsBuilt) {
+        if (features & kFeatureAvx2) SetQuantizerKernels_AVX2(kernels);
+    }
     if constexpr (kNeonKernelsBuilt) {
         if (features & kFeatureNeon) SetQuantizerKernels_NEON(kernels);
     }

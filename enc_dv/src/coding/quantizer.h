@@ -68,10 +68,11 @@ void ApplyQuantPattern(int pattern, CoefficientWord* block);
 void StepDownArea(CoefficientWord* block, int classNumber, int oldQno, int newQno);
 
 // The kernels of one instruction set: the portable ones (the reference every vector version
-// equals bit for bit), the SSE2 ones (x86 builds with vector kernels only) and the NEON ones
-// (AArch64 builds with vector kernels only).
+// equals bit for bit), the SSE2 and AVX2 ones (x86 builds with vector kernels only; AVX2 over
+// SSE2, all but the nonzero list) and the NEON ones (AArch64 builds with vector kernels only).
 void SetQuantizerKernels_C(QuantizerKernels& kernels);
 void SetQuantizerKernels_SSE2(QuantizerKernels& kernels);
+void SetQuantizerKernels_AVX2(QuantizerKernels& kernels);
 void SetQuantizerKernels_NEON(QuantizerKernels& kernels);
 
 }  // namespace encdv

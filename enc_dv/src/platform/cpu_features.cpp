@@ -42,10 +42,20 @@ constexpr FeatureName kFeatureNames[] = {
     {"sse2", kFeatureSse2},
     {"ht", kFeatureHyperThreading},
     {"sse3", kFeatureSse3},
+    {"avx2", kFeatureAvx2},
 };
 
 uint32_t Bit(uint32_t value, int bit) {
     return (value >> bit) & 1;
+}
+
+// Whether the AVX2 kernels can run: AVX2 and BMI2 in leaf 7, AVX with OSXSAVE in leaf 1, and
+// the XMM and YMM states enabled by the operating system in XCR0.
+bool HasAvx2(CpuidFunction cpuid, Xcr0Function xcr0, uint32_t maxLeaf, uint32_t leaf1Ecx) {
+    if (maxLeaf < 7 || !Bit(leaf1Ecx, 27) || !Bit(leaf1Ecx, 28)) return false;
+    if ((xcr0() & 0x6) != 0x6) return false;
+    const uint32_t leaf7Ebx = cpuid(7).ebx;
+    return Bit(leaf7Ebx, 5) && Bit(leaf7Ebx, 8);
 }
 
 }  // namespace
@@ -59,7 +69,7 @@ uint32_t ParseFeatureList(const char* text) {
     return word;
 }
 
-uint32_t DetectFeatures(CpuidFunction cpuid) {
+uint32_t DetectFeatures(CpuidFunction cpuid, Xcr0Function xcr0) {
     const platform::CpuidRegisters leaf0 = cpuid(0);
     if (leaf0.eax == 0) return kFeatureValid;
     // The vendor text is EBX, EDX, ECX, four little-endian characters each.
@@ -80,6 +90,7 @@ uint32_t DetectFeatures(CpuidFunction cpuid) {
     if (Bit(edx, 26)) word |= kFeatureSse2;
     if (Bit(edx, 28)) word |= kFeatureHyperThreading;
     if (Bit(leaf1.ecx, 0)) word |= kFeatureSse3;
+    if (HasAvx2(cpuid, xcr0, leaf0.eax, leaf1.ecx)) word |= kFeatureAvx2;
 
     if (cpuid(0x80000000u).eax <= 0x80000000u) return word | kFeatureValid;
     word |= kFeatureExtendedLeaf1;
@@ -99,7 +110,7 @@ uint32_t DetectFeatures(CpuidFunction cpuid) {
 // to the hypervisor in a virtual machine, which every frame would pay); the setting is still
 // read on every call.
 static uint32_t DetectedFeatures() {
-    static const uint32_t detected = DetectFeatures(platform::ExecuteCpuid);
+    static const uint32_t detected = DetectFeatures(platform::ExecuteCpuid, platform::ReadXcr0);
     return detected;
 }
 
@@ -110,7 +121,7 @@ uint32_t GetFeatureWord() {
     char setting[256];
     platform::ReadProfileString("DVCODEC", "CPUFeatures", setting, sizeof(setting));
     if (setting[0] == '\0' || std::strcmp(setting, "auto") == 0) return DetectedFeatures();
-    return ParseFeatureList(setting);
+    return ParseFeatureList(setting) & (DetectedFeatures() | ~kFeatureAvx2);
 }
 
 bool ProcessorCanEncode() {

@@ -11,10 +11,15 @@ constexpr uint32_t kFeatureValid = 0x1;
 constexpr uint32_t kFeatureSse2 = 0x2000;
 // Advanced SIMD: set on AArch64 builds, where every processor has it; never on x86.
 constexpr uint32_t kFeatureNeon = 0x10000;
+// The AVX2 kernels may run: the processor has AVX2 and BMI2 (CPUID leaf 7) and the operating
+// system saves the YMM registers (OSXSAVE, and XCR0 with the XMM and YMM states).
+constexpr uint32_t kFeatureAvx2 = 0x20000;
 
 // Processor feature bits. On x86: detected with CPUID (once per process), or taken from the
 // CPUFeatures setting of section DVCODEC when that names a list; the setting is read anew on
-// every call. Elsewhere the setting is not read: 0x1, with kFeatureNeon on AArch64.
+// every call. A list can clear kFeatureAvx2 but not set it where detection does not (the
+// AVX2 kernels would fault there). Elsewhere the setting is not read: 0x1, with kFeatureNeon
+// on AArch64.
 uint32_t GetFeatureWord();
 
 // Whether frames may be encoded on this processor. On x86, the SSE2 bit of
@@ -27,9 +32,11 @@ bool ProcessorCanEncode();
 // the bits 0x7.
 uint32_t ParseFeatureList(const char* text);
 
-// The feature word detected through cpuid (the processor's, or a test's fake).
+// The feature word detected through cpuid and xcr0 (the processor's, or a test's fakes;
+// xcr0 is called only where cpuid reports OSXSAVE).
 using CpuidFunction = platform::CpuidRegisters (*)(uint32_t leaf);
-uint32_t DetectFeatures(CpuidFunction cpuid);
+using Xcr0Function = uint32_t (*)();
+uint32_t DetectFeatures(CpuidFunction cpuid, Xcr0Function xcr0);
 
 }  // namespace encdv
 

@@ -12,6 +12,7 @@ namespace encdv {
 // in a build without them (a call in a discarded branch is never made or linked) while every
 // build still compiles the whole dispatch.
 inline constexpr bool kSse2KernelsBuilt = ENC_DV_SSE2_KERNELS != 0;
+inline constexpr bool kAvx2KernelsBuilt = ENC_DV_AVX2_KERNELS != 0;
 inline constexpr bool kNeonKernelsBuilt = ENC_DV_NEON_KERNELS != 0;
 
 // The library's one table of a kernel family, filled by the family's

@@ -17,6 +17,11 @@ struct CpuidRegisters {
 // not exist.
 CpuidRegisters ExecuteCpuid(uint32_t leaf);
 
+// The low 32 bits of extended control register 0 (XGETBV 0): which register states the
+// operating system saves on a thread switch (bit 1 the XMM, bit 2 the upper YMM halves).
+// Only to be called where CPUID leaf 1 reports OSXSAVE; 0 off x86.
+uint32_t ReadXcr0();
+
 // A word several threads change without a lock (the spin lock and done flag of the
 // one-time initialisation).
 using SharedWord = volatile long;

@@ -28,6 +28,20 @@ CpuidRegisters ExecuteCpuid(uint32_t leaf) {
 #endif
 }
 
+uint32_t ReadXcr0() {
+#if defined(_MSC_VER) && (defined(_M_IX86) || defined(_M_X64))
+    return static_cast<uint32_t>(_xgetbv(0));
+#elif defined(__i386__) || defined(__x86_64__)
+    // The instruction itself: the intrinsic would need XSAVE enabled for the whole file.
+    uint32_t low, high;
+    __asm__ __volatile__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    static_cast<void>(high);
+    return low;
+#else
+    return 0;
+#endif
+}
+
 long ExchangeWord(SharedWord* word, long value) {
     return InterlockedExchange(word, value);
 }
