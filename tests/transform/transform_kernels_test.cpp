@@ -8,6 +8,7 @@
 #include "block_patterns.h"
 #include "platform/cpu_features.h"
 #include "support/kernel_check.h"
+#include "support/kernel_features.h"
 #include "transform/transform_kernels.h"
 #include "transform/transform_tables.h"
 
@@ -34,17 +35,13 @@ void FillWords(std::mt19937& random, int kind, uint16_t* words) {
     }
 }
 
-TEST(TransformKernels, EveryKernelMatchesItsPortableTwin) {
-    transform_test::InitTransform();
-    const TransformKernels kernel = Kernels(GetFeatureWord());
-    const TransformKernels twin = Kernels(0);
-    // A build with vector kernels runs them here; otherwise the twin would meet itself.
-    if (ENC_DV_SSE2_KERNELS || ENC_DV_NEON_KERNELS) {
-        ASSERT_NE(kernel.forwardDct[0], twin.forwardDct[0]);
-    }
+// The forward DCTs, single and in pairs of every two modes, the field difference, the scans and
+// the measures of one instruction set against the twins, on random and adversarial blocks.
+void CompareWithTwins(const TransformKernels& kernel, const TransformKernels& twin) {
     std::mt19937 random(test::PrintedSeed("TransformKernels", transform_test::kTestSeed + 3));
-    GuardedBuffer kernelOut(128), twinOut(128);
+    GuardedBuffer kernelOut(128), twinOut(128), kernelSecond(128), twinSecond(128);
     alignas(16) uint16_t words[64];
+    transform_test::SampleBlock previous = transform_test::MakeBlock(random);
     for (int i = 0; i < 100000; ++i) {
         const transform_test::SampleBlock block = transform_test::MakeBlock(random);
         ASSERT_EQ(kernel.fieldDifference(block.s), twin.fieldDifference(block.s)) << "block " << i;
@@ -54,6 +51,21 @@ TEST(TransformKernels, EveryKernelMatchesItsPortableTwin) {
             kernel.forwardDct[mode](kernelOut.as<uint16_t>(), block.s, GetOutputScaleTable(mode));
             twin.forwardDct[mode](twinOut.as<uint16_t>(), block.s, GetOutputScaleTable(mode));
             ASSERT_TRUE(SameOutput(kernelOut, twinOut)) << "forward DCT " << mode << " block " << i;
+
+            // The block as the second of a pair, the one before it first in either mode.
+            const int first = (i / 2) % 2;
+            for (GuardedBuffer* buffer : {&kernelOut, &twinOut, &kernelSecond, &twinSecond}) {
+                buffer->Reset();
+            }
+            kernel.forwardDctPair[first][mode](
+                kernelOut.as<uint16_t>(), kernelSecond.as<uint16_t>(), previous.s, block.s,
+                GetOutputScaleTable(first), GetOutputScaleTable(mode));
+            twin.forwardDct[first](twinOut.as<uint16_t>(), previous.s, GetOutputScaleTable(first));
+            twin.forwardDct[mode](twinSecond.as<uint16_t>(), block.s, GetOutputScaleTable(mode));
+            ASSERT_TRUE(SameOutput(kernelOut, twinOut))
+                << "first of pair " << first << mode << " block " << i;
+            ASSERT_TRUE(SameOutput(kernelSecond, twinSecond))
+                << "second of pair " << first << mode << " block " << i;
 
             FillWords(random, i % 3, words);
             kernelOut.Reset();
@@ -65,6 +77,24 @@ TEST(TransformKernels, EveryKernelMatchesItsPortableTwin) {
             ASSERT_EQ(kernelMeasure, twinMeasure) << "scan " << mode << " block " << i;
             ASSERT_EQ(kernel.measureAc(words), twin.measureAc(words)) << "block " << i;
         }
+        previous = block;
+    }
+}
+
+TEST(TransformKernels, EveryKernelMatchesItsPortableTwin) {
+    transform_test::InitTransform();
+    const TransformKernels twin = Kernels(0);
+    // A build with vector kernels runs them here; otherwise the twin would meet itself.
+    const std::vector<test::KernelFeatures> sets = test::VectorKernelFeatures();
+    if (ENC_DV_SSE2_KERNELS || ENC_DV_NEON_KERNELS) {
+        ASSERT_FALSE(sets.empty());
+    }
+    for (const test::KernelFeatures& set : sets) {
+        SCOPED_TRACE(set.name);
+        const TransformKernels kernel = Kernels(set.features);
+        ASSERT_NE(kernel.forwardDct[0], twin.forwardDct[0]);
+        ASSERT_NE(kernel.forwardDctPair[0][1], twin.forwardDctPair[0][1]);
+        CompareWithTwins(kernel, twin);
     }
 }
 

@@ -39,6 +39,14 @@ inline const DctVectorConstants& GetDctVectorConstants() {
 using ForwardDctKernel = void (*)(CoefficientWord* T, const uint8_t* samples,
                                   const OutputScaleTable& table);
 
+// The forward DCTs of two blocks at once, as two ForwardDctKernel calls: samples0 into T0
+// through table0, samples1 into T1 through table1. Entry [m0][m1] of a table transforms
+// samples0 in DCT mode m0 and samples1 in m1 (each table the one of its block's mode).
+using ForwardDctPairKernel = void (*)(CoefficientWord* T0, CoefficientWord* T1,
+                                      const uint8_t* samples0, const uint8_t* samples1,
+                                      const OutputScaleTable& table0,
+                                      const OutputScaleTable& table1);
+
 // Portable kernels, in plain integers: the reference every vector version equals bit for bit.
 void ForwardDct88_C(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);
 void ForwardDct248_C(CoefficientWord* T, const uint8_t* samples, const OutputScaleTable& table);

@@ -102,9 +102,25 @@ void ForwardDct248_C(CoefficientWord* T, const uint8_t* samples, const OutputSca
     HorizontalAndScale(V, T, table);
 }
 
+namespace {
+
+template <int M0, int M1>
+void ForwardDctPair_C(CoefficientWord* T0, CoefficientWord* T1, const uint8_t* samples0,
+                      const uint8_t* samples1, const OutputScaleTable& table0,
+                      const OutputScaleTable& table1) {
+    (M0 == 0 ? ForwardDct88_C : ForwardDct248_C)(T0, samples0, table0);
+    (M1 == 0 ? ForwardDct88_C : ForwardDct248_C)(T1, samples1, table1);
+}
+
+}  // namespace
+
 void SetForwardDctKernels_C(TransformKernels& kernels) {
     kernels.forwardDct[0] = ForwardDct88_C;
     kernels.forwardDct[1] = ForwardDct248_C;
+    kernels.forwardDctPair[0][0] = ForwardDctPair_C<0, 0>;
+    kernels.forwardDctPair[0][1] = ForwardDctPair_C<0, 1>;
+    kernels.forwardDctPair[1][0] = ForwardDctPair_C<1, 0>;
+    kernels.forwardDctPair[1][1] = ForwardDctPair_C<1, 1>;
 }
 
 }  // namespace encdv

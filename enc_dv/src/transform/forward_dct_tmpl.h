@@ -15,6 +15,14 @@
 //   static void Transpose(Vector x[8]);
 //   static void ScaleAndStore(CoefficientWord* T, const Vector x[8], const OutputScaleTable&);
 //       the output stage, register h to T[8h .. 8h + 7].
+// Two blocks at once (ForwardDctPair) take a V whose Vector holds sixteen lanes, block 0 in
+// lanes 0-7 and block 1 in lanes 8-15, the operations above working on both halves alike
+// (Transpose on each half), and instead of LoadRows and ScaleAndStore:
+//   static void LoadRowPair(const uint8_t* samples0, const uint8_t* samples1, Vector rows[8]);
+//   static void ScaleAndStorePair(CoefficientWord* T0, CoefficientWord* T1, const Vector x[8],
+//                                 const OutputScaleTable& table0, const OutputScaleTable& table1);
+//   template <bool kSecondHigh> static Vector TakeHigh(Vector first, Vector second);
+//       lanes 0-7 of first and 8-15 of second if kSecondHigh, else the other way round.
 
 #include "transform/transform_kernels.h"
 
@@ -99,13 +107,67 @@ void ForwardDct248(CoefficientWord* T, const uint8_t* samples, const OutputScale
     V::ScaleAndStore(T, x, table);
 }
 
+// Two blocks through the single-block kernels.
+template <typename V, int M0, int M1>
+void PairOfSingles(CoefficientWord* T0, CoefficientWord* T1, const uint8_t* samples0,
+                   const uint8_t* samples1, const OutputScaleTable& table0,
+                   const OutputScaleTable& table1) {
+    (M0 == 0 ? ForwardDct88<V> : ForwardDct248<V>)(T0, samples0, table0);
+    (M1 == 0 ? ForwardDct88<V> : ForwardDct248<V>)(T1, samples1, table1);
+}
+
+// The vertical pass of block 0 in mode M0 (lanes 0-7) and block 1 in mode M1 (lanes 8-15):
+// where the modes differ, both passes on both halves, each half taken from its own.
+template <typename V, int M0, int M1, typename Vector, typename Constants>
+inline void VerticalPair(Vector x[8], const Constants& k) {
+    if constexpr (M0 == M1) {
+        if constexpr (M0 == 0) {
+            EightPointStep<V>(x, k);
+        } else {
+            FourPointPairStep<V>(x, k);
+        }
+    } else {
+        Vector y[8];
+        for (int i = 0; i < 8; ++i) y[i] = x[i];
+        EightPointStep<V>(x, k);
+        FourPointPairStep<V>(y, k);
+        for (int i = 0; i < 8; ++i) x[i] = V::template TakeHigh<M0 == 0>(x[i], y[i]);
+    }
+}
+
+template <typename V, int M0, int M1>
+void ForwardDctPair(CoefficientWord* T0, CoefficientWord* T1, const uint8_t* samples0,
+                    const uint8_t* samples1, const OutputScaleTable& table0,
+                    const OutputScaleTable& table1) {
+    const auto k = V::LoadConstants();
+    typename V::Vector x[8];
+    V::LoadRowPair(samples0, samples1, x);
+    VerticalPair<V, M0, M1>(x, k);
+    V::Transpose(x);
+    EightPointStep<V>(x, k);
+    V::ScaleAndStorePair(T0, T1, x, table0, table1);
+}
+
 }  // namespace forward_dct_tmpl
 
-// Fills the forward DCT entries of `kernels` with V's.
+// Fills the forward DCT entries of `kernels` with V's, the pairs as two single blocks.
 template <typename V>
 void SetForwardDctKernels(TransformKernels& kernels) {
     kernels.forwardDct[0] = forward_dct_tmpl::ForwardDct88<V>;
     kernels.forwardDct[1] = forward_dct_tmpl::ForwardDct248<V>;
+    kernels.forwardDctPair[0][0] = forward_dct_tmpl::PairOfSingles<V, 0, 0>;
+    kernels.forwardDctPair[0][1] = forward_dct_tmpl::PairOfSingles<V, 0, 1>;
+    kernels.forwardDctPair[1][0] = forward_dct_tmpl::PairOfSingles<V, 1, 0>;
+    kernels.forwardDctPair[1][1] = forward_dct_tmpl::PairOfSingles<V, 1, 1>;
+}
+
+// Fills the pair entries of `kernels` with V's two-block kernels.
+template <typename V>
+void SetForwardDctPairKernels(TransformKernels& kernels) {
+    kernels.forwardDctPair[0][0] = forward_dct_tmpl::ForwardDctPair<V, 0, 0>;
+    kernels.forwardDctPair[0][1] = forward_dct_tmpl::ForwardDctPair<V, 0, 1>;
+    kernels.forwardDctPair[1][0] = forward_dct_tmpl::ForwardDctPair<V, 1, 0>;
+    kernels.forwardDctPair[1][1] = forward_dct_tmpl::ForwardDctPair<V, 1, 1>;
 }
 
 }  // namespace encdv

@@ -16,6 +16,11 @@ void InitTransformKernels(uint32_t features, TransformKernels& kernels) {
             SetForwardDctFineKernels_SSE2(kernels);
         }
     }
+    if constexpr (kAvx2KernelsBuilt) {
+        if (features & kFeatureAvx2) {
+            SetForwardDctKernels_AVX2(kernels);
+        }
+    }
     if constexpr (kNeonKernelsBuilt) {
         if (features & kFeatureNeon) {
             SetForwardDctKernels_NEON(kernels);

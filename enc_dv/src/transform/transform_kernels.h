@@ -13,6 +13,7 @@ namespace encdv {
 // 1 = 2-4-8).
 struct TransformKernels {
     ForwardDctKernel forwardDct[2];
+    ForwardDctPairKernel forwardDctPair[2][2];  // by the two blocks' DCT modes
     ScanKernel scanAndMeasure[2];
     FieldDifferenceKernel fieldDifference;
     MeasureAcKernel measureAc;
@@ -23,16 +24,19 @@ struct TransformKernels {
 };
 
 // The kernels of one instruction set, one setter for each kernel file: the portable ones (the
-// reference every vector version equals bit for bit), the SSE2 ones (x86 builds with vector
-// kernels only) and the NEON ones (AArch64 builds with vector kernels only).
+// reference every vector version equals bit for bit), the SSE2 and AVX2 ones (x86 builds with
+// vector kernels only; the AVX2 setters replace the entries where width pays) and the NEON
+// ones (AArch64 builds with vector kernels only).
 void SetForwardDctKernels_C(TransformKernels& kernels);
 void SetForwardDctKernels_SSE2(TransformKernels& kernels);
+void SetForwardDctKernels_AVX2(TransformKernels& kernels);
 void SetForwardDctKernels_NEON(TransformKernels& kernels);
 void SetScanKernels_C(TransformKernels& kernels);
 void SetScanKernels_SSE2(TransformKernels& kernels);
 void SetScanKernels_NEON(TransformKernels& kernels);
 void SetForwardDctFineKernels_C(TransformKernels& kernels);
 void SetForwardDctFineKernels_SSE2(TransformKernels& kernels);
+void SetForwardDctFineKernels_AVX2(TransformKernels& kernels);
 void SetForwardDctFineKernels_NEON(TransformKernels& kernels);
 
 // Fills `kernels` for a processor with the feature bits (FeatureWord): the portable kernels,
