@@ -100,13 +100,7 @@ TEST(TransformKernels, EveryKernelMatchesItsPortableTwin) {
 
 // The fine DCTs in both modes and both sign forms, on the extreme blocks and then on random
 // and adversarial ones; outputs start at an odd word, since they need no alignment.
-TEST(TransformKernels, FineDctsMatchTheirPortableTwins) {
-    transform_test::InitTransform();
-    const TransformKernels kernel = Kernels(GetFeatureWord());
-    const TransformKernels twin = Kernels(0);
-    if (ENC_DV_SSE2_KERNELS || ENC_DV_NEON_KERNELS) {
-        ASSERT_NE(kernel.forwardDctFine[0], twin.forwardDctFine[0]);
-    }
+void CompareFineWithTwins(const TransformKernels& kernel, const TransformKernels& twin) {
     std::mt19937 random(test::PrintedSeed("FineDcts", transform_test::kTestSeed + 4));
     std::vector<transform_test::SampleBlock> blocks = transform_test::ExtremeBlocks();
     for (int i = 0; i < 50000; ++i) blocks.push_back(transform_test::MakeBlock(random));
@@ -139,6 +133,17 @@ TEST(TransformKernels, FineDctsMatchTheirPortableTwins) {
             ASSERT_TRUE(SameOutput(kernelMagnitudes, twinMagnitudes))
                 << "magnitudes with sign bits, mode " << mode << " block " << i;
         }
+    }
+}
+
+TEST(TransformKernels, FineDctsMatchTheirPortableTwins) {
+    transform_test::InitTransform();
+    const TransformKernels twin = Kernels(0);
+    for (const test::KernelFeatures& set : test::VectorKernelFeatures()) {
+        SCOPED_TRACE(set.name);
+        const TransformKernels kernel = Kernels(set.features);
+        ASSERT_NE(kernel.forwardDctFine[0], twin.forwardDctFine[0]);
+        CompareFineWithTwins(kernel, twin);
     }
 }
 

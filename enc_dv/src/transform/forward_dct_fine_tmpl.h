@@ -5,7 +5,8 @@
 // pass, one register per row, and the order of the steps. Included by each instruction set's
 // fine DCT file and compiled with its flags. Every function here is a template over that
 // file's primitives V (a type in its unnamed namespace), so that no copy is shared with an
-// object built with other flags. V provides, with Vector eight signed 16-bit lanes:
+// object built with other flags. V provides, with Vector eight signed 16-bit lanes (the
+// primitives before Outputs only where its Transform runs FineVertical, one row per vector):
 //   static Vector Add(Vector, Vector), Sub(Vector, Vector), Splat(int16_t);
 //   static Vector Times16(Vector);  each lane shifted left by 4
 //   static Vector Dot2(Vector x, Vector y, int a, int b);

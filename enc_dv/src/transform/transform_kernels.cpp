@@ -19,6 +19,7 @@ void InitTransformKernels(uint32_t features, TransformKernels& kernels) {
     if constexpr (kAvx2KernelsBuilt) {
         if (features & kFeatureAvx2) {
             SetForwardDctKernels_AVX2(kernels);
+            SetForwardDctFineKernels_AVX2(kernels);
         }
     }
     if constexpr (kNeonKernelsBuilt) {
