@@ -123,6 +123,12 @@ void CompareWithTwin(const QuantizerKernels& kernel, const QuantizerKernels& twi
             ASSERT_TRUE(test::SameWords(kernelRounding.nonzero, twinRounding.nonzero, kShiftCount))
                 << "nonzero, first word " << original.w[1];
             ASSERT_EQ(kernelRounding.capped, twinRounding.capped) << "first word " << original.w[1];
+            int32_t kernelBits[kAreaCount][kShiftCount], twinBits[kAreaCount][kShiftCount];
+            kernel.areaBits(twinRounding, kernelBits);
+            twin.areaBits(twinRounding, twinBits);
+            ASSERT_TRUE(
+                test::SameWords(&kernelBits[0][0], &twinBits[0][0], kAreaCount * kShiftCount))
+                << "area bits, first word " << original.w[1];
             for (int s = 0; s < kShiftCount; ++s) {
                 for (int k = 0; k < 64; ++k) {
                     ASSERT_EQ((twinRounding.nonzero[s] >> k) & 1,
@@ -135,6 +141,32 @@ void CompareWithTwin(const QuantizerKernels& kernel, const QuantizerKernels& twi
                 }
             }
         }
+    }
+}
+
+// The area bits of random amplitudes at every density, from 1 to 255 but most often small
+// (where the code has words for runs of zeros), position 0 coded or not.
+void CompareAreaBits(const QuantizerKernels& kernel, const QuantizerKernels& twin) {
+    std::mt19937 rng(kSeed + 2);
+    for (int i = 0; i < 20000; ++i) {
+        ShiftRounding rounding{};
+        const uint32_t density = rng() % 65;  // in 64ths
+        for (int s = 0; s < kShiftCount; ++s) {
+            for (int k = 0; k < 64; ++k) {
+                const uint32_t r = rng();
+                const bool coded = r % 64 < density;
+                const uint32_t a = !coded              ? 0
+                                   : (r >> 6) % 4 == 0 ? 1 + (r >> 8) % 255
+                                                       : 1 + (r >> 8) % 20;
+                rounding.amplitudes[s][k] = static_cast<uint8_t>(a);
+                rounding.nonzero[s] |= uint64_t{a != 0} << k;
+            }
+        }
+        int32_t kernelBits[kAreaCount][kShiftCount], twinBits[kAreaCount][kShiftCount];
+        kernel.areaBits(rounding, kernelBits);
+        twin.areaBits(rounding, twinBits);
+        ASSERT_TRUE(test::SameWords(&kernelBits[0][0], &twinBits[0][0], kAreaCount * kShiftCount))
+            << "pattern " << i << ", density " << density;
     }
 }
 
@@ -151,6 +183,7 @@ TEST(Quantizer, EveryKernelMatchesItsPortableTwin) {
         ASSERT_NE(kernel.roundAtShifts, twin.roundAtShifts);
         ASSERT_NE(kernel.quantize[0], twin.quantize[0]);
         CompareWithTwin(kernel, twin);
+        CompareAreaBits(kernel, twin);
     }
 }
 

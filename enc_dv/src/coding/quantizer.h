@@ -41,12 +41,19 @@ struct ShiftRounding {
 using RoundAtShiftsFunction = void (*)(const uint16_t* magnitudes, const int16_t* weights,
                                        ShiftRounding& out);
 
+// The bits of each area's codes at each shift of a rounding: every nonzero amplitude of
+// amplitudes[s] at positions 1-63 coded at its distance from the nonzero position before it at
+// the same shift (from 0 for the first), with the lengths of CoefficientCodeLength (amplitudes
+// above 23 as 23, sign bits included); bits[a][s] sums area a's codes.
+using AreaBitsFunction = void (*)(const ShiftRounding& rounding, int32_t (*bits)[kShiftCount]);
+
 // The quantizer's kernels.
 struct QuantizerKernels {
     QuantizeBlockFunction quantize[kQuantPatternCount];  // by step pattern (QuantPatternIndex)
     ShiftAreaFunction shiftArea[kAreaCount];             // by area
     NonzeroListFunction buildNonzeroList;
     RoundAtShiftsFunction roundAtShifts;
+    AreaBitsFunction areaBits;
 };
 
 // Fills `kernels` for a processor with the feature bits (FeatureWord): the portable kernels,
@@ -68,8 +75,9 @@ void ApplyQuantPattern(int pattern, CoefficientWord* block);
 void StepDownArea(CoefficientWord* block, int classNumber, int oldQno, int newQno);
 
 // The kernels of one instruction set: the portable ones (the reference every vector version
-// equals bit for bit), the SSE2 and AVX2 ones (x86 builds with vector kernels only; AVX2 over
-// SSE2, all but the nonzero list) and the NEON ones (AArch64 builds with vector kernels only).
+// equals bit for bit), the SSE2 and AVX2 ones (x86 builds with vector kernels only: SSE2 all
+// but the area bits, AVX2 over them all but the nonzero list) and the NEON ones (AArch64
+// builds with vector kernels only, all but the area bits).
 void SetQuantizerKernels_C(QuantizerKernels& kernels);
 void SetQuantizerKernels_SSE2(QuantizerKernels& kernels);
 void SetQuantizerKernels_AVX2(QuantizerKernels& kernels);

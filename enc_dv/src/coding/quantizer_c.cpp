@@ -2,8 +2,10 @@
 #include <cstddef>
 #include <utility>
 
+#include "coding/code_length_table.h"
 #include "coding/nonzero_list.h"
 #include "coding/quantizer.h"
+#include "common/bit_scan.h"
 
 namespace encdv {
 
@@ -69,6 +71,25 @@ void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights, ShiftRoun
     }
 }
 
+void AreaBits(const ShiftRounding& rounding, int32_t (*areaBits)[kShiftCount]) {
+    // Length of amplitude a at distance d: lengths[64 a - d].
+    const uint8_t* lengths = &CoefficientCodeLengthByAmplitude.bits[0][63];
+    for (int s = 0; s < kShiftCount; ++s) {
+        const uint8_t* amplitudes = rounding.amplitudes[s];
+        // One walk over the whole block: a loop's exit is mispredicted once per shift, not once
+        // per area.
+        int32_t bits[kAreaCount] = {};
+        std::size_t previous = 0;
+        for (uint64_t m = rounding.nonzero[s] & ~uint64_t{1}; m != 0; m &= m - 1) {
+            const std::size_t k = LowestBit(m);
+            bits[kAreaOfPosition.area[k]] +=
+                lengths[std::size_t{amplitudes[k]} * 64 + previous - k];
+            previous = k;
+        }
+        for (int a = 0; a < kAreaCount; ++a) areaBits[a][s] = bits[a];
+    }
+}
+
 }  // namespace
 
 void SetQuantizerKernels_C(QuantizerKernels& kernels) {
@@ -76,6 +97,7 @@ void SetQuantizerKernels_C(QuantizerKernels& kernels) {
               std::make_index_sequence<kAreaCount>());
     kernels.buildNonzeroList = BuildNonzeroList;
     kernels.roundAtShifts = RoundAtShifts;
+    kernels.areaBits = AreaBits;
 }
 
 }  // namespace encdv

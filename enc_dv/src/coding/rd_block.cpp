@@ -1,11 +1,7 @@
 #include "coding/rd_block.h"
 
-#include <cstddef>
-
-#include "coding/code_length_table.h"
 #include "coding/quantizer.h"
 #include "coding/rd_tables.h"
-#include "common/bit_scan.h"
 
 namespace encdv {
 
@@ -16,22 +12,7 @@ void MeasureBlockRd(const uint16_t* magnitudes, int dctMode, BlockRd& rd) {
     // the same shift; an area that holds an amplitude capped at 255 at step 1 cannot be coded
     // there (coarser steps hold it).
     int32_t areaBits[kAreaCount][kShiftCount];
-    // Length of amplitude a at distance d: lengths[64 a - d].
-    const uint8_t* lengths = &CoefficientCodeLengthByAmplitude.bits[0][63];
-    for (int s = 0; s < kShiftCount; ++s) {
-        const uint8_t* amplitudes = rounding.amplitudes[s];
-        // One walk over the whole block: a loop's exit is mispredicted once per shift, not once
-        // per area.
-        int32_t bits[kAreaCount] = {};
-        std::size_t previous = 0;
-        for (uint64_t m = rounding.nonzero[s] & ~uint64_t{1}; m != 0; m &= m - 1) {
-            const std::size_t k = LowestBit(m);
-            bits[kAreaOfPosition.area[k]] +=
-                lengths[std::size_t{amplitudes[k]} * 64 + previous - k];
-            previous = k;
-        }
-        for (int a = 0; a < kAreaCount; ++a) areaBits[a][s] = bits[a];
-    }
+    GetQuantizerKernels().areaBits(rounding, areaBits);
     // Bits of an area that cannot be coded: far more than any valid pattern's sum.
     constexpr int32_t kUncodable = 1 << 20;
     for (int a = 0; a < kAreaCount; ++a) {
