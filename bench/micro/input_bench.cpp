@@ -31,7 +31,7 @@ void ReadMacroblock420(benchmark::State& state, PixelFormatCode code, int bytesP
     BenchFrame frame(bytesPerPixel, 576);
     SourceReader* reader = CreateSourceReader(Variant(code), 1, MODE_625_420);
     reader->Open(reader, frame.bytes.data(), frame.pitch, 720, 576);
-    reader->PrepareFrame(reader);
+    PrepareWholeFrame(reader);
     MacroblockPixels mb;
     int x = 0, y = 0;
     for (auto _ : state) {
@@ -48,13 +48,13 @@ void PrepareFrame411(benchmark::State& state, PixelFormatCode code, int bytesPer
     SourceReader* reader = CreateSourceReader(Variant(code), 1, MODE_525_411);
     reader->Open(reader, frame.bytes.data(), frame.pitch, 720, 480);
     for (auto _ : state) {
-        reader->PrepareFrame(reader);
+        PrepareWholeFrame(reader);
         benchmark::ClobberMemory();
     }
     reader->Release(reader);
 }
 
-// A whole frame as the encoder reads it: PrepareFrame, then every macroblock of the mode
+// A whole frame as the encoder reads it: every band converted ahead, then every macroblock of the mode
 // once. bytesPerPixel 0: a planar layout (the luma plane's pitch is 720, the planes follow).
 void ReadFrame(benchmark::State& state, PixelFormatCode code, int bytesPerPixel, int mode) {
     const int lines = mode == MODE_525_411 ? 480 : 576;
@@ -64,7 +64,7 @@ void ReadFrame(benchmark::State& state, PixelFormatCode code, int bytesPerPixel,
     reader->Open(reader, frame.bytes.data(), pitch, 720, lines);
     MacroblockPixels mb;
     for (auto _ : state) {
-        reader->PrepareFrame(reader);
+        PrepareWholeFrame(reader);
         for (int y = 0; y < lines; y += mode == MODE_625_420 ? 16 : 8) {
             for (int x = 0; x < 720; x += mode == MODE_625_420 ? 16 : 32) {
                 if (x == 704 && mode != MODE_625_420 && y % 16 != 0) continue;

@@ -131,7 +131,7 @@ TEST(PlanarReader, EveryLayoutAndSystemGivesThePlainlyWorkedMacroblocks) {
             Reader reader(layout.code, 0, 2, system.mode);
             ASSERT_NE(reader.get(), nullptr);
             ASSERT_EQ(reader.Open(frame.data(), 720, 720, system.height), 0);
-            reader.get()->PrepareFrame(reader.get());
+            PrepareWholeFrame(reader.get());
             int mismatches = 0;
             for (const auto& [x, y] : MacroblockPositions(system.mode)) {
                 const MacroblockPixels expected = Expected(p, system.mode, x, y);

@@ -85,7 +85,7 @@ class Reader {
         if (Open(picture.bytes.data(), picture.pitch(), picture.width, picture.height) != 0) {
             return false;
         }
-        reader_->PrepareFrame(reader_);
+        PrepareWholeFrame(reader_);
         return true;
     }
     MacroblockPixels Read(int x, int y, int thread = 0) const {

@@ -6,6 +6,7 @@
 
 #include "coding/segment_coder.h"
 #include "common/constants.h"
+#include "driver/band_shares.h"
 #include "driver/best_quality_pipeline.h"
 #include "driver/default_pipeline.h"
 #include "driver/dif_blocks.h"
@@ -115,6 +116,7 @@ void EncodeSequences(const SequenceJob& job, Pipeline& pipeline) {
 }  // namespace
 
 void EncodeDifSequences(const SequenceJob& job) {
+    PrepareBandShares(job.reader, *job.bands, job.threadIndex);
     switch (job.plan->pipeline) {
         case SegmentPipeline::kDefault:
             EncodeWithDefaultPipeline(job);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "driver/band_shares.h"
 #include "driver/dif_sequence.h"
 #include "driver/shuffle.h"
 #include "input/source_reader.h"
@@ -26,12 +27,18 @@ int RunFrameThreads(const FrameJob& job, WorkerPool& pool, int threadCount) {
     const int n = std::clamp(threadCount, 1, kMaxThreads);
     const FramePlan& plan = *job.plan;
     const int sequenceBytes = SequenceBytes(plan);
+    BandShares bands{};
     SequenceJob jobs[kMaxThreads];
     for (int j = 0; j < n; ++j) {
         const SequenceRange range = SequencesOfThread(plan.sequenceCount, n, j);
-        jobs[j] = SequenceJob{
-            job.plan,    job.shuffleTable, job.reader, job.output + range.first * sequenceBytes,
-            range.first, range.end,        j};
+        jobs[j] = SequenceJob{job.plan,
+                              job.shuffleTable,
+                              job.reader,
+                              &bands,
+                              job.output + range.first * sequenceBytes,
+                              range.first,
+                              range.end,
+                              j};
     }
     RunJobs(pool, jobs, n);
     return FrameBytes(plan);
@@ -49,10 +56,9 @@ int EncodeFrameOnThreads(const FramePlan& plan, WorkerPool& pool, const uint8_t*
         reader->Release(reader);
         return 0;
     }
-    // Macroblocks of one sequence come from all over the picture, so whatever the reader
-    // converts ahead is finished before any worker starts.
-    reader->PrepareFrame(reader);
-
+    // Macroblocks of one sequence come from all over the picture: whatever the reader converts
+    // ahead, every thread of the frame converts a share of at its start, and none reads a
+    // macroblock before all of it is done.
     const FrameJob job{&plan, shuffleTable, reader, output};
     const int bytes = RunFrameThreads(job, pool, n);
     reader->Release(reader);

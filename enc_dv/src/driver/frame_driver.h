@@ -34,7 +34,7 @@ SequenceRange SequencesOfThread(int sequenceCount, int threadCount, int threadIn
 struct FrameJob {
     const FramePlan* plan;
     const int32_t* shuffleTable;  // of plan->mode
-    SourceReader* reader;         // opened and prepared
+    SourceReader* reader;         // opened
     uint8_t* output;
 };
 

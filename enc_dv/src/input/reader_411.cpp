@@ -27,8 +27,8 @@ void ExtendChromaLine(uint8_t* samples, int count, int after) {
 
 }  // namespace
 
-void PrepareFrame411(SourceReader* reader) {
-    KernelContext* const context = reader->contexts[0];
+void PrepareBand411(SourceReader* reader, int threadIndex, int band) {
+    KernelContext* const context = reader->contexts[threadIndex];
     alignas(16) uint8_t lumaLine[kLumaLineBytes];
     alignas(16) uint8_t cbLine[kChromaLineBytes];
     alignas(16) uint8_t crLine[kChromaLineBytes];
@@ -52,21 +52,18 @@ void PrepareFrame411(SourceReader* reader) {
     context->cbDestination = cb;
     context->crDestination = cr;
 
-    const std::ptrdiff_t pitch = reader->pitch;
-    for (int band = 0; band < reader->bandCount; ++band) {
-        uint8_t* const bandBase =
-            reader->frameBlocks + static_cast<std::ptrdiff_t>(band) * kBandBytes;
-        for (int row = 0; row < 8; ++row) {
-            context->source = reader->source + (8 * band + row) * pitch;
-            convertRow(context);
-            ExtendChromaLine(cb, chromaCount, extensionAfter);
-            ExtendChromaLine(cr, chromaCount, extensionAfter);
-            for (int m = 0; m < kRecordsPerBand; ++m) {
-                uint8_t* const line = bandBase + m * kRecordBytes + row * kRecordLineBytes;
-                std::memcpy(line, lumaLine + 32 * m, 32);
-                filter(cb + chromaStep * m, line + 32);
-                filter(cr + chromaStep * m, line + 40);
-            }
+    uint8_t* const bandBase = reader->frameBlocks + static_cast<std::ptrdiff_t>(band) * kBandBytes;
+    for (int row = 0; row < 8; ++row) {
+        context->source =
+            reader->source + (8 * band + row) * static_cast<std::ptrdiff_t>(reader->pitch);
+        convertRow(context);
+        ExtendChromaLine(cb, chromaCount, extensionAfter);
+        ExtendChromaLine(cr, chromaCount, extensionAfter);
+        for (int m = 0; m < kRecordsPerBand; ++m) {
+            uint8_t* const line = bandBase + m * kRecordBytes + row * kRecordLineBytes;
+            std::memcpy(line, lumaLine + 32 * m, 32);
+            filter(cb + chromaStep * m, line + 32);
+            filter(cr + chromaStep * m, line + 40);
         }
     }
 }

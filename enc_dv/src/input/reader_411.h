@@ -13,9 +13,10 @@ constexpr int kRecordsPerBand = 23;
 constexpr int kBandBytes = kRecordsPerBand * kRecordBytes;
 static_assert(kBandBytes == 8832, "a band of the frame block buffer is 8832 bytes");
 
-// Converts the whole frame into the frame block buffer, on KernelContext 0: RowTo444 with
-// ChromaFilter4to1 where the layout has RowTo444, else RowTo422 with ChromaFilter2to1.
-void PrepareFrame411(SourceReader* reader);
+// Converts the eight lines of band `band` into the frame block buffer, on thread
+// threadIndex's KernelContext: RowTo444 with ChromaFilter4to1 where the layout has RowTo444,
+// else RowTo422 with ChromaFilter2to1 (a SourceReader's PrepareBand).
+void PrepareBand411(SourceReader* reader, int threadIndex, int band);
 
 // Copies the 32x8 macroblock at (x, y), or the 16x16 one at x = 704, out of the buffer.
 void ReadMacroblock411(SourceReader* reader, int threadIndex, int x, int y,

@@ -262,13 +262,10 @@ int OpenNothing(SourceReader*, const uint8_t*, int, int, int) {
     return kOpenBadGeometry;
 }
 
-void PrepareNothing(SourceReader*) {}
-
 }  // namespace
 
 void InstallPlanarReader(SourceReader* reader, ReaderVariant variant, int videoMode) {
     const bool is420 = videoMode == MODE_625_420;
-    reader->PrepareFrame = PrepareNothing;
     reader->PrefetchMacroblock = PrefetchPlanar;
     reader->Open = OpenNothing;
     switch (variant) {

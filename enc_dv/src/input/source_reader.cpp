@@ -63,8 +63,6 @@ int OpenFrameBuffered(SourceReader* reader, const uint8_t* source, int pitch, in
     return kOpenOk;
 }
 
-void PrepareNothing(SourceReader*) {}
-
 void ReleaseReader(SourceReader* reader) {
     if (reader->frameBlockAllocation != nullptr) platform::FreeMemory(reader->frameBlockAllocation);
     platform::FreeMemory(reader);
@@ -88,6 +86,10 @@ void InitialiseContext(KernelContext* context, const RowKernelSet& kernels) {
 
 int LinesReadInMode(int videoMode) {
     return (videoMode & 0xFF) == MODE_525_411 ? 480 : 576;
+}
+
+void PrepareWholeFrame(SourceReader* reader) {
+    for (int band = 0; band < reader->bandCount; ++band) reader->PrepareBand(reader, 0, band);
 }
 
 SourceReader* CreateSourceReader(ReaderVariant variant, int threadCount, int videoMode) {
@@ -125,12 +127,11 @@ SourceReader* CreateSourceReader(ReaderVariant variant, int threadCount, int vid
         InstallPlanarReader(reader, variant, mode);
     } else if (mode == MODE_625_420) {
         reader->Open = OpenDirect;
-        reader->PrepareFrame = PrepareNothing;
         reader->ReadMacroblock = ReadMacroblock420For(variant);
         reader->PrefetchMacroblock = PrefetchMacroblock420;
     } else {
         reader->Open = OpenFrameBuffered;
-        reader->PrepareFrame = PrepareFrame411;
+        reader->PrepareBand = PrepareBand411;
         reader->ReadMacroblock = ReadMacroblock411;
         reader->PrefetchMacroblock = PrefetchMacroblock411;
     }

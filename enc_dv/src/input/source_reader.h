@@ -38,7 +38,11 @@ struct SourceReader {
     int (*Open)(SourceReader* reader, const uint8_t* source, int pitch, int width, int height);
     void (*ReadMacroblock)(SourceReader* reader, int threadIndex, int x, int y,
                            MacroblockPixels* destination);
-    void (*PrepareFrame)(SourceReader* reader);
+    // Converts band `band` (0 to bandCount - 1, eight lines) of what the reader converts ahead
+    // for the whole frame, with thread threadIndex's context. Every band must be converted
+    // before any macroblock is read; bands may be converted in any order, each once, by
+    // different threads at the same time. Null when bandCount is 0.
+    void (*PrepareBand)(SourceReader* reader, int threadIndex, int band);
     void (*Release)(SourceReader* reader);
     // Asks the processor to start loading the bytes that ReadMacroblock will read for the
     // macroblock at (x, y), so that a loop can fetch the next macroblock while it works on
@@ -55,7 +59,8 @@ struct SourceReader {
     void* frameBlockAllocation;  // 4:1:1 modes: raw allocation, freed by Release
     uint8_t* frameBlocks;        // 4:1:1 modes: its 16-byte-aligned start
     KernelContext** contexts;    // one per thread
-    int32_t bandCount;           // 4:1:1 modes: 8-line bands in the frame block buffer
+    int32_t bandCount;           // bands for PrepareBand (4:1:1 modes: of the frame block
+                                 // buffer), 0 where nothing is converted ahead
 
     // Planar layouts: source is the luma plane from the first line used, and these are its
     // whole chroma planes (chromaLines lines chromaPitch bytes apart); chromaFirstLine is the
@@ -79,6 +84,10 @@ enum OpenStatus : int {
 
 // Lines of the picture that a reader in the video mode reads, from the first line used.
 int LinesReadInMode(int videoMode);
+
+// Converts every band of an opened reader on thread 0's context (for a frame read by one
+// thread).
+void PrepareWholeFrame(SourceReader* reader);
 
 // Builds the reader variant for threadCount threads (1-16) and the video mode (0, 2 or 3).
 // Null for another variant, count or mode, or when memory is short. The planar variants read

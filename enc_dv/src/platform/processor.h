@@ -30,6 +30,8 @@ using SharedWord = volatile long;
 long ExchangeWord(SharedWord* word, long value);
 // Reads word with acquire ordering.
 long LoadWord(SharedWord* word);
+// Adds value to word and returns the sum; a full memory barrier.
+long AddToWord(SharedWord* word, long value);
 
 // Leaves the MMX state so that the caller's x87 floating-point code runs normally; does
 // nothing off x86.

@@ -38,6 +38,10 @@ long LoadWord(SharedWord* word) {
     return __atomic_load_n(word, __ATOMIC_ACQUIRE);
 }
 
+long AddToWord(SharedWord* word, long value) {
+    return __atomic_add_fetch(word, value, __ATOMIC_SEQ_CST);
+}
+
 // The instruction itself: the intrinsic would need MMX enabled for the whole file.
 void ClearMmxState() {
 #if defined(__i386__) || defined(__x86_64__)

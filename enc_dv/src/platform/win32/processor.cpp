@@ -51,6 +51,10 @@ long LoadWord(SharedWord* word) {
     return InterlockedCompareExchange(word, 0, 0);
 }
 
+long AddToWord(SharedWord* word, long value) {
+    return InterlockedExchangeAdd(word, value) + value;
+}
+
 // GCC: the instruction itself, as the intrinsic would need MMX enabled for the whole file.
 // 64-bit MSVC has no MMX intrinsics; its code never leaves the processor in MMX state.
 void ClearMmxState() {
