@@ -9,6 +9,7 @@
 #include "reader_fixture.h"
 #include "reader_twins.h"
 #include "support/kernel_check.h"
+#include "support/kernel_features.h"
 
 namespace encdv::test {
 namespace {
@@ -35,11 +36,13 @@ int BytesPerPixel(PixelFormatCode code) {
 }
 
 // Every macroblock of every variant in every mode (the right-edge ones included) equals the
-// twin reader's, whichever thread reads it, with the kernels this processor runs and with
-// the portable ones.
+// twin reader's, whichever thread reads it, with each instruction set's kernels that this
+// processor runs and with the portable ones.
 TEST(SourceReader, EveryVariantMatchesTwinReaderInEveryMode) {
     std::mt19937 random(PrintedSeed("SourceReader", kSeed));
-    for (const uint32_t features : {GetFeatureWord(), 0u}) {
+    std::vector<uint32_t> featureSets = {0};
+    for (const KernelFeatures& set : VectorKernelFeatures()) featureSets.push_back(set.features);
+    for (const uint32_t features : featureSets) {
         SelectInputKernels(features);
         for (const VariantCase& c : kVariants) {
             for (int mode : kModes) {

@@ -18,6 +18,9 @@ void InitInputKernels(uint32_t features, InputKernels& kernels) {
             SetPlanarChromaKernels_SSE2(kernels.planarChroma);
         }
     }
+    if constexpr (kAvx2KernelsBuilt) {
+        if (features & kFeatureAvx2) SetReaderKernels_AVX2(kernels.reader);
+    }
     if constexpr (kNeonKernelsBuilt) {
         if (features & kFeatureNeon) {
             SetRowKernels_NEON(kernels.rows);

@@ -30,10 +30,11 @@ struct ReaderKernels {
 };
 
 // The kernels of one instruction set: the portable ones (the reference every vector version
-// equals bit for bit), the SSE2 ones (x86 builds with vector kernels only) and the NEON ones
-// (AArch64 builds with vector kernels only).
+// equals bit for bit), the SSE2 and AVX2 ones (x86 builds with vector kernels only; AVX2 the
+// packed 4:2:0 reads) and the NEON ones (AArch64 builds with vector kernels only).
 void SetReaderKernels_C(ReaderKernels& kernels);
 void SetReaderKernels_SSE2(ReaderKernels& kernels);
+void SetReaderKernels_AVX2(ReaderKernels& kernels);
 void SetReaderKernels_NEON(ReaderKernels& kernels);
 
 }  // namespace encdv
