@@ -19,7 +19,10 @@ void InitInputKernels(uint32_t features, InputKernels& kernels) {
         }
     }
     if constexpr (kAvx2KernelsBuilt) {
-        if (features & kFeatureAvx2) SetReaderKernels_AVX2(kernels.reader);
+        if (features & kFeatureAvx2) {
+            SetRowKernels_AVX2(kernels.rows);
+            SetReaderKernels_AVX2(kernels.reader);
+        }
     }
     if constexpr (kNeonKernelsBuilt) {
         if (features & kFeatureNeon) {

@@ -55,10 +55,11 @@ struct RowKernels {
 using RowKernelTable = RowKernels[kPackedVariantCount];
 
 // The kernels of one instruction set: the portable ones (the reference every vector version
-// equals bit for bit), the SSE2 ones (x86 builds with vector kernels only) and the NEON ones
-// (AArch64 builds with vector kernels only).
+// equals bit for bit), the SSE2 and AVX2 ones (x86 builds with vector kernels only) and the
+// NEON ones (AArch64 builds with vector kernels only).
 void SetRowKernels_C(RowKernelTable& kernels);
 void SetRowKernels_SSE2(RowKernelTable& kernels);
+void SetRowKernels_AVX2(RowKernelTable& kernels);
 void SetRowKernels_NEON(RowKernelTable& kernels);
 
 // What the contexts of a packed layout are set up with: its kernels from the library's table,

@@ -61,6 +61,7 @@ inline uint8x8_t PairAverageBytes(int16x8_t first8, int16x8_t last8) {
 // The primitives of the row kernels (row_kernels_tmpl.h).
 struct Rows {
     using Vector = int16x8_t;
+    static constexpr int kParts = 2;
 
     // 4:2:2 layouts: pure reordering of 16 pixels (32 bytes).
     template <bool kLumaFirst>  // YUY2: Y0 Cb Y1 Cr; UYVY: Cb Y0 Cr Y1
@@ -101,8 +102,8 @@ struct Rows {
     // in their fixed point (5 fractional bits full range, 1 studio range), not yet shifted
     // down.
     template <bool kStudio>
-    static void ConvertEight(const KernelContext* context, int16x8_t r, int16x8_t g, int16x8_t b,
-                             int16x8_t* luma, int16x8_t* cb, int16x8_t* cr) {
+    static void ConvertPart(const KernelContext* context, int16x8_t r, int16x8_t g, int16x8_t b,
+                            int16x8_t* luma, int16x8_t* cb, int16x8_t* cr) {
         const int16x8_t weightsRB = ConstantRow(context, kRowLumaWeightsRB);
         const int16x8_t ones = ConstantRow(context, kRowOne);
         const int16x8_t weightGRound = ConstantRow(context, kRowLumaWeightGRound);
@@ -136,18 +137,17 @@ struct Rows {
         return vshrq_n_s16(x, kShift);
     }
 
-    static void StoreBytes16(uint8_t* p, int16x8_t first8, int16x8_t last8) {
-        vst1q_u8(p, SaturateBytes(first8, last8));
+    static void StoreBytes16(uint8_t* p, const int16x8_t* parts) {
+        vst1q_u8(p, SaturateBytes(parts[0], parts[1]));
     }
 
     template <int kShift>
-    static void StorePairSums8(const KernelContext* context, uint8_t* p, int16x8_t first8,
-                               int16x8_t last8) {
-        vst1_u8(p, PairSumBytes<kShift>(context, first8, last8));
+    static void StorePairSums8(const KernelContext* context, uint8_t* p, const int16x8_t* parts) {
+        vst1_u8(p, PairSumBytes<kShift>(context, parts[0], parts[1]));
     }
 
-    static void StorePairAverages8(uint8_t* p, int16x8_t first8, int16x8_t last8) {
-        vst1_u8(p, PairAverageBytes(first8, last8));
+    static void StorePairAverages8(uint8_t* p, const int16x8_t* parts) {
+        vst1_u8(p, PairAverageBytes(parts[0], parts[1]));
     }
 };
 

@@ -70,6 +70,7 @@ inline __m128i PairAverageBytes(__m128i first8, __m128i last8) {
 // The primitives of the row kernels (row_kernels_tmpl.h).
 struct Rows {
     using Vector = __m128i;
+    static constexpr int kParts = 2;
 
     // 4:2:2 layouts: pure reordering of 16 pixels (32 bytes).
     template <bool kLumaFirst>  // YUY2: Y0 Cb Y1 Cr; UYVY: Cb Y0 Cr Y1
@@ -118,8 +119,8 @@ struct Rows {
     // in their fixed point (5 fractional bits full range, 1 studio range), not yet shifted
     // down.
     template <bool kStudio>
-    static void ConvertEight(const KernelContext* context, __m128i r, __m128i g, __m128i b,
-                             __m128i* luma, __m128i* cb, __m128i* cr) {
+    static void ConvertPart(const KernelContext* context, __m128i r, __m128i g, __m128i b,
+                            __m128i* luma, __m128i* cb, __m128i* cr) {
         const __m128i weightsRB = ConstantRow(context, kRowLumaWeightsRB);
         const __m128i ones = ConstantRow(context, kRowOne);
         const __m128i weightGRound = ConstantRow(context, kRowLumaWeightGRound);
@@ -164,18 +165,17 @@ struct Rows {
         return _mm_srai_epi16(x, kShift);
     }
 
-    static void StoreBytes16(uint8_t* p, __m128i first8, __m128i last8) {
-        Store16(p, _mm_packus_epi16(first8, last8));
+    static void StoreBytes16(uint8_t* p, const __m128i* parts) {
+        Store16(p, _mm_packus_epi16(parts[0], parts[1]));
     }
 
     template <int kShift>
-    static void StorePairSums8(const KernelContext* context, uint8_t* p, __m128i first8,
-                               __m128i last8) {
-        Store8(p, PairSumBytes<kShift>(context, first8, last8));
+    static void StorePairSums8(const KernelContext* context, uint8_t* p, const __m128i* parts) {
+        Store8(p, PairSumBytes<kShift>(context, parts[0], parts[1]));
     }
 
-    static void StorePairAverages8(uint8_t* p, __m128i first8, __m128i last8) {
-        Store8(p, PairAverageBytes(first8, last8));
+    static void StorePairAverages8(uint8_t* p, const __m128i* parts) {
+        Store8(p, PairAverageBytes(parts[0], parts[1]));
     }
 };
 

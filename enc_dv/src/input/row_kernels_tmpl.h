@@ -6,26 +6,27 @@
 // kernels. Included by each instruction set's row kernel file and compiled with its flags.
 // Every function here is a template over that file's primitives V (a type in its unnamed
 // namespace), so that no copy is shared with an object built with other flags. V provides,
-// with Vector eight signed 16-bit lanes:
+// with Vector signed 16-bit lanes, kParts of them to the 16 pixels of a step (8 lanes: 2,
+// 16 lanes: 1), and Parts an array of kParts Vectors, pixel order:
 //   template <bool kLumaFirst> static void Reorder16(source, luma, cb, cr);
 //       16 packed 4:2:2 pixels split into 16 Y, 8 Cb and 8 Cr bytes;
 //   template <int kBytesPerPixel> static Pixels LoadPixels16(const uint8_t* source);
 //       16 pixels of 3 or 4 bytes, exactly 48 or 64 bytes read;
-//   template <int kByte> static Vector Channel(const Pixels&, int half);
-//       byte kByte of pixels 8 half to 8 half + 7 as 16-bit lanes;
+//   template <int kByte> static Vector Channel(const Pixels&, int part);
+//       byte kByte of the pixels of one part as 16-bit lanes;
 //   static Vector ConstantRow(const KernelContext*, int row);  the colour constants
 //   static Vector Add(Vector, Vector), Sub(Vector, Vector);
 //   static Vector ScaleByAlpha(Vector value, Vector alphaPlusOne, Vector round);
 //       (value alphaPlusOne + round) >> 8 in unsigned 16-bit lanes;
-//   template <bool kStudio> static void ConvertEight(context, Vector r, Vector g, Vector b,
-//                                                    Vector* luma, Vector* cb, Vector* cr);
+//   template <bool kStudio> static void ConvertPart(context, Vector r, Vector g, Vector b,
+//                                                   Vector* luma, Vector* cb, Vector* cr);
 //       the colour matrix: luma ready for saturation, chroma in its fixed point (5 fractional
 //       bits full range, 1 studio range);
 //   template <int kShift> static Vector ShiftRight(Vector);  arithmetic, kShift > 0
-//   static void StoreBytes16(uint8_t*, Vector first8, Vector last8);  saturated to bytes
-//   template <int kShift> static void StorePairSums8(context, uint8_t*, Vector, Vector);
+//   static void StoreBytes16(uint8_t*, const Vector* parts);  saturated to bytes
+//   template <int kShift> static void StorePairSums8(context, uint8_t*, const Vector* parts);
 //       the values of each pixel pair summed in 32 bits, shifted down, saturated to 8 bytes;
-//   static void StorePairAverages8(uint8_t*, Vector, Vector);
+//   static void StorePairAverages8(uint8_t*, const Vector* parts);
 //       the rounded average of each pixel pair, saturated to 8 bytes.
 
 #include <cstddef>
@@ -70,10 +71,10 @@ void RowTo422Packed(KernelContext* context) {
 // ((v - 16) (A + 1) + 4224) >> 8.
 template <typename V, int kBytesPerPixel, bool kStudio, AlphaWeight kWeight, typename Vector>
 [[gnu::always_inline]] inline void ConvertSixteen(const KernelContext* context,
-                                                  const uint8_t* source, Vector luma[2],
-                                                  Vector cb[2], Vector cr[2]) {
+                                                  const uint8_t* source, Vector* luma, Vector* cb,
+                                                  Vector* cr) {
     const auto pixels = V::template LoadPixels16<kBytesPerPixel>(source);
-    for (int half = 0; half < 2; ++half) {
+    for (int half = 0; half < V::kParts; ++half) {
         Vector b = V::template Channel<0>(pixels, half);
         Vector g = V::template Channel<1>(pixels, half);
         Vector r = V::template Channel<2>(pixels, half);
@@ -91,7 +92,7 @@ template <typename V, int kBytesPerPixel, bool kStudio, AlphaWeight kWeight, typ
             g = V::ScaleByAlpha(g, alphaPlusOne, round);
             b = V::ScaleByAlpha(b, alphaPlusOne, round);
         }
-        V::template ConvertEight<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
+        V::template ConvertPart<kStudio>(context, r, g, b, &luma[half], &cb[half], &cr[half]);
     }
 }
 
@@ -100,9 +101,9 @@ template <typename V, int kBytesPerPixel, bool kStudio, AlphaWeight kWeight, typ
 // >> 8, unsigned lanes.
 template <typename V, bool kWeighted, typename Vector>
 [[gnu::always_inline]] inline void VuyaPlanes(const KernelContext* context, const uint8_t* source,
-                                              Vector luma[2], Vector cb[2], Vector cr[2]) {
+                                              Vector* luma, Vector* cb, Vector* cr) {
     const auto pixels = V::template LoadPixels16<4>(source);
-    for (int half = 0; half < 2; ++half) {
+    for (int half = 0; half < V::kParts; ++half) {
         cr[half] = V::template Channel<0>(pixels, half);
         cb[half] = V::template Channel<1>(pixels, half);
         luma[half] = V::template Channel<2>(pixels, half);
@@ -133,7 +134,7 @@ inline Vector ShiftedRight(Vector x) {
 // Y, Cb and Cr of 16 pixels of a VUYA or BGR layout.
 template <typename V, ReaderVariant kVariant, typename Vector>
 [[gnu::always_inline]] inline void Planes(const KernelContext* context, const uint8_t* source,
-                                          Vector luma[2], Vector cb[2], Vector cr[2]) {
+                                          Vector* luma, Vector* cb, Vector* cr) {
     constexpr RowLayout kLayout = kRowLayouts[kVariant];
     if constexpr (kLayout.pixels == PixelLayout::kVuya) {
         VuyaPlanes<V, kLayout.alphaWeighted>(context, source, luma, cb, cr);
@@ -148,16 +149,16 @@ template <typename V, ReaderVariant kVariant, typename Vector>
 template <typename V, ReaderVariant kVariant>
 void StripTo422(KernelContext* context) {
     constexpr RowLayout kLayout = kRowLayouts[kVariant];
-    typename V::Vector luma[2], cb[2], cr[2];
+    typename V::Vector luma[V::kParts], cb[V::kParts], cr[V::kParts];
     Planes<V, kVariant>(context, context->source, luma, cb, cr);
-    V::StoreBytes16(context->lumaDestination, luma[0], luma[1]);
+    V::StoreBytes16(context->lumaDestination, luma);
     if constexpr (kLayout.pixels == PixelLayout::kVuya) {
-        V::StorePairAverages8(context->cbDestination, cb[0], cb[1]);
-        V::StorePairAverages8(context->crDestination, cr[0], cr[1]);
+        V::StorePairAverages8(context->cbDestination, cb);
+        V::StorePairAverages8(context->crDestination, cr);
     } else {
         constexpr int kPairShift = kLayout.studioRange ? 2 : 6;
-        V::template StorePairSums8<kPairShift>(context, context->cbDestination, cb[0], cb[1]);
-        V::template StorePairSums8<kPairShift>(context, context->crDestination, cr[0], cr[1]);
+        V::template StorePairSums8<kPairShift>(context, context->cbDestination, cb);
+        V::template StorePairSums8<kPairShift>(context, context->crDestination, cr);
     }
 }
 
@@ -167,14 +168,16 @@ void RowTo444(KernelContext* context) {
     constexpr RowLayout kLayout = kRowLayouts[kVariant];
     constexpr int kShift = kLayout.pixels == PixelLayout::kVuya ? 0 : kLayout.studioRange ? 1 : 5;
     for (int step = 0; step < context->pixelCount / 16; ++step) {
-        typename V::Vector luma[2], cb[2], cr[2];
+        typename V::Vector luma[V::kParts], cb[V::kParts], cr[V::kParts];
         Planes<V, kVariant>(context, context->source + 16 * kLayout.bytesPerPixel * step, luma, cb,
                             cr);
-        V::StoreBytes16(context->lumaDestination + 16 * step, luma[0], luma[1]);
-        V::StoreBytes16(context->cbDestination + 16 * step, ShiftedRight<V, kShift>(cb[0]),
-                        ShiftedRight<V, kShift>(cb[1]));
-        V::StoreBytes16(context->crDestination + 16 * step, ShiftedRight<V, kShift>(cr[0]),
-                        ShiftedRight<V, kShift>(cr[1]));
+        for (int part = 0; part < V::kParts; ++part) {
+            cb[part] = ShiftedRight<V, kShift>(cb[part]);
+            cr[part] = ShiftedRight<V, kShift>(cr[part]);
+        }
+        V::StoreBytes16(context->lumaDestination + 16 * step, luma);
+        V::StoreBytes16(context->cbDestination + 16 * step, cb);
+        V::StoreBytes16(context->crDestination + 16 * step, cr);
     }
 }
 
