@@ -2,6 +2,7 @@
 #include "api/initialization.h"
 
 #include "coding/quantizer.h"
+#include "coding/rd_kernels.h"
 #include "input/input_kernels.h"
 #include "platform/cpu_features.h"
 #include "platform/processor.h"
@@ -30,6 +31,7 @@ void InitializeLibrary() {
         const uint32_t features = GetFeatureWord();
         SelectTransformKernels(features);
         SelectQuantizerKernels(features);
+        SelectRdKernels(features);
         SelectInputKernels(features);
         // Set only once everything is built: readers of the flag use the tables at once.
         platform::ExchangeWord(&initialized, 1);

@@ -2,14 +2,16 @@
 
 #include <cstdint>
 
+#include "coding/rd_kernels.h"
+
 namespace encdv {
 namespace {
 
 // Above every cost a valid pattern can have (2^48 from the error, 2^58 from the bits).
 constexpr int64_t kInvalidCost = int64_t{1} << 60;
 
-// The step patterns of the four classes at each QNO (QuantPatternIndex by QNO), as constants
-// for the unrolled loops below.
+// The step patterns of the four classes at each QNO (QuantPatternIndex by QNO), for the choice
+// of classes at the chosen QNO.
 struct ClassPatterns {
     uint8_t pattern[kQnoCount][kClassCount];
 };
@@ -21,10 +23,6 @@ constexpr ClassPatterns MakeClassPatterns() {
     return table;
 }
 constexpr ClassPatterns kClassPatterns = MakeClassPatterns();
-
-inline int64_t Least(int64_t a, int64_t b) {
-    return b < a ? b : a;
-}
 
 }  // namespace
 
@@ -60,35 +58,16 @@ void PrepareCostTerms(RdSegmentWork& work) {
     }
 }
 
-// GCC turns the 64-bit products of the costs into emulated vector products (three 32-bit
-// products and the shuffles around them for every pair), which take longer than scalar ones.
-#if defined(__GNUC__) && !defined(__clang__)
-__attribute__((optimize("no-tree-vectorize")))
-#endif
-int32_t
-ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choice) {
+int32_t ChooseAt(const RdSegmentWork& work, uint64_t lambda, SegmentChoice& choice) {
     int32_t total = 0;
+    const MacroblockCostsFunction macroblockCosts = GetRdKernels().macroblockCosts;
     for (int k = 0; k < kMacroblocksPerSegment; ++k) {
+        // Each pattern's cost of every block, and each QNO's with every block at its cheapest
+        // class.
         int64_t cost[kBlocksPerMacroblock][kQuantPatternCount];
-        int64_t sum[kQnoCount] = {};
-        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-            const int j = kBlocksPerMacroblock * k + b;
-            const int64_t* error = work.scaledError[j];
-            const int32_t* rate = work.costRate[j];
-            int64_t* c = cost[b];
-            for (int p = 0; p < kQuantPatternCount; ++p) {
-                c[p] = error[p] + static_cast<int64_t>(lambda) * rate[p];
-            }
-            // Each QNO's cost with every block at its cheapest class.
-#if defined(__GNUC__)
-#pragma GCC unroll 16
-#endif
-            for (int q = 0; q < kQnoCount; ++q) {
-                const uint8_t* classes = kClassPatterns.pattern[q];
-                sum[q] +=
-                    Least(Least(c[classes[0]], c[classes[1]]), Least(c[classes[2]], c[classes[3]]));
-            }
-        }
+        int64_t sum[kQnoCount];
+        macroblockCosts(work.scaledError + kBlocksPerMacroblock * k,
+                        work.costRate + kBlocksPerMacroblock * k, lambda, cost, sum);
         // Least cost, the finer QNO on a tie; kept in registers so that the comparisons can
         // become conditional moves (the data predict no branch).
         int bestQno = kQnoCount - 1;
