@@ -76,7 +76,7 @@ void StepDownArea(CoefficientWord* block, int classNumber, int oldQno, int newQn
 
 // The kernels of one instruction set: the portable ones (the reference every vector version
 // equals bit for bit), the SSE2 and AVX2 ones (x86 builds with vector kernels only: SSE2 all
-// but the area bits, AVX2 over them all but the nonzero list) and the NEON ones (AArch64
+// but the area bits, AVX2 over them the rounding and the area bits) and the NEON ones (AArch64
 // builds with vector kernels only, all but the area bits).
 void SetQuantizerKernels_C(QuantizerKernels& kernels);
 void SetQuantizerKernels_SSE2(QuantizerKernels& kernels);

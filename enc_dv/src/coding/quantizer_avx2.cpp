@@ -1,4 +1,5 @@
-// The quantizer's kernels in AVX2: 16-word rows, four to a block.
+// The quantizer's rounding at six steps and code lengths per area in AVX2: 16-word rows, four
+// to a block. (The step patterns stay SSE2's: in 32-byte rows they took longer.)
 #include <immintrin.h>
 
 #include "coding/code_length_parts.h"
@@ -292,27 +293,8 @@ inline __m128i AreaBitsAtShift(const uint8_t* amplitudes, const LengthTables& t)
     return _mm_add_epi32(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
 }
 
-// The quantizer's kernels (quantizer_tmpl.h).
+// The quantizer's AVX2 kernels.
 struct Quantizer {
-    static constexpr int kRowWords = 16;
-
-    template <int K>
-    static void ShiftRow(CoefficientWord* words) {
-        __m256i* p = reinterpret_cast<__m256i*>(words);
-        _mm256_storeu_si256(p, _mm256_srai_epi16(_mm256_loadu_si256(p), K));
-    }
-
-    // Lanes 0 to kSplit - 1 shift by L and the others by H: both shifts of the whole row,
-    // blended by a constant lane mask, in one store (see the SSE2 kernel).
-    template <int L, int H, int kSplit>
-    static void ShiftSplitRow(CoefficientWord* words) {
-        __m256i* p = reinterpret_cast<__m256i*>(words);
-        const __m256i x = _mm256_loadu_si256(p);
-        const __m256i low = L != 0 ? _mm256_srai_epi16(x, L) : x;
-        const __m256i high = H != 0 ? _mm256_srai_epi16(x, H) : x;
-        _mm256_storeu_si256(p, _mm256_blendv_epi8(high, low, LowLanes<kSplit>()));
-    }
-
     static void RoundAtShifts(const uint16_t* magnitudes, const int16_t* weights,
                               ShiftRounding& out) {
         static_assert(kShiftCount == 6, "three pairs of shifts");
@@ -340,7 +322,7 @@ struct Quantizer {
 }  // namespace
 
 void SetQuantizerKernels_AVX2(QuantizerKernels& kernels) {
-    SetQuantizerKernels<Quantizer>(kernels);
+    kernels.roundAtShifts = Quantizer::RoundAtShifts;
     kernels.areaBits = Quantizer::AreaBits;
 }
 

@@ -163,18 +163,16 @@ inline void StoreDistortionPair(int shift, int32x4_t first, int32x4_t second, Sh
 
 // The quantizer's kernels (quantizer_tmpl.h).
 struct Quantizer {
-    static constexpr int kRowWords = 8;
-
     // 8 words shifted right arithmetically by K.
     template <int K>
-    static void ShiftRow(CoefficientWord* words) {
+    static void Shift8(CoefficientWord* words) {
         int16_t* p = reinterpret_cast<int16_t*>(words);
         vst1q_s16(p, vshrq_n_s16(vld1q_s16(p), K));
     }
 
     // 8 words of which lanes 0 to kSplit - 1 shift by L and the others by H.
     template <int L, int H, int kSplit>
-    static void ShiftSplitRow(CoefficientWord* words) {
+    static void ShiftSplit8(CoefficientWord* words) {
         int16_t* p = reinterpret_cast<int16_t*>(words);
         const int16x8_t x = vld1q_s16(p);
         vst1q_s16(p, vbslq_s16(LowLanes<kSplit>(), ShiftRight<L>(x), ShiftRight<H>(x)));
@@ -231,7 +229,6 @@ struct Quantizer {
 
 void SetQuantizerKernels_NEON(QuantizerKernels& kernels) {
     SetQuantizerKernels<Quantizer>(kernels);
-    kernels.buildNonzeroList = Quantizer::BuildNonzeroList;
 }
 
 }  // namespace encdv

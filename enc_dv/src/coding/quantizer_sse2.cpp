@@ -159,11 +159,9 @@ void RoundAll(const __m128i* m, const AreaWeights& w, ShiftRounding& out) {
 
 // The quantizer's kernels (quantizer_tmpl.h).
 struct Quantizer {
-    static constexpr int kRowWords = 8;
-
     // 8 words: one aligned 128-bit shift.
     template <int K>
-    static void ShiftRow(CoefficientWord* words) {
+    static void Shift8(CoefficientWord* words) {
         __m128i* p = reinterpret_cast<__m128i*>(words);
         _mm_store_si128(p, _mm_srai_epi16(_mm_load_si128(p), K));
     }
@@ -173,7 +171,7 @@ struct Quantizer {
     // done this way, with one aligned store, so that the next aligned load of the row (the
     // nonzero list) is served from the store without waiting for narrower stores to retire.
     template <int L, int H, int kSplit>
-    static void ShiftSplitRow(CoefficientWord* words) {
+    static void ShiftSplit8(CoefficientWord* words) {
         __m128i* p = reinterpret_cast<__m128i*>(words);
         const __m128i x = _mm_load_si128(p);
         const __m128i low = L != 0 ? _mm_srai_epi16(x, L) : x;
@@ -218,7 +216,6 @@ struct Quantizer {
 
 void SetQuantizerKernels_SSE2(QuantizerKernels& kernels) {
     SetQuantizerKernels<Quantizer>(kernels);
-    kernels.buildNonzeroList = Quantizer::BuildNonzeroList;
 }
 
 }  // namespace encdv

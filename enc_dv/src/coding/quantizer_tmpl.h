@@ -2,17 +2,17 @@
 #define ENC_DV_CODING_QUANTIZER_TMPL_H
 
 // The part of the vector quantizer kernels that does not depend on the instruction set: how
-// the four areas and the thirteen step patterns fall on the rows of a block, one vector
-// register each. Included by each instruction set's kernel file and compiled with its flags.
-// Every function here is a template over that file's primitives V (a type in its unnamed
-// namespace), so that no copy is shared with an object built with other flags. V provides
-// the words of a row, kRowWords (8 or 16), and on one row of a 16-byte-aligned block:
-//   template <int K> static void ShiftRow(CoefficientWord* row);
+// the four areas and the thirteen step patterns fall on the eight 8-word rows of a block.
+// Included by each instruction set's kernel file and compiled with its flags. Every function
+// here is a template over that file's primitives V (a type in its unnamed namespace), so that
+// no copy is shared with an object built with other flags. V provides, on one 8-word row of a
+// 16-byte-aligned block:
+//   template <int K> static void Shift8(CoefficientWord* row);
 //       every word shifted right arithmetically by K > 0;
-//   template <int L, int H, int kSplit> static void ShiftSplitRow(CoefficientWord* row);
+//   template <int L, int H, int kSplit> static void ShiftSplit8(CoefficientWord* row);
 //       words 0 to kSplit - 1 shifted by L, the others by H (L != H), in one store;
-// and the kernel RoundAtShifts (a RoundAtShiftsFunction) as a static function. (The nonzero
-// list, a mask and a shared scalar writer, is set by each file that has one.)
+// and the kernels BuildNonzeroList (a NonzeroListFunction) and RoundAtShifts (a
+// RoundAtShiftsFunction) as static functions.
 
 #include <cstddef>
 #include <utility>
@@ -43,16 +43,14 @@ namespace quantizer_tmpl {
 // area or its areas shift alike, a split one where they differ, none for a count of 0.
 template <typename V, int R, int A0, int A1, int A2, int A3>
 inline void ShiftRow(CoefficientWord* block) {
-    constexpr int n = V::kRowWords;
     constexpr int counts[kAreaCount] = {A0, A1, A2, A3};
-    constexpr int low = kAreaOfPosition.area[n * R];
-    constexpr int high = kAreaOfPosition.area[n * R + n - 1];
-    static_assert(high - low <= 1, "a row holds at most one area boundary");
+    constexpr int low = kAreaOfPosition.area[8 * R];
+    constexpr int high = kAreaOfPosition.area[8 * R + 7];
+    static_assert(high - low <= 1, "an 8-word row holds at most one area boundary");
     if constexpr (low == high || counts[low] == counts[high]) {
-        if constexpr (counts[low] != 0) V::template ShiftRow<counts[low]>(block + n * R);
+        if constexpr (counts[low] != 0) V::template Shift8<counts[low]>(block + 8 * R);
     } else {
-        V::template ShiftSplitRow<counts[low], counts[high], kAreaStart[high] - n * R>(block +
-                                                                                       n * R);
+        V::template ShiftSplit8<counts[low], counts[high], kAreaStart[high] - 8 * R>(block + 8 * R);
     }
 }
 
@@ -65,7 +63,7 @@ inline void ShiftRows(CoefficientWord* block, std::index_sequence<R...>) {
 template <typename V, int A0, int A1, int A2, int A3>
 void ShiftAreas(CoefficientWord* block) {
     static_assert(kAreaCount == 4, "one count per area");
-    ShiftRows<V, A0, A1, A2, A3>(block, std::make_index_sequence<64 / V::kRowWords>());
+    ShiftRows<V, A0, A1, A2, A3>(block, std::make_index_sequence<8>());
 }
 
 // Step pattern P quantizes by its counts; ShiftArea one area by one more bit.
@@ -83,11 +81,12 @@ void SetAreaShifts(QuantizerKernels& kernels, std::index_sequence<A...>) {
 
 }  // namespace quantizer_tmpl
 
-// Fills the quantizing, area shift and rounding entries of `kernels` with V's.
+// Fills `kernels` with V's.
 template <typename V>
 void SetQuantizerKernels(QuantizerKernels& kernels) {
     quantizer_tmpl::SetPatterns<V>(kernels, std::make_index_sequence<kQuantPatternCount>());
     quantizer_tmpl::SetAreaShifts<V>(kernels, std::make_index_sequence<kAreaCount>());
+    kernels.buildNonzeroList = V::BuildNonzeroList;
     kernels.roundAtShifts = V::RoundAtShifts;
 }
 
