@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "coding/quant_tables.h"
+#include "coding/rd_block.h"
 
 namespace encdv {
 
@@ -18,9 +19,25 @@ using MacroblockCostsFunction = void (*)(const int64_t (*scaledError)[kQuantPatt
                                          uint64_t lambda, int64_t (*cost)[kQuantPatternCount],
                                          int64_t* qnoCost);
 
+// Each step pattern's rate and error from the areas' figures at each shift (MeasureBlockRd):
+//   rate[p] = 4 + the sum over the areas a of areaBits[a][QuantPattern[p][a]],
+//   error[p] = the sum of areaError[a][QuantPattern[p][a]] (modulo 2^32),
+// except where the rate comes to 2^20 or more (an area marked uncodable at a shift by bits of
+// 2^20): rate kInvalidRate and error 0xFFFFFFFF. Other area bits stay below 2^16.
+using PatternSumsFunction = void (*)(const int32_t (*areaBits)[kShiftCount],
+                                     const uint32_t (*areaError)[kShiftCount], int32_t* rate,
+                                     uint32_t* error);
+
+// WholeCoefficientBits (rd_block.h) of 64 magnitudes (any 16-bit values): the sum of the
+// bit lengths of their whole parts m >> kRdFractionBits, taken as 9 from 256 up, plus one for
+// each whole part that is not zero.
+using WholeBitsFunction = int32_t (*)(const uint16_t* magnitudes);
+
 // The kernels of the best-quality search.
 struct RdKernels {
     MacroblockCostsFunction macroblockCosts;
+    PatternSumsFunction patternSums;
+    WholeBitsFunction wholeBits;
 };
 
 // Fills `kernels` for a processor with the feature bits (FeatureWord): the portable kernels,

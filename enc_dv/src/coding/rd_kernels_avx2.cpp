@@ -1,6 +1,8 @@
 // The best-quality search's kernels in AVX2: a block's 13 pattern costs in four registers of
 // four 64-bit lanes, and the 16 QNOs' costs of each class gathered from them by 32-bit lane
-// permutes, four QNOs to a register, as QuantPatternIndex decides at compile time.
+// permutes, four QNOs to a register, as QuantPatternIndex decides at compile time; the
+// patterns' sums of the area figures by the same permutes; the DCT mode's code-size guess
+// by nibble tables.
 #include <immintrin.h>
 
 #include "coding/rd_kernels.h"
@@ -120,10 +122,97 @@ void MacroblockCosts(const int64_t (*scaledError)[kQuantPatternCount],
     }
 }
 
+// The shift of pattern 8g + i in area a, by lane (0 past pattern 12).
+struct PatternShifts {
+    alignas(32) int32_t lane[kAreaCount][2][8];
+};
+constexpr PatternShifts MakePatternShifts() {
+    PatternShifts shifts{};
+    for (int a = 0; a < kAreaCount; ++a) {
+        for (int p = 0; p < kQuantPatternCount; ++p)
+            shifts.lane[a][p / 8][p % 8] = QuantPattern[p][a];
+    }
+    return shifts;
+}
+constexpr PatternShifts kPatternShifts = MakePatternShifts();
+
+// Each area's row of six figures permuted into the patterns' lanes and summed, patterns 0-7
+// and 8-12 in two registers.
+void PatternSums(const int32_t (*areaBits)[kShiftCount], const uint32_t (*areaError)[kShiftCount],
+                 int32_t* rate, uint32_t* error) {
+    static_assert(kShiftCount == 6 && kQuantPatternCount == 13, "rows of six, 13 patterns");
+    const __m256i sixLanes = _mm256_setr_epi32(-1, -1, -1, -1, -1, -1, 0, 0);
+    __m256i bits[2] = {_mm256_set1_epi32(4), _mm256_set1_epi32(4)};
+    __m256i sum[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
+    for (int a = 0; a < kAreaCount; ++a) {
+        const __m256i b = _mm256_maskload_epi32(areaBits[a], sixLanes);
+        const __m256i e =
+            _mm256_maskload_epi32(reinterpret_cast<const int*>(areaError[a]), sixLanes);
+        for (int g = 0; g < 2; ++g) {
+            const __m256i shifts =
+                _mm256_load_si256(reinterpret_cast<const __m256i*>(kPatternShifts.lane[a][g]));
+            bits[g] = _mm256_add_epi32(bits[g], _mm256_permutevar8x32_epi32(b, shifts));
+            sum[g] = _mm256_add_epi32(sum[g], _mm256_permutevar8x32_epi32(e, shifts));
+        }
+    }
+    const __m256i uncodable = _mm256_set1_epi32(1 << 20);
+    for (int g = 0; g < 2; ++g) {
+        const __m256i valid = _mm256_cmpgt_epi32(uncodable, bits[g]);
+        const __m256i r = _mm256_blendv_epi8(_mm256_set1_epi32(kInvalidRate), bits[g], valid);
+        const __m256i e = _mm256_blendv_epi8(_mm256_set1_epi32(-1), sum[g], valid);
+        if (g == 0) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(rate), r);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(error), e);
+        } else {
+            const __m256i fiveLanes = _mm256_setr_epi32(-1, -1, -1, -1, -1, 0, 0, 0);
+            _mm256_maskstore_epi32(rate + 8, fiveLanes, r);
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(error + 8), fiveLanes, e);
+        }
+    }
+}
+
+// The whole parts as bytes (255 from 255 up, with a mark where 256 or more), their bit
+// lengths from two 16-entry tables, one nibble each, summed by byte sums.
+int32_t WholeBits(const uint16_t* magnitudes) {
+    const __m256i* p = reinterpret_cast<const __m256i*>(magnitudes);
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    // The bit length of n and of n << 4, for n = 0-15.
+    const __m256i lengthLow = _mm256_setr_epi8(0, 1, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 4, 4, 4, 4,  //
+                                               0, 1, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 4, 4, 4, 4);
+    const __m256i lengthHigh = _mm256_setr_epi8(0, 5, 6, 6, 7, 7, 7, 7, 8, 8, 8, 8, 8, 8, 8, 8,  //
+                                                0, 5, 6, 6, 7, 7, 7, 7, 8, 8, 8, 8, 8, 8, 8, 8);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i largest = _mm256_set1_epi16(255);
+    __m256i total = zero;
+    for (int i = 0; i < 2; ++i) {
+        const __m256i first = _mm256_srli_epi16(_mm256_loadu_si256(p + 2 * i), kRdFractionBits);
+        const __m256i second =
+            _mm256_srli_epi16(_mm256_loadu_si256(p + 2 * i + 1), kRdFractionBits);
+        // The same lanes of both (packing works within halves; only the sum counts).
+        const __m256i whole = _mm256_packus_epi16(first, second);
+        const __m256i large = _mm256_packs_epi16(_mm256_cmpgt_epi16(first, largest),
+                                                 _mm256_cmpgt_epi16(second, largest));
+        const __m256i length = _mm256_max_epu8(
+            _mm256_shuffle_epi8(lengthHigh, _mm256_and_si256(_mm256_srli_epi16(whole, 4), nibble)),
+            _mm256_shuffle_epi8(lengthLow, _mm256_and_si256(whole, nibble)));
+        // One more where the whole part is not zero, and where it is 256 or more.
+        const __m256i counted =
+            _mm256_sub_epi8(_mm256_add_epi8(_mm256_add_epi8(length, _mm256_set1_epi8(1)),
+                                            _mm256_cmpeq_epi8(whole, zero)),
+                            large);
+        total = _mm256_add_epi64(total, _mm256_sad_epu8(counted, zero));
+    }
+    const __m128i folded =
+        _mm_add_epi64(_mm256_castsi256_si128(total), _mm256_extracti128_si256(total, 1));
+    return _mm_cvtsi128_si32(_mm_add_epi64(folded, _mm_unpackhi_epi64(folded, folded)));
+}
+
 }  // namespace
 
 void SetRdKernels_AVX2(RdKernels& kernels) {
     kernels.macroblockCosts = MacroblockCosts;
+    kernels.patternSums = PatternSums;
+    kernels.wholeBits = WholeBits;
 }
 
 }  // namespace encdv

@@ -51,10 +51,42 @@ void MacroblockCosts(const int64_t (*scaledError)[kQuantPatternCount],
     for (int q = 0; q < kQnoCount; ++q) qnoCost[q] = sum[q];
 }
 
+void PatternSums(const int32_t (*areaBits)[kShiftCount], const uint32_t (*areaError)[kShiftCount],
+                 int32_t* rate, uint32_t* error) {
+    constexpr int32_t kUncodable = 1 << 20;
+    for (int p = 0; p < kQuantPatternCount; ++p) {
+        const uint8_t* shifts = QuantPattern[p];
+        const int32_t bits = 4 + areaBits[0][shifts[0]] + areaBits[1][shifts[1]] +
+                             areaBits[2][shifts[2]] + areaBits[3][shifts[3]];
+        const uint32_t sum = areaError[0][shifts[0]] + areaError[1][shifts[1]] +
+                             areaError[2][shifts[2]] + areaError[3][shifts[3]];
+        const bool valid = bits < kUncodable;
+        rate[p] = valid ? bits : kInvalidRate;
+        error[p] = valid ? sum : 0xFFFFFFFFu;
+    }
+}
+
+int32_t WholeBits(const uint16_t* magnitudes) {
+    // The bit length as a count of powers of two at or below the whole part, in 16-bit sums (at
+    // most 64 x 10), so that compilers turn the loop into vector compares.
+    int16_t bits = 0;
+    for (int k = 0; k < 64; ++k) {
+        const int16_t whole = static_cast<int16_t>(magnitudes[k] >> kRdFractionBits);
+        int16_t length = static_cast<int16_t>(2 * (whole > 0));
+        for (int i = 1; i < 9; ++i) {
+            length = static_cast<int16_t>(length + (whole > (1 << i) - 1));
+        }
+        bits = static_cast<int16_t>(bits + length);
+    }
+    return bits;
+}
+
 }  // namespace
 
 void SetRdKernels_C(RdKernels& kernels) {
     kernels.macroblockCosts = MacroblockCosts;
+    kernels.patternSums = PatternSums;
+    kernels.wholeBits = WholeBits;
 }
 
 }  // namespace encdv
