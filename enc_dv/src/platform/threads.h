@@ -26,6 +26,9 @@ void SignalEvent(EventHandle event);
 void ResetEvent(EventHandle event);
 // Waits without time limit until the event is signalled (it stays signalled).
 void WaitEvent(EventHandle event);
+
+// Gives the rest of the thread's time slice to another thread ready to run, if there is one.
+void YieldThread();
 void CloseEvent(EventHandle event);
 
 // A recursive mutual-exclusion lock (a critical section); null when it cannot be created.

@@ -2,6 +2,7 @@
 #include "platform/threads.h"
 
 #include <pthread.h>
+#include <sched.h>
 #include <time.h>
 
 #include <atomic>
@@ -105,6 +106,10 @@ void WaitEvent(EventHandle event) {
     while (!event->signalled.load(std::memory_order_relaxed))
         pthread_cond_wait(&event->signalledChanged, &event->mutex);
     pthread_mutex_unlock(&event->mutex);
+}
+
+void YieldThread() {
+    sched_yield();
 }
 
 void CloseEvent(EventHandle event) {

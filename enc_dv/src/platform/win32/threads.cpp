@@ -107,6 +107,10 @@ void WaitEvent(EventHandle event) {
     }
 }
 
+void YieldThread() {
+    SwitchToThread();
+}
+
 void CloseEvent(EventHandle event) {
     if (!event) return;
     CloseHandle(event->event);
