@@ -54,8 +54,8 @@ void PrepareFrame411(benchmark::State& state, PixelFormatCode code, int bytesPer
     reader->Release(reader);
 }
 
-// A whole frame as the encoder reads it: every band converted ahead, then every macroblock of the mode
-// once. bytesPerPixel 0: a planar layout (the luma plane's pitch is 720, the planes follow).
+// A whole frame as the encoder reads it: every band converted ahead, then every macroblock of the
+// mode once. bytesPerPixel 0: a planar layout (the luma plane's pitch is 720, the planes follow).
 void ReadFrame(benchmark::State& state, PixelFormatCode code, int bytesPerPixel, int mode) {
     const int lines = mode == MODE_525_411 ? 480 : 576;
     BenchFrame frame(bytesPerPixel == 0 ? 2 : bytesPerPixel, lines);
