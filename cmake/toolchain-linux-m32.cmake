@@ -14,8 +14,9 @@ set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
 set(CMAKE_C_COMPILER gcc)
 set(CMAKE_CXX_COMPILER g++)
 # The target's baseline is a plain i686, as for the Windows DLL: only the vector kernels
-# (*_sse2.cpp) are built with SSE2, and the check BaselineObjects proves that nothing else,
-# the processor check and the one-time table build included, uses an XMM register.
+# (*_sse2.cpp, *_avx2.cpp) are built with SSE2 or AVX2, and the check BaselineObjects proves
+# that nothing else, the processor check and the one-time table build included, uses an XMM
+# or YMM register.
 set(CMAKE_C_FLAGS_INIT "-m32 -march=i686")
 set(CMAKE_CXX_FLAGS_INIT "-m32 -march=i686")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32")

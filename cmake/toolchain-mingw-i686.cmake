@@ -26,7 +26,8 @@ if(_mingw_rc)
 endif()
 
 # The DLL loads on any i686 and refuses frames at run time where SSE2 is missing, so only
-# its vector kernels (*_sse2.cpp) are built with SSE2 (enc_dv/CMakeLists.txt).
+# its vector kernels (*_sse2.cpp, *_avx2.cpp) are built with SSE2 or AVX2
+# (enc_dv/CMakeLists.txt).
 # GCC for this target assumes only a 4-byte aligned incoming stack and realigns where
 # 16-byte vector locals need it, so hosts built with other compilers are safe to call.
 set(CMAKE_C_FLAGS_INIT "-march=i686")
