@@ -57,6 +57,20 @@ inline constexpr uint8_t QuantPatternIndex[kClassCount][kQnoCount] = {
     {12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 4, 4},
 };
 
+// QuantPatternIndex by QNO: the step patterns of the four classes at each QNO, as the
+// best-quality search walks them.
+struct ClassPatterns {
+    uint8_t pattern[kQnoCount][kClassCount];
+};
+constexpr ClassPatterns MakeClassPatterns() {
+    ClassPatterns table{};
+    for (int q = 0; q < kQnoCount; ++q) {
+        for (int c = 0; c < kClassCount; ++c) table.pattern[q][c] = QuantPatternIndex[c][q];
+    }
+    return table;
+}
+inline constexpr ClassPatterns kClassPatterns = MakeClassPatterns();
+
 // Right-shift count by area, class number and QNO (QuantPattern through QuantPatternIndex).
 extern const int32_t AreaShift[kAreaCount][kClassCount][kQnoCount];
 

@@ -10,20 +10,6 @@ namespace {
 // Above every cost a valid pattern can have (2^48 from the error, 2^58 from the bits).
 constexpr int64_t kInvalidCost = int64_t{1} << 60;
 
-// The step patterns of the four classes at each QNO (QuantPatternIndex by QNO), for the choice
-// of classes at the chosen QNO.
-struct ClassPatterns {
-    uint8_t pattern[kQnoCount][kClassCount];
-};
-constexpr ClassPatterns MakeClassPatterns() {
-    ClassPatterns table{};
-    for (int q = 0; q < kQnoCount; ++q) {
-        for (int c = 0; c < kClassCount; ++c) table.pattern[q][c] = QuantPatternIndex[c][q];
-    }
-    return table;
-}
-constexpr ClassPatterns kClassPatterns = MakeClassPatterns();
-
 }  // namespace
 
 int64_t LeastCost(const BlockRd& rd, uint64_t lambda) {

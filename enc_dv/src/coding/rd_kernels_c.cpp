@@ -6,20 +6,6 @@
 namespace encdv {
 namespace {
 
-// The step patterns of the four classes at each QNO (QuantPatternIndex by QNO), as constants
-// for the unrolled loop below.
-struct ClassPatterns {
-    uint8_t pattern[kQnoCount][kClassCount];
-};
-constexpr ClassPatterns MakeClassPatterns() {
-    ClassPatterns table{};
-    for (int q = 0; q < kQnoCount; ++q) {
-        for (int c = 0; c < kClassCount; ++c) table.pattern[q][c] = QuantPatternIndex[c][q];
-    }
-    return table;
-}
-constexpr ClassPatterns kClassPatterns = MakeClassPatterns();
-
 inline int64_t Least(int64_t a, int64_t b) {
     return b < a ? b : a;
 }

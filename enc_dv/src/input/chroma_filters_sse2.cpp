@@ -1,6 +1,7 @@
 // The 4:1:1 chroma filters in SSE2: eight outputs in 16-bit lanes per call.
 #include <emmintrin.h>
 
+#include "input/chroma_filter_sse2.h"
 #include "input/chroma_filters.h"
 
 namespace encdv {
@@ -42,19 +43,9 @@ void ChromaFilter4to1(const uint8_t* samples, uint8_t* output) {
 }
 
 void ChromaFilter2to1(const uint8_t* samples, uint8_t* output) {
-    // Seen from samples[c - 1], each 16-bit lane holds s[c-1], s[c]; from samples[c + 1] its
-    // low byte is s[c+1].
-    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
     const __m128i fromLeft = Load(samples - 1);
     const __m128i fromRight = Load(samples + 1);
-    const __m128i before = _mm_and_si128(fromLeft, lowBytes);
-    const __m128i centre = _mm_srli_epi16(fromLeft, 8);
-    const __m128i after = _mm_and_si128(fromRight, lowBytes);
-    const __m128i centre6 = _mm_add_epi16(_mm_slli_epi16(centre, 2), _mm_slli_epi16(centre, 1));
-    const __m128i sum =
-        _mm_add_epi16(_mm_add_epi16(before, after), _mm_add_epi16(centre6, _mm_set1_epi16(2)));
-    const __m128i words = _mm_srli_epi16(sum, 3);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(output), _mm_packus_epi16(words, words));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(output), Filter2to1(fromLeft, fromRight));
 }
 
 }  // namespace

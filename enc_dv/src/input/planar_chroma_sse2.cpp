@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "input/chroma_filter_sse2.h"
 #include "input/planar_chroma.h"
 
 namespace encdv {
@@ -83,19 +84,9 @@ inline __m128i Blend16(const uint8_t* nearer, const uint8_t* farther) {
 }
 
 void BlendFilter2to1(const uint8_t* nearer, const uint8_t* farther, uint8_t* output) {
-    // Seen from sample c - 1, each 16-bit lane holds s[c-1], s[c]; from c + 1 its low byte
-    // is s[c+1].
-    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
     const __m128i fromLeft = Blend16(nearer - 1, farther - 1);
     const __m128i fromRight = Blend16(nearer + 1, farther + 1);
-    const __m128i before = _mm_and_si128(fromLeft, lowBytes);
-    const __m128i centre = _mm_srli_epi16(fromLeft, 8);
-    const __m128i after = _mm_and_si128(fromRight, lowBytes);
-    const __m128i centre6 = _mm_add_epi16(_mm_slli_epi16(centre, 2), _mm_slli_epi16(centre, 1));
-    const __m128i sum =
-        _mm_add_epi16(_mm_add_epi16(before, after), _mm_add_epi16(centre6, _mm_set1_epi16(2)));
-    const __m128i words = _mm_srli_epi16(sum, 3);
-    Store8(output, _mm_packus_epi16(words, words));
+    Store8(output, Filter2to1(fromLeft, fromRight));
 }
 
 }  // namespace
