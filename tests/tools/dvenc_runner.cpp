@@ -12,13 +12,18 @@
 
 namespace dvenc_test {
 
-std::string DvencPath() {
+std::string BuiltProgramPath(const std::string& relativePath) {
     const char* root = std::getenv("ENC_DV_TEST_BINARY_DIR");
     const std::string binaryDir = root ? root : ".";
-    // A cross build leaves a wrapper that runs dvenc under its emulator.
-    const std::string emulated = binaryDir + "/tests/emulated/dvenc";
+    // A cross build leaves a wrapper that runs the program under its emulator.
+    const std::string emulated =
+        binaryDir + "/tests/emulated/" + std::filesystem::path(relativePath).filename().string();
     if (std::filesystem::exists(emulated)) return emulated;
-    return binaryDir + "/tools/dvenc";
+    return binaryDir + "/" + relativePath;
+}
+
+std::string DvencPath() {
+    return BuiltProgramPath("tools/dvenc");
 }
 
 ScratchDir::ScratchDir() {

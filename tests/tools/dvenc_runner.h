@@ -12,6 +12,9 @@ namespace dvenc_test {
 // The program under test: $ENC_DV_TEST_BINARY_DIR/tools/dvenc, or in a cross build the
 // wrapper $ENC_DV_TEST_BINARY_DIR/tests/emulated/dvenc that runs it under the emulator.
 std::string DvencPath();
+// Any program the build made, by its path under the build directory (such as
+// "tests/readme_example"): in a cross build, its emulator wrapper under tests/emulated.
+std::string BuiltProgramPath(const std::string& relativePath);
 
 struct RunResult {
     int exitCode = -1;   // -1 when the program did not exit normally (a crash)

@@ -237,9 +237,9 @@ TEST(DvencTimecode, ReadmeCommandThatAddsSoundKeepsTheRecordingDate) {
 
 TEST(ReadmeExample, WritesACompleteDvFileWithSoundTimecodeAndDate) {
     ScratchDir dir;
-    const char* root = std::getenv("ENC_DV_TEST_BINARY_DIR");
-    if (!root) GTEST_SKIP() << "ENC_DV_TEST_BINARY_DIR is set by ctest";
-    const RunResult r = dir.Shell(std::string("'") + root + "/tests/readme_example'");
+    if (!std::getenv("ENC_DV_TEST_BINARY_DIR"))
+        GTEST_SKIP() << "ENC_DV_TEST_BINARY_DIR is set by ctest";
+    const RunResult r = dir.Shell("'" + BuiltProgramPath("tests/readme_example") + "'");
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     const std::vector<uint8_t> dv = dir.Read("tone.dv");
     ASSERT_EQ(dv.size(), 250u * DVENC_FRAME_BYTES_625);
