@@ -220,7 +220,7 @@ enum {
     DVENC_FILL_DATE = 3,         /* no such date or time, a year outside 1975-2074, or null */
     DVENC_FILL_SAMPLE_COUNT = 4, /* not DVEncAudioSamples(frameBytes, sampleRate, frameIndex) */
     DVENC_FILL_SAMPLE_RATE = 5,  /* not 48000, 44100 or 32000 */
-    DVENC_FILL_CHANNELS = 6,     /* not 1 or 2 */
+    DVENC_FILL_CHANNELS = 6,     /* not 1 or 2, nor 4 at 32000 Hz */
     DVENC_FILL_FRAME_INDEX = 7   /* frameIndex below 0 */
 };
 
@@ -277,7 +277,11 @@ DVENC_EXPORT int DVEncReadRecordingDate(const void* frame, int frameBytes,
 /* Writes the sound of frame frameIndex: sampleCount sample frames of 16-bit signed PCM,
  * channels 1 or 2 (interleaved left, right), at sampleRate 48000, 44100 or 32000 Hz. The
  * first channel goes to the first half of the DIF sequences and the second to the other
- * half, shuffled as IEC 61834-2 lays them out; one channel goes to both. sampleCount must
+ * half, shuffled as IEC 61834-2 lays them out; one channel goes to both. At 32000 Hz,
+ * channels may also be 4 (interleaved 1, 2, 3, 4): the four-channel mode camcorders record,
+ * channels 1 and 2 as a pair in the first half and 3 and 4 in the other, each sample coded
+ * to DV's 12-bit non-linear form (exact to +-511, then to a step of 2 to 64 towards zero;
+ * readers show the pairs as two stereo streams). sampleCount must
  * be DVEncAudioSamples(frameBytes, sampleRate, frameIndex). A sample of -32768, which DV
  * reserves to mark a lost sample, is written as -32767. samples null: silence, with the
  * packs of the frame's count (sampleCount is then not read). 48 kHz is written as locked

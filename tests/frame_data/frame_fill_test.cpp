@@ -52,7 +52,7 @@ struct Row {
     const char* timecode;
     const char* date;
     const char* time;
-    const char* aauxSource;  // of the first channel's half; the second's ends in its mode 01
+    const char* aauxSource;  // of the first half; the second's 16-bit mode is 01
 };
 
 const Row kRows[] = {
@@ -132,6 +132,21 @@ const Row kRows[] = {
      "62 FF E9 E2 00",
      "FF FF FF FF FF",
      "50 CF 00 C0 D0"},
+    {"625, four channels at 32 kHz",
+     576,
+     0,
+     3,
+     {10, 0, 0, 0, 0},
+     {2024, 2, 29, 14, 30, 5},
+     32000,
+     4,
+     "BF 68 78 78 78",
+     "60 FF FF 20 FF",
+     "61 33 C8 FD FF",
+     "13 03 00 00 10",
+     "62 FF E9 E2 24",
+     "63 FF 85 B0 D4",
+     "50 D0 30 E0 D1"},
 };
 
 // The six sync blocks of subcode block b of a sequence in the first (or second) half.
@@ -195,7 +210,7 @@ TEST(FrameFill, WritesExactPacksInEverySystemAndHeaderForm) {
             EXPECT_EQ(VauxPack(vaux, p + 2), row.date);
             EXPECT_EQ(VauxPack(vaux, p + 3), row.time);
             std::string source = row.aauxSource;
-            if (!firstHalf) source[7] = '1';
+            if (!firstHalf && row.channels != 4) source[7] = '1';
             const int a = odd ? 0 : 3;
             const char* expected[9] = {};
             expected[a] = source.c_str();
@@ -208,14 +223,30 @@ TEST(FrameFill, WritesExactPacksInEverySystemAndHeaderForm) {
                 EXPECT_EQ(AauxPack(audio), expected[d] ? expected[d] : "FF FF FF FF FF") << d;
             }
         }
-        // Sample 0 of each channel opens audio block 0 of the half's first sequence (most
-        // significant byte first); silence is zero throughout.
-        const uint8_t* left = FindDifBlock(f, bytes, 3, 0, 0);
-        const uint8_t* right = FindDifBlock(f, bytes, 3, sequences / 2, 0);
-        const int expectLeft = row.channels ? static_cast<uint16_t>(sound[0]) : 0;
-        const int expectRight = row.channels == 2 ? static_cast<uint16_t>(sound[1]) : expectLeft;
-        EXPECT_EQ(left[8] << 8 | left[9], expectLeft);
-        EXPECT_EQ(right[8] << 8 | right[9], expectRight);
+        // Sample 0 of each half opens audio block 0 of the half's first sequence (most
+        // significant byte first; a 12-bit pair as both high bytes, then both low nibbles);
+        // silence is zero throughout.
+        const uint8_t* first = FindDifBlock(f, bytes, 3, 0, 0);
+        const uint8_t* second = FindDifBlock(f, bytes, 3, sequences / 2, 0);
+        if (row.channels == 4) {
+            auto pair = [&](int channel) {
+                const unsigned a = encdv::TwelveBitSample(sound[channel]);
+                const unsigned b = encdv::TwelveBitSample(sound[channel + 1]);
+                return Hex(
+                    std::vector<uint8_t>{static_cast<uint8_t>(a >> 4), static_cast<uint8_t>(b >> 4),
+                                         static_cast<uint8_t>((a & 15) << 4 | (b & 15))}
+                        .data(),
+                    3);
+            };
+            EXPECT_EQ(Hex(first + 8, 3), pair(0));
+            EXPECT_EQ(Hex(second + 8, 3), pair(2));
+        } else {
+            const int expectFirst = row.channels ? static_cast<uint16_t>(sound[0]) : 0;
+            const int expectSecond =
+                row.channels == 2 ? static_cast<uint16_t>(sound[1]) : expectFirst;
+            EXPECT_EQ(first[8] << 8 | first[9], expectFirst);
+            EXPECT_EQ(second[8] << 8 | second[9], expectSecond);
+        }
         // Nothing else changed: the video blocks, the other VAUX packs, the header's other bytes.
         size_t changedElsewhere = 0;
         for (size_t at = 0; at < frame.size(); at += 80) {
@@ -300,6 +331,8 @@ TEST(FrameFill, RefusesWhatDoesNotExistAndLeavesTheFrameAsItWas) {
         {"22050 Hz", kAudio, b525, midnight, day, 1600, 2, 22050, 0, DVENC_FILL_SAMPLE_RATE},
         {"three channels", kAudio, b525, midnight, day, 1600, 3, 48000, 0, DVENC_FILL_CHANNELS},
         {"no channels", kAudio, b525, midnight, day, 1600, 0, 48000, 0, DVENC_FILL_CHANNELS},
+        {"four channels at 48 kHz", kAudio, b525, midnight, day, 1600, 4, 48000, 0,
+         DVENC_FILL_CHANNELS},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -336,35 +369,76 @@ TEST(FrameFill, RefusesWhatDoesNotExistAndLeavesTheFrameAsItWas) {
 }
 
 TEST(FrameFill, AudioShufflePlacesEverySampleOnceAsTheStandardLaysItOut) {
-    for (const bool is625 : {false, true}) {
-        const int capacity = is625 ? 1944 : 1620;
-        std::set<std::vector<int>> used;
-        for (int n = 0; n < capacity; ++n) {
-            const encdv::AudioSamplePlace p = encdv::PlaceOfAudioSample(is625, n);
-            ASSERT_GE(p.sequence, 0);
-            ASSERT_LT(p.sequence, is625 ? 6 : 5);
-            ASSERT_GE(p.block, 0);
-            ASSERT_LT(p.block, 9);
-            ASSERT_GE(p.byte, 8);
-            ASSERT_LE(p.byte, 78);
-            ASSERT_EQ(p.byte % 2, 0);
-            EXPECT_TRUE(used.insert({p.sequence, p.block, p.byte}).second) << "sample " << n;
-            // A lost block costs isolated samples: neighbours never share a block.
-            if (n > 0) {
-                const encdv::AudioSamplePlace q = encdv::PlaceOfAudioSample(is625, n - 1);
-                EXPECT_FALSE(p.sequence == q.sequence && p.block == q.block) << n;
+    // 16-bit samples take 2 bytes, 12-bit pairs 3: 36 or 24 places in each of 9 blocks.
+    for (const int placeBytes : {2, 3}) {
+        for (const bool is625 : {false, true}) {
+            const int capacity = (is625 ? 6 : 5) * 9 * (72 / placeBytes);
+            std::set<std::vector<int>> used;
+            for (int n = 0; n < capacity; ++n) {
+                const encdv::AudioSamplePlace p = encdv::PlaceOfAudioSample(is625, n, placeBytes);
+                ASSERT_GE(p.sequence, 0);
+                ASSERT_LT(p.sequence, is625 ? 6 : 5);
+                ASSERT_GE(p.block, 0);
+                ASSERT_LT(p.block, 9);
+                ASSERT_GE(p.byte, 8);
+                ASSERT_LE(p.byte + placeBytes, 80);
+                ASSERT_EQ((p.byte - 8) % placeBytes, 0);
+                EXPECT_TRUE(used.insert({p.sequence, p.block, p.byte}).second) << "sample " << n;
+                // A lost block costs isolated samples: neighbours never share a block.
+                if (n > 0) {
+                    const encdv::AudioSamplePlace q =
+                        encdv::PlaceOfAudioSample(is625, n - 1, placeBytes);
+                    EXPECT_FALSE(p.sequence == q.sequence && p.block == q.block) << n;
+                }
             }
+            EXPECT_EQ(used.size(), static_cast<size_t>(capacity));
         }
-        EXPECT_EQ(used.size(), static_cast<size_t>(capacity));
     }
     // The first samples of 525/60 (IEC 61834-2): 0 in sequence 0 block 0, 1 in sequence 2
     // block 3, 2 in sequence 4 block 6, 3 in sequence 1 block 0, 15 in sequence 0 block 1.
     const int expected[][4] = {{0, 0, 0, 8}, {1, 2, 3, 8},  {2, 4, 6, 8},
                                {3, 1, 0, 8}, {15, 0, 1, 8}, {45, 0, 0, 10}};
     for (const auto& e : expected) {
-        const encdv::AudioSamplePlace p = encdv::PlaceOfAudioSample(false, e[0]);
+        const encdv::AudioSamplePlace p = encdv::PlaceOfAudioSample(false, e[0], 2);
         EXPECT_EQ(p.sequence * 10000 + p.block * 100 + p.byte, e[1] * 10000 + e[2] * 100 + e[3])
             << "sample " << e[0];
+    }
+}
+
+// The 12-bit code against the level each code stands for (linear to 511, then segments of
+// 256 codes with steps of 2 to 64; negative codes mirror the positive ones): every 16-bit
+// value takes the level at or below its magnitude, and none takes 800h, the lost-sample mark.
+TEST(FrameFill, TwelveBitSamplesTakeTheNearestLevelTowardsZero) {
+    auto level = [](unsigned code) {  // the value a 12-bit code stands for
+        const bool negative = code & 0x800;
+        const int c = negative ? static_cast<int>(~code & 0x7FF) : static_cast<int>(code);
+        const int segment = c < 512 ? 0 : c / 256 - 1;
+        const int magnitude = (c - 256 * segment) << segment;
+        return negative ? ~magnitude : magnitude;
+    };
+    for (int x = -32768; x <= 32767; ++x) {
+        const unsigned code = encdv::TwelveBitSample(static_cast<int16_t>(x));
+        ASSERT_LT(code, 0x1000u) << x;
+        ASSERT_NE(code, 0x800u) << x;
+        const int at = level(code);
+        if (x >= 0) {
+            ASSERT_LE(at, x) << x;
+            ASSERT_TRUE(code == 0x7FF || level(code + 1) > x) << x;
+        } else if (code != 0x801) {
+            ASSERT_GE(at, x) << x;
+            ASSERT_LT(level(code - 1), x) << x;
+        } else {
+            ASSERT_LE(x, level(0x801)) << x;  // the loudest negative values
+        }
+    }
+    const struct {
+        int sample;
+        unsigned code;
+    } rows[] = {{511, 0x1FF},  {512, 0x200},   {513, 0x200},   {514, 0x201},
+                {1024, 0x300}, {16384, 0x700}, {32767, 0x7FF}, {-1, 0xFFF},
+                {-512, 0xE00}, {-513, 0xDFF},  {-32768, 0x801}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(encdv::TwelveBitSample(static_cast<int16_t>(r.sample)), r.code) << r.sample;
     }
 }
 

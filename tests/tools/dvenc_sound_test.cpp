@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -65,6 +66,79 @@ TEST(DvencSound, WavComesBackSampleForSampleThroughFfmpegAndLibdv) {
         }
         ASSERT_EQ(both.size(), 2 * pairs);
         EXPECT_TRUE(std::equal(both.begin(), both.end(), sound.begin()));
+    }
+}
+
+// The library's four-channel mode (32 kHz, 12-bit): ffmpeg and MediaInfo show two 12-bit
+// stereo streams, libdv the second pair and both mixed. The sound holds only values the 12-bit code
+// keeps exactly (multiples of 64 and their complements), so that every sample must come back as it
+// was, in its place.
+TEST(DvencSound, FourChannelsAt32kHzComeBackInPlaceThroughFfmpegAndLibdv) {
+    ScratchDir dir;
+    if (!HaveProgram(dir, "ffmpeg")) GTEST_SKIP() << kNoFfmpeg;
+    for (const int height : {576, 480}) {
+        SCOPED_TRACE(height);
+        const std::vector<uint8_t> picture(1440 * 576, 0x80);
+        std::vector<uint8_t> frame(DVENC_MAX_FRAME_BYTES);
+        const int bytes = CompressBuffer_DV(picture.data(), 1440, frame.data(), 0, 720, height, 0,
+                                            0, DVENC_FOURCC_YUY2);
+        ASSERT_GT(bytes, 0);
+        frame.resize(static_cast<size_t>(bytes));
+        const int frames = 6;
+        std::vector<int16_t> sound = TestSound(2 * 32000, 5);  // 32000 four-channel frames
+        // (-32641 is the loudest negative level: the next would be 800h, a lost sample.)
+        for (int16_t& s : sound) {
+            s = static_cast<int16_t>(s >= 0 ? s & ~63 : std::max(~(~s & ~63), -32641));
+        }
+        std::vector<uint8_t> stream;
+        size_t done = 0;
+        for (int i = 0; i < frames; ++i) {
+            const int count = DVEncAudioSamples(bytes, 32000, i);
+            ASSERT_EQ(
+                DVEncWriteAudio(frame.data(), bytes, sound.data() + 4 * done, count, 4, 32000, i),
+                DVENC_FILL_OK);
+            done += static_cast<size_t>(count);
+            stream.insert(stream.end(), frame.begin(), frame.end());
+        }
+        dir.Write("four.dv", stream);
+        ASSERT_EQ(dir.Shell("ffmpeg -v error -y -i four.dv -map 0:a:0 -f s16le a.raw "
+                            "-map 0:a:1 -f s16le b.raw")
+                      .exitCode,
+                  0);
+        const std::vector<int16_t> pairs[2] = {FromBytes(dir.Read("a.raw")),
+                                               FromBytes(dir.Read("b.raw"))};
+        for (int p = 0; p < 2; ++p) {
+            ASSERT_EQ(pairs[p].size(), 2 * done) << "pair " << p;
+            for (size_t n = 0; n < done; ++n) {
+                ASSERT_EQ(pairs[p][2 * n], sound[4 * n + 2 * p]) << "pair " << p << " sample " << n;
+                ASSERT_EQ(pairs[p][2 * n + 1], sound[4 * n + 2 * p + 1]) << n;
+            }
+        }
+        if (HaveProgram(dir, "mediainfo")) {
+            EXPECT_EQ(MediaInfoField(dir, "four.dv", "Audio;%BitDepth% %Channel(s)% "),
+                      "12 2 12 2 ");
+            const std::string analysis = MediaInfoDifAnalysis(dir, "four.dv");
+            EXPECT_NE(analysis.find("No identified errors"), std::string::npos) << analysis;
+        }
+        // libdv decodes the second pair into its third and fourth outputs and, at 625/50,
+        // mixes it into the first (its default): each output then the mean of its two
+        // channels, each halved before they are added.
+        if (!HaveLibdv()) continue;
+        auto firstPair = [](int got, int channel, int mixedWith) {
+            return got == channel || std::abs(2 * got - channel - mixedWith) <= 2;
+        };
+        size_t n = 0;
+        for (const LibdvFrame& f : ReadWithLibdv(stream, static_cast<size_t>(bytes))) {
+            ASSERT_EQ(f.frequency, 32000);
+            for (int i = 0; i < f.samples; ++i, ++n) {
+                const int16_t* in = &sound[4 * n];
+                ASSERT_EQ(f.third[i], in[2]) << n;
+                ASSERT_EQ(f.fourth[i], in[3]) << n;
+                ASSERT_TRUE(firstPair(f.left[i], in[0], in[2])) << n;
+                ASSERT_TRUE(firstPair(f.right[i], in[1], in[3])) << n;
+            }
+        }
+        EXPECT_EQ(n, done);
     }
 }
 

@@ -63,6 +63,9 @@ std::vector<LibdvFrame> ReadWithLibdv(const std::vector<uint8_t>& dv, size_t fra
         f.frequency = dv_get_frequency(decoder);
         f.left.assign(channels[0].begin(), channels[0].begin() + f.samples);
         f.right.assign(channels[1].begin(), channels[1].begin() + f.samples);
+        f.channels = f.samples ? dv_get_num_channels(decoder) : 0;
+        f.third.assign(channels[2].begin(), channels[2].begin() + f.samples);
+        f.fourth.assign(channels[3].begin(), channels[3].begin() + f.samples);
         char text[64] = {};
         dv_get_timestamp(decoder, text);
         f.timecode = text;

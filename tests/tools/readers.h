@@ -21,7 +21,10 @@ bool HaveProgram(const ScratchDir& dir, const char* name);
 struct LibdvFrame {
     int samples = 0;
     int frequency = 0;
-    std::vector<int16_t> left, right;
+    int channels = 0;
+    // third and fourth: the second channel pair of four-channel sound, which libdv mixes
+    // into left and right
+    std::vector<int16_t> left, right, third, fourth;
     std::string timecode;
     std::string date;
 };

@@ -52,7 +52,10 @@ FillResult FillAudio(uint8_t* frame, int frameBytes, const int16_t* samples, int
     if (!ShapeOfFrame(frameBytes, &shape)) return FillResult::kFrameSize;
     if (index < 0) return FillResult::kFrameIndex;
     if (!IsAudioRate(sampleRate)) return FillResult::kSampleRate;
-    if (channels != 1 && channels != 2) return FillResult::kChannels;
+    // Four channels only in the 32 kHz 12-bit mode.
+    if (channels != 1 && channels != 2 && !(channels == 4 && sampleRate == 32000)) {
+        return FillResult::kChannels;
+    }
     const int frameCount = AudioSamplesInFrame(sampleRate, shape.is625, index);
     if (samples && count != frameCount) return FillResult::kSampleCount;
     if (!frame) return FillResult::kDone;

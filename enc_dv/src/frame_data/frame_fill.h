@@ -20,7 +20,7 @@ enum class FillResult : int {
     kDate = 3,         // a date or time that does not exist, or a year outside 1975-2074
     kSampleCount = 4,  // not the number of samples the frame holds
     kSampleRate = 5,   // not 48000, 44100 or 32000 Hz
-    kChannels = 6,     // not 1 or 2
+    kChannels = 6,     // not 1 or 2, nor 4 at 32 kHz
     kFrameIndex = 7,   // negative
 };
 
