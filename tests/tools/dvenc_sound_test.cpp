@@ -69,40 +69,23 @@ TEST(DvencSound, WavComesBackSampleForSampleThroughFfmpegAndLibdv) {
     }
 }
 
-// The library's four-channel mode (32 kHz, 12-bit): ffmpeg and MediaInfo show two 12-bit
-// stereo streams, libdv the second pair and both mixed. The sound holds only values the 12-bit code
-// keeps exactly (multiples of 64 and their complements), so that every sample must come back as it
-// was, in its place.
+// Four channels at 32 kHz (DV's 12-bit mode), from the library's writer and from dvenc with
+// a four-channel WAV file: ffmpeg and MediaInfo show two 12-bit stereo streams, libdv the
+// second pair and both mixed. The sound holds only values the 12-bit code keeps exactly
+// (multiples of 64 and their complements), so every sample must come back as it was.
 TEST(DvencSound, FourChannelsAt32kHzComeBackInPlaceThroughFfmpegAndLibdv) {
     ScratchDir dir;
     if (!HaveProgram(dir, "ffmpeg")) GTEST_SKIP() << kNoFfmpeg;
-    for (const int height : {576, 480}) {
-        SCOPED_TRACE(height);
-        const std::vector<uint8_t> picture(1440 * 576, 0x80);
-        std::vector<uint8_t> frame(DVENC_MAX_FRAME_BYTES);
-        const int bytes = CompressBuffer_DV(picture.data(), 1440, frame.data(), 0, 720, height, 0,
-                                            0, DVENC_FOURCC_YUY2);
-        ASSERT_GT(bytes, 0);
-        frame.resize(static_cast<size_t>(bytes));
-        const int frames = 6;
-        std::vector<int16_t> sound = TestSound(2 * 32000, 5);  // 32000 four-channel frames
-        // (-32641 is the loudest negative level: the next would be 800h, a lost sample.)
-        for (int16_t& s : sound) {
-            s = static_cast<int16_t>(s >= 0 ? s & ~63 : std::max(~(~s & ~63), -32641));
-        }
-        std::vector<uint8_t> stream;
-        size_t done = 0;
-        for (int i = 0; i < frames; ++i) {
-            const int count = DVEncAudioSamples(bytes, 32000, i);
-            ASSERT_EQ(
-                DVEncWriteAudio(frame.data(), bytes, sound.data() + 4 * done, count, 4, 32000, i),
-                DVENC_FILL_OK);
-            done += static_cast<size_t>(count);
-            stream.insert(stream.end(), frame.begin(), frame.end());
-        }
-        dir.Write("four.dv", stream);
-        ASSERT_EQ(dir.Shell("ffmpeg -v error -y -i four.dv -map 0:a:0 -f s16le a.raw "
-                            "-map 0:a:1 -f s16le b.raw")
+    std::vector<int16_t> sound = TestSound(2 * 32000, 5);  // 32000 four-channel frames
+    // (-32641 is the loudest negative level: the next would be 800h, a lost sample.)
+    for (int16_t& s : sound) {
+        s = static_cast<int16_t>(s >= 0 ? s & ~63 : std::max(~(~s & ~63), -32641));
+    }
+    dir.Write("four.wav", WavFile({1, 4, 32000}, sound));
+    // Both pairs through ffmpeg, sample for sample.
+    auto expectPairsThroughFfmpeg = [&](const std::string& file, size_t done) {
+        ASSERT_EQ(dir.Shell("ffmpeg -v error -y -i " + file +
+                            " -map 0:a:0 -f s16le a.raw -map 0:a:1 -f s16le b.raw")
                       .exitCode,
                   0);
         const std::vector<int16_t> pairs[2] = {FromBytes(dir.Read("a.raw")),
@@ -114,6 +97,32 @@ TEST(DvencSound, FourChannelsAt32kHzComeBackInPlaceThroughFfmpegAndLibdv) {
                 ASSERT_EQ(pairs[p][2 * n + 1], sound[4 * n + 2 * p + 1]) << n;
             }
         }
+    };
+    for (const int height : {576, 480}) {
+        SCOPED_TRACE(height);
+        const std::vector<uint8_t> picture(1440 * 576, 0x80);
+        std::vector<uint8_t> frame(DVENC_MAX_FRAME_BYTES);
+        const int bytes = CompressBuffer_DV(picture.data(), 1440, frame.data(), 0, 720, height, 0,
+                                            0, DVENC_FOURCC_YUY2);
+        ASSERT_GT(bytes, 0);
+        frame.resize(static_cast<size_t>(bytes));
+        const int frames = 6;
+        std::vector<uint8_t> stream;
+        size_t done = 0;
+        for (int i = 0; i < frames; ++i) {
+            const int count = DVEncAudioSamples(bytes, 32000, i);
+            ASSERT_EQ(
+                DVEncWriteAudio(frame.data(), bytes, sound.data() + 4 * done, count, 4, 32000, i),
+                DVENC_FILL_OK);
+            done += static_cast<size_t>(count);
+            stream.insert(stream.end(), frame.begin(), frame.end());
+        }
+        dir.Write("four.dv", stream);
+        expectPairsThroughFfmpeg("four.dv", done);
+        const RunResult r = dir.Dvenc("--quiet --demo --size 720x" + std::to_string(height) +
+                                      " --frames 6 --audio four.wav dvenc.dv");
+        ASSERT_EQ(r.exitCode, 0) << r.errors;
+        expectPairsThroughFfmpeg("dvenc.dv", done);
         if (HaveProgram(dir, "mediainfo")) {
             EXPECT_EQ(MediaInfoField(dir, "four.dv", "Audio;%BitDepth% %Channel(s)% "),
                       "12 2 12 2 ");

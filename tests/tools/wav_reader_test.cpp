@@ -42,11 +42,11 @@ TEST(WavReader, ReadsPcmLayoutsAsStereo) {
         int at = 0;
         for (const int piece : {1, 333, 0, 600, 266}) {
             EXPECT_TRUE(wav->HasMore());
-            at += wav->ReadStereo(&got[2 * at], piece);
+            at += wav->Read(&got[2 * at], piece);
         }
         EXPECT_EQ(at, 1000);
         EXPECT_FALSE(wav->HasMore());
-        EXPECT_EQ(wav->ReadStereo(&got[2 * at], 10), 0);
+        EXPECT_EQ(wav->Read(&got[2 * at], 10), 0);
         EXPECT_FALSE(wav->Failed());
         for (int i = 0; i < 1000; ++i) {
             ASSERT_EQ(got[2 * i], stereo[2 * i]) << i;
@@ -67,6 +67,7 @@ TEST(WavReader, RefusesOtherSoundNamingTheConversion) {
         {"float", WavFile({3, 2, 48000, 32, true}, sound), "sound is 32-bit float"},
         {"96 kHz", WavFile({1, 2, 96000, 16}, sound), "16-bit PCM, 96000 Hz"},
         {"5.1", WavFile({1, 6, 48000, 16}, sound), "6 channels"},
+        {"four channels at 48 kHz", WavFile({1, 4, 48000, 16}, sound), "48000 Hz, 4 channels"},
         {"not RIFF", "RIFX and so on, not a wave file", "not a WAV file"},
         {"empty", "", "not a WAV file"},
         {"no data", WavFile({}, sound).substr(0, 36), "WAV file without sound data"},

@@ -71,7 +71,8 @@ Encoding:
 
 Sound and time code:
   --audio FILE       put the sound of a WAV file into the DV frames: 16-bit PCM at 48000,
-                     44100 or 32000 Hz, mono or stereo; cut or padded with silence to the
+                     44100 or 32000 Hz, mono or stereo, or four channels at 32000 Hz (DV's
+                     12-bit four-channel mode); cut or padded with silence to the
                      length of the video (without --audio: the file's own sound, else
                      silence at 48 kHz)
   --timecode TC      time code of the first frame, counting up frame by frame: HH:MM:SS:FF

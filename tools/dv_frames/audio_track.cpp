@@ -18,7 +18,10 @@ std::string Seconds(long long samples, int rate) {
 
 AudioTrack::AudioTrack(std::unique_ptr<SoundSource> sound, int frameBytes, int slackFrames)
     : sound_(std::move(sound)), frameBytes_(frameBytes) {
-    if (sound_) sampleRate_ = sound_->SampleRate();
+    if (sound_) {
+        sampleRate_ = sound_->SampleRate();
+        channels_ = sound_->Channels();
+    }
     slack_ = static_cast<long long>(slackFrames) * DVEncAudioSamples(frameBytes, sampleRate_, 0);
 }
 
@@ -26,14 +29,14 @@ bool AudioTrack::Next(int* samples, std::string* error) {
     const int count = DVEncAudioSamples(frameBytes_, sampleRate_, static_cast<int>(frame_++));
     int got = 0;
     if (sound_) {
-        got = sound_->ReadStereo(stereo_, count);
+        got = sound_->Read(samples_, count);
         if (got < count && sound_->Failed()) {
             *error = sound_->ErrorText();
             return false;
         }
     }
     if (got < count) {
-        std::memset(stereo_ + 2 * got, 0, sizeof(int16_t) * 2 * (count - got));
+        std::memset(samples_ + channels_ * got, 0, sizeof(int16_t) * channels_ * (count - got));
         if (sound_) padded_ += count - got;
     }
     *samples = count;
@@ -50,10 +53,10 @@ std::string AudioTrack::EndNote() {
         const long long left = sound_->Remaining();
         if (slack_ > 0 && left < 0) {
             // How much more there is, looked at no further than the slack.
-            std::vector<int16_t> scratch(2 * DVENC_MAX_AUDIO_SAMPLES);
+            std::vector<int16_t> scratch(4 * DVENC_MAX_AUDIO_SAMPLES);
             long long more = 0;
             while (more <= slack_ && sound_->HasMore()) {
-                more += sound_->ReadStereo(scratch.data(), DVENC_MAX_AUDIO_SAMPLES);
+                more += sound_->Read(scratch.data(), DVENC_MAX_AUDIO_SAMPLES);
             }
             if (more <= slack_) return std::string();
         } else if (left >= 0 && left <= slack_) {

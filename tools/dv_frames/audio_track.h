@@ -1,5 +1,6 @@
 // The sound of each DV frame: the samples a frame holds at its position in the stream,
-// taken from a sound source (silence where it ends early) or silence throughout.
+// taken from a sound source (silence where it ends early) or silence throughout; stereo, or
+// four channels where the source has them.
 #ifndef DVENC_AUDIO_TRACK_H
 #define DVENC_AUDIO_TRACK_H
 
@@ -20,11 +21,13 @@ class AudioTrack {
     AudioTrack(std::unique_ptr<SoundSource> sound, int frameBytes, int slackFrames = 0);
 
     int SampleRate() const { return sampleRate_; }
+    // 2, or 4 in DV's four-channel mode.
+    int Channels() const { return channels_; }
 
     // Fills the samples of the next frame and returns how many pairs it holds (as the
     // library counts them); false on a read error of the sound (*error says which).
     bool Next(int* samples, std::string* error);
-    const int16_t* Samples() const { return stereo_; }
+    const int16_t* Samples() const { return samples_; }
 
     // After the last frame: a note when the sound was shorter (padded with silence) or
     // longer (cut at the last frame) than the video; empty when it fitted or was silent.
@@ -35,9 +38,10 @@ class AudioTrack {
     int frameBytes_;
     long long slack_;  // sample pairs
     int sampleRate_ = 48000;
+    int channels_ = 2;
     long long frame_ = 0;
     long long padded_ = 0;  // sample pairs of silence added after the sound ended
-    int16_t stereo_[2 * DVENC_MAX_AUDIO_SAMPLES] = {};
+    int16_t samples_[4 * DVENC_MAX_AUDIO_SAMPLES] = {};
 };
 
 }  // namespace dvenc

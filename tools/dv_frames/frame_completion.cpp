@@ -16,7 +16,8 @@ bool CompleteFrame(uint8_t* frame, int bytes, long long index, const StreamLabel
         result = DVEncWriteRecordingDate(frame, bytes, &labels.date, n);
     }
     if (result == DVENC_FILL_OK) {
-        result = DVEncWriteAudio(frame, bytes, audio.Samples(), samples, 2, audio.SampleRate(), n);
+        result = DVEncWriteAudio(frame, bytes, audio.Samples(), samples, audio.Channels(),
+                                 audio.SampleRate(), n);
     }
     if (result != DVENC_FILL_OK) {
         *message = "the library refused the time code, date or sound of frame " +

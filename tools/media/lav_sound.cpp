@@ -107,7 +107,7 @@ bool LavSound::Decode() {
     return true;
 }
 
-int LavSound::ReadStereo(int16_t* stereo, int count) {
+int LavSound::Read(int16_t* stereo, int count) {
     bool starved = false;
     while (Queued() < static_cast<size_t>(count)) {
         if (!Decode()) {

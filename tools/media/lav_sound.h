@@ -26,7 +26,7 @@ class LavSound : public SoundSource {
     bool Start(std::string* error);
 
     int SampleRate() const override { return sampleRate_; }
-    int ReadStereo(int16_t* stereo, int count) override;
+    int Read(int16_t* stereo, int count) override;
     bool Failed() const override { return false; }  // read errors end the pictures too
     const std::string& ErrorText() const override { return noError_; }
     bool HasMore() override;

@@ -79,12 +79,13 @@ bool WavReader::ReadHeader(std::string* error) {
             format_.bitsPerSample = Le16(fmt + 14);
             // WAVE_FORMAT_EXTENSIBLE: the real format is the first two bytes of its GUID.
             if (format_.formatTag == 0xFFFE && size >= 26) format_.formatTag = Le16(fmt + 24);
+            const bool fourChannels = format_.channels == 4 && format_.sampleRate == 32000;
             if (format_.formatTag != 1 || format_.bitsPerSample != 16 ||
-                (format_.channels != 1 && format_.channels != 2) ||
+                (format_.channels != 1 && format_.channels != 2 && !fourChannels) ||
                 !IsDvSampleRate(format_.sampleRate)) {
                 *error = "sound is " + Describe(format_) +
-                         "; DV takes 16-bit PCM at 48000, 44100 or 32000 Hz, mono or stereo "
-                         "(convert with ffmpeg -i SOURCE " +
+                         "; DV takes 16-bit PCM at 48000, 44100 or 32000 Hz, mono or stereo, or "
+                         "four channels at 32000 Hz (convert with ffmpeg -i SOURCE " +
                          kConvert + " sound.wav)";
                 return false;
             }
@@ -114,12 +115,13 @@ bool WavReader::HasMore() {
     return havePending_;
 }
 
-int WavReader::ReadStereo(int16_t* stereo, int count) {
+int WavReader::Read(int16_t* samples, int count) {
     const size_t frameBytes = 2 * static_cast<size_t>(format_.channels);
+    const int width = Channels();
     if (remaining_ >= 0 && count > remaining_) count = static_cast<int>(remaining_);
     // Read into the end of the buffer, then spread from the front: mono doubles in place.
-    uint8_t* raw =
-        reinterpret_cast<uint8_t*>(stereo) + 4 * static_cast<size_t>(count) - frameBytes * count;
+    uint8_t* raw = reinterpret_cast<uint8_t*>(samples) + 2 * static_cast<size_t>(width) * count -
+                   frameBytes * count;
     size_t have = 0;
     if (havePending_ && count > 0) {
         std::memcpy(raw, pending_, frameBytes);
@@ -136,10 +138,10 @@ int WavReader::ReadStereo(int16_t* stereo, int count) {
     if (remaining_ >= 0) remaining_ -= frames;
     for (int i = 0; i < frames; ++i) {
         const uint8_t* p = raw + frameBytes * i;
-        const int16_t left = static_cast<int16_t>(Le16(p));
-        const int16_t right = format_.channels == 2 ? static_cast<int16_t>(Le16(p + 2)) : left;
-        stereo[2 * i] = left;
-        stereo[2 * i + 1] = right;
+        for (int c = 0; c < width; ++c) {
+            const int channel = format_.channels == 1 ? 0 : c;
+            samples[width * i + c] = static_cast<int16_t>(Le16(p + 2 * channel));
+        }
     }
     return frames;
 }

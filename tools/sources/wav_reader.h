@@ -23,14 +23,16 @@ struct WavFormat {
 class WavReader : public SoundSource {
   public:
     // Opens path and reads up to the start of the samples; the format must be 16-bit PCM,
-    // mono or stereo, at 48000, 44100 or 32000 Hz. Null with a one-line reason otherwise.
+    // mono or stereo at 48000, 44100 or 32000 Hz, or four channels at 32000 Hz. Null with a
+    // one-line reason otherwise.
     static std::unique_ptr<WavReader> Open(const std::string& path, std::string* error);
 
     const WavFormat& Format() const { return format_; }
 
     int SampleRate() const override { return format_.sampleRate; }
+    int Channels() const override { return format_.channels == 4 ? 4 : 2; }
     // Mono is doubled to both channels.
-    int ReadStereo(int16_t* stereo, int count) override;
+    int Read(int16_t* samples, int count) override;
     bool Failed() const override { return input_.Failed(); }
     const std::string& ErrorText() const override { return input_.ErrorText(); }
     bool HasMore() override;
