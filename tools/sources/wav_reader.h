@@ -48,7 +48,7 @@ class WavReader : public SoundSource {
     WavFormat format_;
     long long remaining_ = -1;
     bool ended_ = false;
-    uint8_t pending_[4] = {};  // one sample frame read ahead by HasMore
+    uint8_t pending_[8] = {};  // one sample frame (at most four channels) read ahead by HasMore
     bool havePending_ = false;
 };
 
