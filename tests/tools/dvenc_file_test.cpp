@@ -15,6 +15,7 @@
 #include "support/dv_decoder.h"
 #include "support/psnr.h"
 #include "test_streams.h"
+#include "wav_file.h"
 
 namespace dvenc_test {
 namespace {
@@ -74,12 +75,7 @@ double LineMean(const DecodedFrame& f, int y) {
 // The DV file's sound as ffmpeg decodes it: the left channel at its own rate.
 std::vector<int16_t> Sound(const ScratchDir& dir, const std::string& file) {
     dir.Shell("ffmpeg -v error -y -i " + file + " -af 'pan=mono|c0=c0' -f s16le sound.raw");
-    const std::vector<uint8_t> bytes = dir.Read("sound.raw");
-    std::vector<int16_t> samples(bytes.size() / 2);
-    for (size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    }
-    return samples;
+    return Pcm16(dir.Read("sound.raw"));
 }
 
 TEST(DvencFile, InterlacedFieldsStayApartAndComeBottomFieldFirst) {
@@ -330,8 +326,8 @@ TEST(DvencFile, DvEncodedAgainKeepsItsTimecodeDateAndColour) {
         dir.Shell("ffprobe -v error -show_entries format_tags=timecode -of csv=p=0 g2.dv > tc.txt");
         EXPECT_EQ(Bytes(dir.Read("tc.txt")), "10:00:00:00\n");
         const std::vector<uint8_t> second = dir.Read("g2.dv");
-        const int frameBytes = std::string(size) == "720x576" ? DVENC_FRAME_BYTES_625
-                                                              : DVENC_FRAME_BYTES_525;
+        const int frameBytes =
+            std::string(size) == "720x576" ? DVENC_FRAME_BYTES_625 : DVENC_FRAME_BYTES_525;
         DVEncRecordingDate date{};
         ASSERT_EQ(DVEncReadRecordingDate(second.data() + frameBytes, frameBytes, &date),
                   DVENC_FILL_OK);

@@ -18,14 +18,6 @@ namespace {
 
 constexpr char kNoFfmpeg[] = "ffmpeg and ffprobe are not installed (apt-get install ffmpeg)";
 
-std::vector<int16_t> FromBytes(const std::vector<uint8_t>& bytes) {
-    std::vector<int16_t> out(bytes.size() / 2);
-    for (size_t i = 0; i < out.size(); ++i) {
-        out[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    }
-    return out;
-}
-
 TEST(DvencSound, WavComesBackSampleForSampleThroughFfmpegAndLibdv) {
     ScratchDir dir;
     if (!HaveProgram(dir, "ffmpeg")) GTEST_SKIP() << kNoFfmpeg;
@@ -51,7 +43,7 @@ TEST(DvencSound, WavComesBackSampleForSampleThroughFfmpegAndLibdv) {
         for (int f = 0; f < c.frames; ++f) pairs += DVEncAudioSamples(frameBytes, c.rate, f);
 
         ASSERT_EQ(dir.Shell("ffmpeg -v error -y -i out.dv -map 0:a -f s16le out.raw").exitCode, 0);
-        const std::vector<int16_t> back = FromBytes(dir.Read("out.raw"));
+        const std::vector<int16_t> back = Pcm16(dir.Read("out.raw"));
         ASSERT_EQ(back.size(), 2 * pairs);
         EXPECT_TRUE(std::equal(back.begin(), back.end(), sound.begin()));
 
@@ -88,8 +80,7 @@ TEST(DvencSound, FourChannelsAt32kHzComeBackInPlaceThroughFfmpegAndLibdv) {
                             " -map 0:a:0 -f s16le a.raw -map 0:a:1 -f s16le b.raw")
                       .exitCode,
                   0);
-        const std::vector<int16_t> pairs[2] = {FromBytes(dir.Read("a.raw")),
-                                               FromBytes(dir.Read("b.raw"))};
+        const std::vector<int16_t> pairs[2] = {Pcm16(dir.Read("a.raw")), Pcm16(dir.Read("b.raw"))};
         for (int p = 0; p < 2; ++p) {
             ASSERT_EQ(pairs[p].size(), 2 * done) << "pair " << p;
             for (size_t n = 0; n < done; ++n) {
@@ -163,7 +154,7 @@ TEST(DvencSound, ShortSoundIsPaddedAndLongSoundCutWithANote) {
               std::string::npos)
         << r.errors;
     ASSERT_EQ(dir.Shell("ffmpeg -v error -y -i out.dv -map 0:a -f s16le out.raw").exitCode, 0);
-    std::vector<int16_t> back = FromBytes(dir.Read("out.raw"));
+    std::vector<int16_t> back = Pcm16(dir.Read("out.raw"));
     ASSERT_EQ(back.size(), 2u * 3 * 1920);
     EXPECT_TRUE(std::equal(sound.begin(), sound.end(), back.begin()));
     EXPECT_TRUE(

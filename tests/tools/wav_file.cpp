@@ -58,4 +58,12 @@ std::vector<int16_t> TestSound(int pairs, uint32_t seed) {
     return out;
 }
 
+std::vector<int16_t> Pcm16(const std::vector<uint8_t>& bytes) {
+    std::vector<int16_t> samples(bytes.size() / 2);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    }
+    return samples;
+}
+
 }  // namespace dvenc_test

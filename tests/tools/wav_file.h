@@ -22,6 +22,9 @@ struct WavShape {
 // A WAV file holding samples (interleaved when stereo) as little-endian 16-bit values.
 std::string WavFile(const WavShape& shape, const std::vector<int16_t>& samples);
 
+// Little-endian 16-bit samples, as ffmpeg writes them with -f s16le.
+std::vector<int16_t> Pcm16(const std::vector<uint8_t>& bytes);
+
 // Deterministic sound: interleaved stereo, left and right different.
 std::vector<int16_t> TestSound(int pairs, uint32_t seed);
 
