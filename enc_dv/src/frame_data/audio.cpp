@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/bit_scan.h"
+
 namespace encdv {
 
 namespace {
@@ -63,8 +65,8 @@ uint16_t TwelveBitSample(int16_t sample) {
     const int x = negative ? ~sample : sample;  // 0 to 32767
     int code = x;
     if (x >= 512) {
-        int segment = 1;  // x in [256 << segment, 512 << segment)
-        while (x >= (512 << segment)) ++segment;
+        // x in [256 << segment, 512 << segment): its top bit is bit 8 + segment.
+        const int segment = static_cast<int>(HighestBit(static_cast<uint64_t>(x))) - 8;
         code = (x >> segment) + 256 * segment;
     }
     if (!negative) return static_cast<uint16_t>(code);
