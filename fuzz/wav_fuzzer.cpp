@@ -49,13 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         const dvenc::WavFormat format = wav->Format();
         Check(format.bitsPerSample == 16 && format.formatTag == 1);
-        Check(format.channels == 1 || format.channels == 2);
+        Check(format.channels == 1 || format.channels == 2 || format.channels == 4);
         Check(dvenc::IsDvSampleRate(format.sampleRate));
         const long long declared = wav->Remaining();
-        std::vector<int16_t> stereo(2 * size_t(piece));
+        const int channels = wav->Channels();
+        Check(channels == 2 || channels == 4);
+        std::vector<int16_t> samples(size_t(channels) * size_t(piece));
         long long total = 0;
         for (int i = 0; i < 3; ++i) {
-            const int got = wav->ReadStereo(stereo.data(), piece);
+            const int got = wav->Read(samples.data(), piece);
             Check(got >= 0 && got <= piece);
             total += got;
             wav->HasMore();
