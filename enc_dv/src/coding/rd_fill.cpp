@@ -136,6 +136,42 @@ Raise BestRaise(const MacroblockWork* macroblocks, const FineMagnitudes& magnitu
     return best;
 }
 
+// The blocks' best raises and a knockout bracket over them: each match goes to the raise that
+// saves more per bit, the lower block on a tie, so the winner is the first best, as a scan in
+// block order finds it. A raise found with more room than is left is kept until it wins: with
+// less room a block's best raise can only be as good or worse, so a winner that still fits
+// once weighed again is the best. Updating a block plays its five matches again.
+class RaiseBracket {
+  public:
+    Raise raises[kBlocksPerSegment];
+
+    void Build() {
+        for (int j = 0; j < kLeaves; ++j) node_[kLeaves + j] = Entrant(j);
+        for (int i = kLeaves - 1; i > 0; --i) node_[i] = Match(node_[2 * i], node_[2 * i + 1]);
+    }
+    void Update(int j) {
+        int i = kLeaves + j;
+        node_[i] = Entrant(j);
+        for (i >>= 1; i > 0; i >>= 1) node_[i] = Match(node_[2 * i], node_[2 * i + 1]);
+    }
+    // The block whose raise wins, or -1 when no block has one.
+    int Winner() const { return node_[1]; }
+
+  private:
+    static constexpr int kLeaves = 32;
+    static_assert(kBlocksPerSegment <= kLeaves, "one leaf a block");
+
+    int Entrant(int j) const { return j < kBlocksPerSegment && raises[j].position != 0 ? j : -1; }
+    // a is the lower block when both are present.
+    int Match(int a, int b) const {
+        if (a < 0) return b;
+        if (b < 0) return a;
+        return SavesMorePerBit(raises[b], raises[a]) ? b : a;
+    }
+
+    int node_[2 * kLeaves];
+};
+
 }  // namespace
 
 void FillQuantizedByClass(const RdSegmentWork& work, const MacroblockWork* macroblocks,
@@ -175,26 +211,34 @@ void FillQuantizedByClass(const RdSegmentWork& work, const MacroblockWork* macro
 
 void FillByCoefficient(const RdSegmentWork& work, const MacroblockWork* macroblocks,
                        const FineMagnitudes& magnitudes, QuantizedSegment& q) {
-    Raise raises[kBlocksPerSegment];
-    RaiseMasks masks[kBlocksPerSegment];
     int32_t room = kSegmentAcBits - q.bits;
     if (room < kFillRoom) return;
+    RaiseBracket bracket;
+    RaiseMasks masks[kBlocksPerSegment];
     for (int j = 0; j < kBlocksPerSegment; ++j) {
         masks[j] = MasksOf(work, q, j);
-        raises[j] = BestRaise(macroblocks, magnitudes, q, j, masks[j], room);
+        bracket.raises[j] = BestRaise(macroblocks, magnitudes, q, j, masks[j], room);
     }
+    bracket.Build();
     for (;;) {
-        int best = -1;
-        for (int j = 0; j < kBlocksPerSegment; ++j) {
-            if (raises[j].position == 0) continue;
-            if (raises[j].extra > room) {
-                raises[j] = BestRaise(macroblocks, magnitudes, q, j, masks[j], room);
-                if (raises[j].position == 0) continue;
-            }
-            if (best < 0 || SavesMorePerBit(raises[j], raises[best])) best = j;
-        }
+        const int best = bracket.Winner();
         if (best < 0) return;
-        const Raise r = raises[best];
+        Raise& r = bracket.raises[best];
+        if (r.extra > room) {
+            r = BestRaise(macroblocks, magnitudes, q, best, masks[best], room);
+            bracket.Update(best);
+            continue;
+        }
+        if (r.extra < 0) {
+            // The room grows (the raise shortens the code after it): every raise is first
+            // brought within the room left, as weighing all of them at every step would have.
+            for (int j = 0; j < kBlocksPerSegment; ++j) {
+                Raise& other = bracket.raises[j];
+                if (other.position == 0 || other.extra <= room) continue;
+                other = BestRaise(macroblocks, magnitudes, q, j, masks[j], room);
+                bracket.Update(j);
+            }
+        }
         const uint32_t k = static_cast<uint32_t>(r.position);
         uint8_t& amplitude = q.amplitudes[best][k];
         ++amplitude;
@@ -206,7 +250,8 @@ void FillByCoefficient(const RdSegmentWork& work, const MacroblockWork* macroblo
         q.rate[best] += r.extra;
         q.bits += r.extra;
         room -= r.extra;
-        raises[best] = BestRaise(macroblocks, magnitudes, q, best, masks[best], room);
+        r = BestRaise(macroblocks, magnitudes, q, best, masks[best], room);
+        bracket.Update(best);
     }
 }
 
